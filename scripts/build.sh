@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the release configuration and runs the main job: generating
+# the bundled example's examples/mesh_2x2/noc_soc.sv.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release -j2
+./build/release/noc_soc

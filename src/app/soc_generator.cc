@@ -1,0 +1,84 @@
+#include "app/soc_generator.h"
+
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <unordered_set>
+
+#include "common/error.h"
+#include "common/source_tree.h"
+#include "common/text.h"
+#include "emit/noc_top_writer.h"
+#include "emit/output_file.h"
+#include "model/connection_tables.h"
+#include "model/description.h"
+#include "model/port_template.h"
+#include "model/router_table.h"
+#include "model/tile_interface.h"
+#include "rtl/extract_rtl.h"
+
+namespace noc {
+namespace {
+
+std::mutex run_mutex;
+// The description found last, shared by every call of the process: a later call whose tree
+// holds no description reads this one again.
+std::optional<std::string> filepath;
+
+std::string output_path_in(const std::string& base_dir) {
+  if (!base_dir.empty() && base_dir.back() == '/') return base_dir + "noc_soc.sv";
+  return base_dir + "/noc_soc.sv";
+}
+
+void count_network(const model::RouterTable& table, RunSummary& summary) {
+  summary.routers = table.routers.size();
+  std::unordered_set<std::string> links;
+  for (const model::RouterRecord& router : table.routers) {
+    summary.tiles += static_cast<std::size_t>(router.no_of_EPs);
+    for (const auto& [neighbour, link] : router.r_wire) links.insert(link);
+  }
+  summary.links = links.size();
+}
+
+}  // namespace
+
+std::optional<std::string> last_description_path() {
+  std::lock_guard<std::mutex> lock(run_mutex);
+  return filepath;
+}
+
+RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_json_file,
+                             const RunOptions& options) {
+  std::lock_guard<std::mutex> lock(run_mutex);
+  auto tree = std::make_shared<SourceTree>(base_dir);
+  const std::vector<std::string>& found = tree->find(in_json_file);
+  if (!found.empty()) filepath = found.back();
+  if (!filepath)
+    throw Error("no description named " + in_quotes(in_json_file) + " below the base directory",
+                absolute_path(base_dir));
+
+  auto print = options.print_line ? options.print_line : [](const std::string& line) {
+    std::cout << line << "\n" << std::flush;
+  };
+  model::Description description = model::load_description(*filepath, print);
+  model::RouterTable table = model::build_router_table(description);
+  if (!table.ip)
+    throw Error("no compute tile source: the description has no endpoint node", *filepath);
+  rtl::RtlCatalog catalog(base_dir, tree);
+  model::RouterPortTemplate router_ports = model::read_router_template(catalog);
+  model::TileInterface tile = model::read_tile_interface(catalog, table.ip, router_ports);
+  model::ConnectionTables wires = model::build_connection_tables(description, table, tile);
+  emit::Network network{description, table, router_ports, tile, wires, catalog};
+
+  RunSummary summary;
+  summary.output_path = absolute_path(output_path_in(base_dir));
+  summary.description_path = *filepath;
+  count_network(table, summary);
+  emit::OutputFile out(output_path_in(base_dir));
+  emit::write_noc_top(out, network);
+  summary.bytes = out.bytes();
+  summary.unchanged = !out.commit(options.keep_identical_output);
+  return summary;
+}
+
+}  // namespace noc

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace noc {
+
+/// What a run produced, for tools that report it.
+struct RunSummary {
+  std::string output_path;
+  std::string description_path;
+  std::size_t routers = 0;
+  std::size_t tiles = 0;  ///< tile instances written
+  std::size_t links = 0;  ///< distinct router-to-router links
+  std::uint64_t bytes = 0;
+  bool unchanged = false;  ///< the file already held this text and was left alone
+};
+
+struct RunOptions {
+  /// Receives the JSON parser's message when the description is not valid JSON. By default it
+  /// is printed as one line on standard output.
+  std::function<void(const std::string&)> print_line;
+  /// Leave an existing noc_soc.sv (and its time stamp) alone when the new text is identical,
+  /// so that build tools do not rebuild what depends on it.
+  bool keep_identical_output = false;
+};
+
+/// Generates base_dir/noc_soc.sv from the description named `in_json_file` (a bare file name,
+/// searched in the tree below base_dir) and the router and tile sources below base_dir. Throws
+/// noc::Error on every failure; the output file is then left as it was. Calls from several
+/// threads are serialised: the description path found last is shared by the whole process.
+RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_json_file,
+                             const RunOptions& options = {});
+
+/// The description path found by the latest call that found one; nothing before that.
+std::optional<std::string> last_description_path();
+
+}  // namespace noc

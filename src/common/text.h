@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace noc {
+
+/// Splits at every "_". Empty fields stay fields; a text without "_" is one field.
+std::vector<std::string_view> split_fields(std::string_view text);
+
+/// Joins fields with "_" between them.
+std::string join_fields(const std::vector<std::string_view>& fields);
+
+/// The field at `index` (0-based), or nothing when the text has fewer fields.
+std::optional<std::string_view> field_at(std::string_view text, std::size_t index);
+
+/// Reads a decimal integer with an optional sign; leading zeros are allowed ("007" is 7).
+/// Nothing when the text is not such a number or does not fit 64 bits.
+std::optional<std::int64_t> parse_decimal(std::string_view text);
+
+/// Quotes a name for a message: R_1 becomes "R_1".
+std::string in_quotes(std::string_view name);
+
+}  // namespace noc

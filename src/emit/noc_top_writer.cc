@@ -1,0 +1,82 @@
+#include "emit/noc_top_writer.h"
+
+#include <string_view>
+#include <unordered_map>
+
+#include "emit/endpoint_section.h"
+#include "emit/router_section.h"
+
+namespace noc::emit {
+namespace {
+
+// The fixed frame of the framework's top module. Existing flows parse this text, so it is kept
+// as it has always been written, trailing spaces included.
+constexpr std::string_view kHeader =
+    "(\n"
+    "input clk,\n"
+    "input rst,\n"
+    "output[4 * 32 - 1:0] wb_ext_adr_i,\n"
+    "output[4 * 1 - 1:0] wb_ext_cyc_i,\n"
+    "output[4 * 32 - 1:0] wb_ext_dat_i,\n"
+    "output[4 * 4 - 1:0] wb_ext_sel_i,\n"
+    "output[4 * 1 - 1:0] wb_ext_stb_i,\n"
+    "output[4 * 1 - 1:0] wb_ext_we_i,\n"
+    "output[4 * 1 - 1:0] wb_ext_cab_i,\n"
+    "output[4 * 3 - 1:0] wb_ext_cti_i,\n"
+    "output[4 * 2 - 1:0] wb_ext_bte_i,\n"
+    "input[4 * 1 - 1:0] wb_ext_ack_o,\n"
+    "input[4 * 1 - 1:0] wb_ext_rty_o,\n"
+    "input[4 * 1 - 1:0] wb_ext_err_o,\n"
+    "input[4 * 32 - 1:0] wb_ext_dat_o\n"
+    ");\n"
+    "\n\n"
+    "import dii_package::*; \n"
+    "import optimsoc_config:: *; \n"
+    "import optimsoc_functions:: *; \n"
+    "\n"
+    "parameter config_t CONFIG = 'x; \n"
+    "localparam FLIT_WIDTH = CONFIG.NOC_FLIT_WIDTH; \n"
+    "localparam CHANNELS = CONFIG.NOC_CHANNELS; \n"
+    "localparam VCHANNELS = 2;\n"
+    "\n\n"
+    "\n\n";
+
+constexpr std::string_view kIncludeLine = "`include \"dbg_config.vh\"\n";
+
+void write_router_block(TextSink& out, const Network& network, std::size_t index,
+                        TileInstanceNamer& namer) {
+  const model::RouterRecord& router = network.routers.routers[index];
+  const model::EndpointWires& wires = network.wires.by_router[index];
+  write_endpoint_wires(out, router, wires, network.tile);
+  std::vector<std::string> owned_links;
+  int count_ep = router.no_of_EPs - 1;
+  for (const std::string& name : router.node->neighbors) {
+    const model::Node& neighbour = *network.description.find(name);
+    if (model::is_router(network.description, neighbour)) {
+      if (model::is_first_end(router, name)) owned_links.push_back(name);
+      continue;
+    }
+    write_tile_instance(out, network, wires, neighbour, count_ep, namer);
+    --count_ep;
+  }
+  write_link_wires(out, router, owned_links, network.router_ports, network.tile);
+  write_router_instance(out, network, router, wires);
+  out << "\n\n";
+}
+
+}  // namespace
+
+void write_header(TextSink& out, std::size_t include_count) {
+  for (std::size_t i = 0; i <= include_count; ++i) out << kIncludeLine;
+  out << "module noc_top\n" << kHeader;
+}
+
+void write_noc_top(TextSink& out, const Network& network) {
+  write_header(out, network.tile.total_includes.size());
+  TileInstanceNamer namer;
+  for (std::size_t i = 0; i < network.routers.routers.size(); ++i)
+    write_router_block(out, network, i, namer);
+  out << "endmodule\n";
+}
+
+}  // namespace noc::emit

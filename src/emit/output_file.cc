@@ -1,0 +1,103 @@
+#include "emit/output_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "common/error.h"
+
+namespace noc::emit {
+namespace {
+
+// mkstemp creates files readable by the owner only; a generated source should get the mode any
+// other new file gets.
+void apply_default_mode(int fd) {
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+}
+
+}  // namespace
+
+OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_path)) {
+  std::string pattern = final_path_ + ".tmp.XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  fd_ = ::mkstemp(name.data());
+  if (fd_ < 0) throw file_error("cannot create the output file", final_path_, errno);
+  temp_path_ = name.data();
+  apply_default_mode(fd_);
+}
+
+OutputFile::~OutputFile() {
+  discard();
+}
+
+void OutputFile::drain(std::string_view block) {
+  const char* data = block.data();
+  std::size_t left = block.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd_, data, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw file_error("cannot write the output file", temp_path_, errno);
+    data += n;
+    left -= static_cast<std::size_t>(n);
+  }
+}
+
+bool OutputFile::commit(bool keep_identical) {
+  flush();
+  int fd = fd_;
+  fd_ = -1;
+  if (::close(fd) != 0) {
+    int err = errno;
+    discard();
+    throw file_error("cannot write the output file", temp_path_, err);
+  }
+  if (keep_identical && final_file_equals_temp()) {
+    discard();
+    return false;
+  }
+  if (::rename(temp_path_.c_str(), final_path_.c_str()) != 0) {
+    int err = errno;
+    discard();
+    throw file_error("cannot replace the output file", final_path_, err);
+  }
+  temp_path_.clear();
+  return true;
+}
+
+bool OutputFile::final_file_equals_temp() const {
+  struct stat final_info, temp_info;
+  if (::stat(final_path_.c_str(), &final_info) != 0 || ::stat(temp_path_.c_str(), &temp_info) != 0)
+    return false;
+  if (!S_ISREG(final_info.st_mode) || final_info.st_size != temp_info.st_size) return false;
+  std::FILE* a = std::fopen(final_path_.c_str(), "rb");
+  std::FILE* b = std::fopen(temp_path_.c_str(), "rb");
+  bool same = a && b;
+  std::vector<char> block_a(1 << 16), block_b(1 << 16);
+  while (same) {
+    std::size_t n = std::fread(block_a.data(), 1, block_a.size(), a);
+    std::size_t m = std::fread(block_b.data(), 1, block_b.size(), b);
+    same = n == m &&
+           std::equal(block_a.begin(), block_a.begin() + static_cast<long>(n), block_b.begin());
+    if (n == 0) break;
+  }
+  if (a) std::fclose(a);
+  if (b) std::fclose(b);
+  return same;
+}
+
+void OutputFile::discard() noexcept {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temp_path_.empty()) ::unlink(temp_path_.c_str());
+  temp_path_.clear();
+}
+
+}  // namespace noc::emit

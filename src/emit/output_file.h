@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+#include "emit/text_sink.h"
+
+namespace noc::emit {
+
+/// The output file, replaced only when it is complete: text goes to a temporary file beside the
+/// final one, and commit() renames it over the final name. A run that fails (or an object
+/// destroyed without commit) removes the temporary file, so an earlier output stays byte for
+/// byte as it was. A final name that is a symbolic link is replaced by the new file; the link's
+/// target is not written.
+class OutputFile : public TextSink {
+ public:
+  explicit OutputFile(std::string final_path);
+  ~OutputFile() override;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  const std::string& final_path() const { return final_path_; }
+  const std::string& temp_path() const { return temp_path_; }
+
+  /// Puts the new file in place. With `keep_identical`, an existing file that already holds the
+  /// same bytes is left alone, time stamp included, and the result is false.
+  bool commit(bool keep_identical = false);
+
+ protected:
+  void drain(std::string_view block) override;
+
+ private:
+  void discard() noexcept;
+  bool final_file_equals_temp() const;
+
+  std::string final_path_;
+  std::string temp_path_;
+  int fd_ = -1;
+};
+
+}  // namespace noc::emit

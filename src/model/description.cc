@@ -1,0 +1,288 @@
+#include "model/description.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <iterator>
+#include <nlohmann/json.hpp>
+
+#include "common/error.h"
+#include "common/text.h"
+
+namespace noc::model {
+namespace {
+
+using Json = nlohmann::json;
+
+// A character iterator that publishes how far the JSON reader has read, so that the reader's
+// events can be given file positions; the reader itself keeps no positions for its events.
+struct CountingIterator {
+  using iterator_category = std::forward_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
+
+  const char* at = nullptr;
+  const char** cursor = nullptr;
+
+  reference operator*() const { return *at; }
+  CountingIterator& operator++() {
+    ++at;
+    *cursor = at;
+    return *this;
+  }
+  CountingIterator operator++(int) {
+    CountingIterator before = *this;
+    ++*this;
+    return before;
+  }
+  bool operator==(const CountingIterator& other) const { return at == other.at; }
+  bool operator!=(const CountingIterator& other) const { return at != other.at; }
+};
+
+// Builds the nodes straight from the reader's events, without a document tree: a description
+// of 65,536 routers then costs one pass and the nodes themselves.
+class NodeBuilder : public nlohmann::json_sax<Json> {
+ public:
+  NodeBuilder(std::string_view text, const char** cursor) : text_(text), cursor_(cursor) {}
+
+  std::vector<Node> nodes;
+  bool top_is_object = false;
+  bool failed = false;
+  std::size_t error_position = 0;
+  std::string error_message;
+
+  bool null() override { return scalar(false); }
+  bool boolean(bool value) override { return scalar(value); }
+  bool number_integer(number_integer_t value) override { return scalar(value != 0); }
+  bool number_unsigned(number_unsigned_t value) override { return scalar(value != 0); }
+  bool number_float(number_float_t value, const string_t&) override { return scalar(value != 0); }
+  bool binary(binary_t&) override { return scalar(true); }
+
+  bool string(string_t& value) override {
+    if (depth_ == 2 && node_) {
+      if (member_ == kIsRouter) set_is_router(!value.empty());
+      if (member_ == kNeighbors) node_->neighbors_member = Member::kWrongType;
+      if (member_ == kTopModule) {
+        node_->top_module_fname_member = Member::kPresent;
+        node_->top_module_fname = std::move(value);
+      }
+    } else {
+      element(&value);
+    }
+    return true;
+  }
+
+  bool start_object(std::size_t) override { return open(true); }
+  bool start_array(std::size_t) override { return open(false); }
+  bool end_object() override { return close(); }
+  bool end_array() override { return close(); }
+
+  bool key(string_t& name) override {
+    if (depth_ == 1) start_node(std::move(name));
+    if (depth_ == 2 && node_) {
+      member_ = name == "is_Router"          ? kIsRouter
+                : name == "neighbors"        ? kNeighbors
+                : name == "top_module_fname" ? kTopModule
+                                             : kOther;
+      if (member_ == kNeighbors) node_->neighbors.clear();
+    }
+    return true;
+  }
+
+  bool parse_error(std::size_t position, const std::string&,
+                   const nlohmann::detail::exception& error) override {
+    failed = true;
+    error_position = position;
+    error_message = error.what();
+    return false;
+  }
+
+ private:
+  enum MemberKind { kOther, kIsRouter, kNeighbors, kTopModule };
+
+  void set_is_router(bool value) {
+    node_->is_router_member = Member::kPresent;
+    node_->is_router = value;
+  }
+
+  // A value directly inside a node record, or inside one of its members.
+  bool scalar(bool truth) {
+    if (depth_ == 0) return true;  // a top level that is not an object
+    if (depth_ == 1 && node_) node_->record_is_object = false;
+    if (depth_ == 2 && node_) {
+      if (member_ == kIsRouter) set_is_router(truth);
+      if (member_ == kNeighbors) node_->neighbors_member = Member::kWrongType;
+      if (member_ == kTopModule) node_->top_module_fname_member = Member::kWrongType;
+    }
+    element(nullptr);
+    return true;
+  }
+
+  // A value one level inside a member of a node record: an array element of "neighbors", or
+  // the first thing that makes a container "is_Router" non-empty.
+  void element(std::string* text) {
+    if (depth_ != 3 || !node_) return;
+    if (member_ == kIsRouter) set_is_router(true);
+    if (member_ == kNeighbors) {
+      if (text && node_->neighbors_member == Member::kPresent) {
+        node_->neighbors.push_back(std::move(*text));
+      } else {
+        node_->neighbors_member = Member::kWrongType;
+      }
+    }
+  }
+
+  bool open(bool is_object) {
+    if (depth_ == 0) top_is_object = is_object;
+    if (depth_ == 1 && node_ && !is_object) node_->record_is_object = false;
+    if (depth_ == 2 && node_) {
+      if (member_ == kIsRouter) set_is_router(false);  // true once an element shows up
+      if (member_ == kNeighbors)
+        node_->neighbors_member = is_object ? Member::kWrongType : Member::kPresent;
+      if (member_ == kTopModule) node_->top_module_fname_member = Member::kWrongType;
+    } else {
+      element(nullptr);
+    }
+    ++depth_;
+    return true;
+  }
+
+  bool close() {
+    --depth_;
+    if (depth_ == 1) member_ = kOther;
+    return true;
+  }
+
+  void start_node(std::string name) {
+    std::uint32_t offset = key_offset();
+    auto [it, inserted] = index_.try_emplace(name, nodes.size());
+    if (inserted) {
+      nodes.push_back(Node{});
+    } else {
+      nodes[it->second] = Node{};  // the later record wins, at the first key's place
+    }
+    node_ = &nodes[it->second];
+    node_->name = std::move(name);
+    node_->offset = offset;
+    member_ = kOther;
+  }
+
+  // The reader has just passed the closing quote of a key: walk back to its opening quote.
+  std::uint32_t key_offset() const {
+    std::size_t end = static_cast<std::size_t>(*cursor_ - text_.data());
+    std::size_t i = end >= 2 ? end - 2 : 0;
+    while (i > 0) {
+      if (text_[i] == '"') {
+        std::size_t slashes = 0;
+        while (i > slashes && text_[i - 1 - slashes] == '\\') ++slashes;
+        if (slashes % 2 == 0) break;
+      }
+      --i;
+    }
+    return static_cast<std::uint32_t>(i);
+  }
+
+  std::string_view text_;
+  const char** cursor_;
+  int depth_ = 0;
+  Node* node_ = nullptr;
+  MemberKind member_ = kOther;
+  std::unordered_map<std::string, std::size_t> index_;
+};
+
+std::vector<std::uint32_t> line_starts_of(std::string_view text) {
+  std::vector<std::uint32_t> starts{0};
+  for (std::size_t i = text.find('\n'); i != std::string_view::npos; i = text.find('\n', i + 1))
+    starts.push_back(static_cast<std::uint32_t>(i + 1));
+  return starts;
+}
+
+std::pair<int, int> locate(const std::vector<std::uint32_t>& starts, std::size_t offset) {
+  auto after = std::upper_bound(starts.begin(), starts.end(), offset);
+  std::size_t line = static_cast<std::size_t>(after - starts.begin());
+  return {static_cast<int>(line), static_cast<int>(offset - starts[line - 1]) + 1};
+}
+
+// nlohmann's message reads "[json.exception.parse_error.101] parse error at line 1, column 2:
+// syntax error ..."; the location is ours to render, the rest is worth showing.
+std::string parse_detail(const std::string& message) {
+  std::size_t column = message.find("column ");
+  std::size_t colon = column == std::string::npos ? column : message.find(": ", column);
+  return colon == std::string::npos ? message : message.substr(colon + 2);
+}
+
+}  // namespace
+
+Description::Description(std::string path, std::vector<Node> nodes,
+                         std::vector<std::uint32_t> line_starts)
+    : path_(std::move(path)), nodes_(std::move(nodes)), line_starts_(std::move(line_starts)) {
+  index_.reserve(nodes_.size());
+  for (std::size_t i = 0; i < nodes_.size(); ++i) index_.emplace(nodes_[i].name, i);
+}
+
+const Node* Description::find(std::string_view name) const {
+  auto it = index_.find(name);
+  return it == index_.end() ? nullptr : &nodes_[it->second];
+}
+
+std::pair<int, int> Description::line_column(const Node& node) const {
+  return locate(line_starts_, node.offset);
+}
+
+void Description::fail(const Node& node, const std::string& message) const {
+  fail_at(node, "node " + in_quotes(node.name) + ": " + message);
+}
+
+void Description::fail_at(const Node& node, const std::string& message) const {
+  auto [line, column] = line_column(node);
+  throw Error(message, path_, line, column);
+}
+
+Description parse_description(std::string path, std::string_view text,
+                              const ParseErrorReporter& report) {
+  const char* cursor = text.data();
+  NodeBuilder builder(text, &cursor);
+  CountingIterator first{text.data(), &cursor};
+  CountingIterator last{text.data() + text.size(), &cursor};
+  Json::sax_parse(first, last, &builder);
+  std::vector<std::uint32_t> starts = line_starts_of(text);
+  if (builder.failed) {
+    if (report) report(builder.error_message);
+    auto [line, column] = locate(starts, std::min(builder.error_position, text.size()));
+    throw Error("the description is not valid JSON: " + parse_detail(builder.error_message), path,
+                line, column);
+  }
+  if (!builder.top_is_object)
+    throw Error("the description must be a JSON object of node records", path, 1, 1);
+  return Description(std::move(path), std::move(builder.nodes), std::move(starts));
+}
+
+Description load_description(const std::string& path, const ParseErrorReporter& report) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw file_error("cannot open the description", path, errno);
+  std::string text;
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+    text.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[1 << 16];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      int err = errno;
+      ::close(fd);
+      throw file_error("cannot read the description", path, err);
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return parse_description(path, text, report);
+}
+
+}  // namespace noc::model

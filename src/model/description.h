@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace noc::model {
+
+/// How a member of a node record was written.
+enum class Member : std::uint8_t {
+  kAbsent,
+  kPresent,
+  kWrongType,  ///< present, but not of the type the generator reads
+};
+
+/// One node of the SoC description: a router or an endpoint (compute tile).
+struct Node {
+  std::string name;
+  std::uint32_t offset = 0;  ///< byte offset of the node's key in the description file
+  bool record_is_object = true;
+  Member is_router_member = Member::kAbsent;
+  bool is_router = false;  ///< the truth value of is_Router
+  Member neighbors_member = Member::kAbsent;
+  std::vector<std::string> neighbors;
+  Member top_module_fname_member = Member::kAbsent;
+  std::string top_module_fname;
+};
+
+/// The parsed description: its nodes in the order in which their keys stand in the file (a key
+/// written twice keeps its first place and its last record), and a name index.
+class Description {
+ public:
+  Description() = default;
+  Description(std::string path, std::vector<Node> nodes, std::vector<std::uint32_t> line_starts);
+
+  const std::string& path() const { return path_; }
+  const std::vector<Node>& nodes() const { return nodes_; }
+  const Node* find(std::string_view name) const;
+
+  /// 1-based line and column of a node's key.
+  std::pair<int, int> line_column(const Node& node) const;
+
+  /// Throws the generator's error for `node`, located at its key: `node "R_3": <message>`.
+  [[noreturn]] void fail(const Node& node, const std::string& message) const;
+  /// The same without the prefix, for messages that name the node themselves.
+  [[noreturn]] void fail_at(const Node& node, const std::string& message) const;
+
+ private:
+  std::string path_;
+  std::vector<Node> nodes_;
+  std::unordered_map<std::string_view, std::size_t> index_;
+  std::vector<std::uint32_t> line_starts_;
+};
+
+/// Called with the JSON parser's own message when the text is not valid JSON; the generator
+/// prints it as one line before it fails.
+using ParseErrorReporter = std::function<void(const std::string&)>;
+
+/// Parses a description held in memory. Invalid JSON is reported to `report` and then thrown as
+/// the generator's error with its line and column; so is a top level that is not an object.
+Description parse_description(std::string path, std::string_view text,
+                              const ParseErrorReporter& report);
+
+/// Reads and parses the description file at `path`.
+Description load_description(const std::string& path, const ParseErrorReporter& report);
+
+}  // namespace noc::model

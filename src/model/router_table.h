@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/ordered_map.h"
+#include "model/description.h"
+
+namespace noc::model {
+
+/// One router of the network, as the writer needs it.
+struct RouterRecord {
+  std::string name;
+  const Node* node = nullptr;  ///< its record in the description, for messages
+  /// Router neighbour -> link name ("R_0_1"), in the order of first appearance in neighbors.
+  OrderedMap<std::string> r_wire;
+  /// Router neighbours in neighbors order; a name listed twice stands twice.
+  std::vector<std::string> r_neighbors;
+  /// The router's name + "_EP"; absent when no tile is attached.
+  std::optional<std::string> ep_wire;
+  std::string top_module_fname;
+  int no_of_ports = 0;  ///< router neighbours plus twice the tile neighbours
+  int no_of_EPs = 0;    ///< tile neighbours, each listing counted
+};
+
+struct RouterTable {
+  std::vector<RouterRecord> routers;  ///< in description order
+  /// top_module_fname of the last endpoint node, the source every tile interface comes from.
+  std::optional<std::string> ip;
+};
+
+/// The truth value of a node's is_Router, or the error naming the node when it has none.
+bool is_router(const Description& description, const Node& node);
+
+/// Builds the router table: link names, endpoint wire names and port counts.
+RouterTable build_router_table(const Description& description);
+
+/// The link name of routers `a` and `b` as `a` computes it: b's prefix, then the smaller and
+/// the larger router number. Nothing when either name lacks a decimal second field.
+std::optional<std::string> link_name(std::string_view a, std::string_view b);
+
+/// Whether `router` is the first-named end of its link to `neighbour`, the end that declares
+/// the link's wires. The names' fields are compared as text with the link name, so leading
+/// zeros or different prefixes make the test fail on both ends (a quirk kept for existing
+/// designs).
+bool is_first_end(const RouterRecord& router, std::string_view neighbour);
+
+}  // namespace noc::model

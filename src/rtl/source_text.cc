@@ -1,0 +1,54 @@
+#include "rtl/source_text.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "common/error.h"
+
+namespace noc::rtl {
+
+LineColumn SourceText::line_column(SourceLocation location) const {
+  if (line_starts_.empty()) {
+    line_starts_.push_back(0);
+    for (std::uint32_t i = 0; i < text_.size(); ++i)
+      if (text_[i] == '\n') line_starts_.push_back(i + 1);
+  }
+  auto after = std::upper_bound(line_starts_.begin(), line_starts_.end(), location.offset);
+  std::size_t line = static_cast<std::size_t>(after - line_starts_.begin());
+  return {static_cast<int>(line), static_cast<int>(location.offset - line_starts_[line - 1]) + 1};
+}
+
+void SourceText::fail(SourceLocation location, const std::string& message) const {
+  LineColumn where = line_column(location);
+  throw Error(message, path_, where.line, where.column);
+}
+
+std::string read_source_file(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw file_error("cannot open source file", path, errno);
+  struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
+  } closer{fd};
+  struct stat info;
+  if (::fstat(fd, &info) != 0) throw file_error("cannot read source file", path, errno);
+  if (!S_ISREG(info.st_mode)) throw Error("source is not a regular file", path);
+  std::string text;
+  text.resize(static_cast<std::size_t>(info.st_size));
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw file_error("cannot read source file", path, errno);
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  text.resize(done);
+  return text;
+}
+
+}  // namespace noc::rtl

@@ -1,0 +1,166 @@
+// End-to-end runs of the generator over small trees.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/soc_generator.h"
+#include "common/error.h"
+#include "test_util.h"
+
+namespace noc {
+namespace {
+
+using test::copy_example;
+using test::read_file;
+using test::TempDir;
+using test::write_file;
+
+std::string run_error(const std::string& dir, const std::string& name = "noc_soc.json") {
+  RunOptions quiet;
+  quiet.print_line = [](const std::string&) {};
+  try {
+    soc_generator_noc(dir, name, quiet);
+  } catch (const Error& error) {
+    return error.what();
+  }
+  return "";
+}
+
+bool has_temp_file(const std::string& dir) {
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    if (entry.path().filename().string().find(".tmp.") != std::string::npos) return true;
+  return false;
+}
+
+TEST(Generator, BundledExampleMatchesTheHandCheckedFile) {
+  TempDir dir;
+  copy_example(dir.path());
+  RunSummary summary = soc_generator_noc(dir.path() + "/", "noc_soc.json");
+  EXPECT_EQ(read_file(dir.path() + "/noc_soc.sv"),
+            read_file(std::string(NOC_SOURCE_DIR) + "/tests/golden/mesh_2x2.sv"));
+  EXPECT_EQ(summary.routers, 4u);
+  EXPECT_EQ(summary.tiles, 4u);
+  EXPECT_EQ(summary.links, 4u);
+  EXPECT_FALSE(has_temp_file(dir.path()));
+}
+
+TEST(Generator, DescriptionInASubdirectoryWinsOverTheParentCopy) {
+  TempDir dir;
+  copy_example(dir.path());
+  std::string sub = read_file(dir.path() + "/noc_soc.json");
+  write_file(dir.path() + "/noc_soc.json", "{}");
+  write_file(dir.path() + "/sub/noc_soc.json", sub);
+  soc_generator_noc(dir.path(), "noc_soc.json");
+  EXPECT_EQ(last_description_path(), dir.path() + "/sub/noc_soc.json");
+  EXPECT_NE(read_file(dir.path() + "/noc_soc.sv").find("noc_router_R_3_inst"), std::string::npos);
+}
+
+TEST(Generator, RepeatedTileGetsItsOwnInstanceName) {
+  TempDir dir;
+  copy_example(dir.path());
+  write_file(dir.path() + "/noc_soc.json", R"({
+    "R_0": {"is_Router": 1, "neighbors": ["T_0", "R_1", "T_0"], "top_module_fname": "noc_router.sv"},
+    "R_1": {"is_Router": true, "neighbors": ["R_0", "T_0"], "top_module_fname": "noc_router.sv"},
+    "T_0": {"is_Router": false, "top_module_fname": "compute_tile.sv"}})");
+  soc_generator_noc(dir.path(), "noc_soc.json");
+  std::string text = read_file(dir.path() + "/noc_soc.sv");
+  EXPECT_NE(text.find("compute_tile_T_0_inst(\n.clk (clk),\n.rst_sys (rst),\n"
+                      ".noc_in_flit (noc_in_flit_R_0_EP[1]),"),
+            std::string::npos);
+  EXPECT_NE(text.find("compute_tile_T_0_inst_1(\n.clk (clk),\n.rst_sys (rst),\n"
+                      ".noc_in_flit (noc_in_flit_R_0_EP[0]),"),
+            std::string::npos);
+  EXPECT_NE(text.find("compute_tile_T_0_inst_2(\n"), std::string::npos);
+  EXPECT_NE(text.find(".INPUTS (5),"), std::string::npos);  // one router and two tiles
+}
+
+struct FailureCase {
+  const char* label;
+  const char* description;
+  const char* message;
+};
+
+class GeneratorFailure : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(GeneratorFailure, LeavesTheEarlierOutputAlone) {
+  TempDir dir;
+  copy_example(dir.path());
+  write_file(dir.path() + "/noc_soc.sv", "earlier output\n");
+  write_file(dir.path() + "/noc_soc.json", GetParam().description);
+  std::string error = run_error(dir.path());
+  EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
+  EXPECT_NE(error.find("noc_soc.json"), std::string::npos) << error;
+  EXPECT_EQ(read_file(dir.path() + "/noc_soc.sv"), "earlier output\n");
+  EXPECT_FALSE(has_temp_file(dir.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GeneratorFailure,
+    testing::Values(
+        FailureCase{"empty", "", "the description is not valid JSON"},
+        FailureCase{"array", "[1, 2]", "must be a JSON object"},
+        FailureCase{
+            "unknown_neighbour",
+            R"({"R_3": {"is_Router": true, "neighbors": ["T_9"], "top_module_fname": "x"}})",
+            "node \"R_3\": neighbour \"T_9\" is not a node of the description"},
+        FailureCase{"missing_neighbors", R"({"R_1": {"is_Router": true, "top_module_fname": "x"}})",
+                    "node \"R_1\": member \"neighbors\" is missing"},
+        FailureCase{"numbers_as_neighbors",
+                    R"({"R_1": {"is_Router": true, "neighbors": [1], "top_module_fname": "x"}})",
+                    "member \"neighbors\" must be an array of node names"},
+        FailureCase{"fname_not_text", R"({"T_1": {"is_Router": false, "top_module_fname": 7}})",
+                    "member \"top_module_fname\" must be a text"},
+        FailureCase{"no_router_neighbour", R"({
+          "R_4": {"is_Router": true, "neighbors": ["T_4"], "top_module_fname": "noc_router.sv"},
+          "T_4": {"is_Router": false, "top_module_fname": "compute_tile.sv"}})",
+                    "router \"R_4\" has no router neighbour; every router needs at least one"},
+        FailureCase{"router_without_tile", R"({
+          "R_0": {"is_Router": true, "neighbors": ["R_1", "T_0"], "top_module_fname": "noc_router.sv"},
+          "R_1": {"is_Router": true, "neighbors": ["R_0"], "top_module_fname": "noc_router.sv"},
+          "T_0": {"is_Router": false, "top_module_fname": "compute_tile.sv"}})",
+                    "router \"R_1\" has no compute tile"},
+        FailureCase{"no_number", R"({
+          "R": {"is_Router": true, "neighbors": ["R_1"], "top_module_fname": "noc_router.sv"},
+          "R_1": {"is_Router": true, "neighbors": ["R"], "top_module_fname": "noc_router.sv"}})",
+                    "router \"R\" has router neighbours but no number"},
+        FailureCase{
+            "no_tile_source",
+            R"({"R_0": {"is_Router": true, "neighbors": [], "top_module_fname": "noc_router.sv"}})",
+            "no compute tile source: the description has no endpoint node"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(Generator, ParseFailurePrintsTheParserLineOnce) {
+  TempDir dir;
+  copy_example(dir.path());
+  write_file(dir.path() + "/noc_soc.json", "{\"R_0\": ");
+  std::vector<std::string> lines;
+  RunOptions options;
+  options.print_line = [&](const std::string& line) { lines.push_back(line); };
+  EXPECT_THROW(soc_generator_noc(dir.path(), "noc_soc.json", options), Error);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("parse error"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.path() + "/noc_soc.sv"));
+}
+
+TEST(Generator, KeepsAnIdenticalOutputWhenAsked) {
+  TempDir dir;
+  copy_example(dir.path());
+  soc_generator_noc(dir.path(), "noc_soc.json");
+  RunOptions keep;
+  keep.keep_identical_output = true;
+  EXPECT_TRUE(soc_generator_noc(dir.path(), "noc_soc.json", keep).unchanged);
+  EXPECT_FALSE(soc_generator_noc(dir.path(), "noc_soc.json").unchanged);
+}
+
+TEST(Generator, OutputThatIsASymlinkIsReplacedNotFollowed) {
+  TempDir dir;
+  copy_example(dir.path());
+  write_file(dir.path() + "/target.txt", "keep me\n");
+  std::filesystem::create_symlink(dir.path() + "/target.txt", dir.path() + "/noc_soc.sv");
+  soc_generator_noc(dir.path(), "noc_soc.json");
+  EXPECT_EQ(read_file(dir.path() + "/target.txt"), "keep me\n");
+  EXPECT_FALSE(std::filesystem::is_symlink(dir.path() + "/noc_soc.sv"));
+}
+
+}  // namespace
+}  // namespace noc

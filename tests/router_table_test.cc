@@ -1,0 +1,77 @@
+// Link names, the first-end test and the router port template.
+#include <gtest/gtest.h>
+
+#include "model/description.h"
+#include "model/port_template.h"
+#include "model/router_table.h"
+
+namespace noc::model {
+namespace {
+
+Description parse(const std::string& text) {
+  return parse_description("d.json", text, {});
+}
+
+TEST(LinkName, SmallerNumberFirstAndNeighbourPrefix) {
+  EXPECT_EQ(link_name("R_10", "R_9"), "R_9_10");
+  EXPECT_EQ(link_name("R_01", "R_2"), "R_1_2");
+  EXPECT_EQ(link_name("R_1", "X_2"), "X_1_2");
+  EXPECT_EQ(link_name("R_0_1", "R_1_1"), "R_0_1");
+  EXPECT_EQ(link_name("R", "R_1"), std::nullopt);
+}
+
+TEST(RouterTable, CountsPortsAndNamesLinksInDescriptionOrder) {
+  Description d = parse(R"({
+    "T_0": {"is_Router": 0, "top_module_fname": "a.sv"},
+    "R_9": {"is_Router": "false", "neighbors": ["R_10", "T_0", "R_10", "T_0"], "top_module_fname": "r.sv"},
+    "R_10": {"is_Router": [0], "neighbors": ["R_9"], "top_module_fname": "r.sv"},
+    "T_1": {"is_Router": null, "top_module_fname": "b.sv"}})");
+  RouterTable table = build_router_table(d);
+  ASSERT_EQ(table.routers.size(), 2u);
+  const RouterRecord& r9 = table.routers[0];
+  EXPECT_EQ(r9.name, "R_9");
+  EXPECT_EQ(r9.r_neighbors, (std::vector<std::string>{"R_10", "R_10"}));
+  EXPECT_EQ(r9.r_wire.size(), 1u);
+  EXPECT_EQ(*r9.r_wire.find("R_10"), "R_9_10");
+  EXPECT_EQ(r9.no_of_ports, 6);
+  EXPECT_EQ(r9.no_of_EPs, 2);
+  EXPECT_EQ(r9.ep_wire, "R_9_EP");
+  EXPECT_FALSE(table.routers[1].ep_wire);
+  EXPECT_EQ(table.ip, "b.sv");
+  EXPECT_TRUE(is_first_end(r9, "R_10"));
+  EXPECT_FALSE(is_first_end(table.routers[1], "R_9"));
+}
+
+TEST(RouterTable, LeadingZerosFailTheFirstEndTestOnBothRouters) {
+  Description d = parse(R"({
+    "R_01": {"is_Router": true, "neighbors": ["R_2"], "top_module_fname": "r.sv"},
+    "R_2": {"is_Router": true, "neighbors": ["R_01"], "top_module_fname": "r.sv"}})");
+  RouterTable table = build_router_table(d);
+  EXPECT_FALSE(is_first_end(table.routers[0], "R_2"));
+  EXPECT_FALSE(is_first_end(table.routers[1], "R_01"));
+}
+
+TEST(Description, DuplicateKeyKeepsFirstPlaceAndLastRecord) {
+  Description d = parse(R"({"A_1": {"is_Router": true}, "B": {}, "A_1": {"is_Router": false}})");
+  ASSERT_EQ(d.nodes().size(), 2u);
+  EXPECT_EQ(d.nodes()[0].name, "A_1");
+  EXPECT_FALSE(d.nodes()[0].is_router);
+  EXPECT_EQ(d.line_column(d.nodes()[1]), (std::pair<int, int>{1, 30}));
+}
+
+rtl::PortTuple port(const std::string& name) {
+  return rtl::make_port_tuple("", "", name, "", "");
+}
+
+TEST(RouterTemplate, ClockAndResetByExactNameInInputOrder) {
+  RouterPortTemplate t = make_router_template(
+      {port("rst"), port("in_flit"), port("clk"), port("clk_in"), port("in_flit")},
+      {port("rst"), port("out_flit")});
+  EXPECT_EQ(t.router_clk_rst, (std::vector<std::string>{"rst", "clk"}));
+  EXPECT_EQ(t.data_inputs.size(), 3u);
+  EXPECT_EQ(t.router_inputs_dict.size(), 2u);
+  EXPECT_TRUE(t.router_outputs_dict.contains("rst"));
+}
+
+}  // namespace
+}  // namespace noc::model
