@@ -78,6 +78,7 @@ TEST(Extract, PortTupleHasTheNameAtPositionThree) {
 }
 
 struct ErrorCase {
+  const char* label;
   const char* source;
   const char* where;
   const char* message;
@@ -97,10 +98,12 @@ TEST_P(ExtractErrors, NameFileLineAndColumn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ExtractErrors,
-    testing::Values(ErrorCase{"module m;\n/* open", "t.sv:2:1", "unterminated block comment"},
-                    ErrorCase{"module m(input a);\n", "t.sv:1:1", "has no endmodule"},
-                    ErrorCase{"`ifdef X\nmodule m; endmodule\n", "t.sv:1:1", "has no `endif"},
-                    ErrorCase{"module m(input \"a);", "t.sv:1:16", "unterminated string"}));
+    testing::Values(
+        ErrorCase{"open_comment", "module m;\n/* open", "t.sv:2:1", "unterminated block comment"},
+        ErrorCase{"no_endmodule", "module m(input a);\n", "t.sv:1:1", "has no endmodule"},
+        ErrorCase{"open_ifdef", "`ifdef X\nmodule m; endmodule\n", "t.sv:1:1", "has no `endif"},
+        ErrorCase{"open_string", "module m(input \"a);", "t.sv:1:16", "unterminated string"}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
 }  // namespace noc::rtl
