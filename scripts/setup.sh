@@ -4,9 +4,9 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build
+  build-essential cmake ninja-build clang-format
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
-  verilator python3
+  verilator graphviz python3 python3-dev python3-pytest pybind11-dev libcli11-dev
 )
 
 missing=()

@@ -12,14 +12,8 @@ std::optional<std::int64_t> router_number(std::string_view name) {
 }
 
 void check_router_number(const Description& description, const Node& at, std::string_view name) {
-  std::optional<std::string_view> field = field_at(name, 1);
-  if (!field)
-    description.fail(at, "router " + in_quotes(name) +
-                             " has router neighbours but no number: name it like R_3, with a "
-                             "decimal second \"_\"-separated field");
-  if (!parse_decimal(*field))
-    description.fail(at, "router " + in_quotes(name) + ": the second \"_\"-separated field " +
-                             in_quotes(*field) + " is not a decimal number");
+  if (std::optional<std::string> problem = router_number_problem(name))
+    description.fail(at, *problem);
 }
 
 const std::string& top_module_fname(const Description& description, const Node& node) {
@@ -31,6 +25,18 @@ const std::string& top_module_fname(const Description& description, const Node& 
 }
 
 }  // namespace
+
+std::optional<std::string> router_number_problem(std::string_view name) {
+  std::optional<std::string_view> field = field_at(name, 1);
+  if (!field)
+    return "router " + in_quotes(name) +
+           " has router neighbours but no number: name it like R_3, with a decimal second "
+           "\"_\"-separated field";
+  if (!parse_decimal(*field))
+    return "router " + in_quotes(name) + ": the second \"_\"-separated field " + in_quotes(*field) +
+           " is not a decimal number";
+  return std::nullopt;
+}
 
 bool is_router(const Description& description, const Node& node) {
   if (!node.record_is_object) description.fail(node, "the node record is not a JSON object");

@@ -34,6 +34,10 @@ struct RouterTable {
 /// The truth value of a node's is_Router, or the error naming the node when it has none.
 bool is_router(const Description& description, const Node& node);
 
+/// Why `name` cannot be a linked router's name (no decimal second "_"-separated field), or
+/// nothing when it can.
+std::optional<std::string> router_number_problem(std::string_view name);
+
 /// Builds the router table: link names, endpoint wire names and port counts.
 RouterTable build_router_table(const Description& description);
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/diagnostic.h"
+#include "model/description.h"
+
+namespace noc::app {
+
+/// A description read for checking, and every problem found in it.
+struct CheckReport {
+  std::string description_path;
+  std::optional<model::Description> description;  ///< absent when it could not be read at all
+  std::vector<Diagnostic> diagnostics;
+};
+
+/// Finds the description named `description_name` below `base_dir` (the last match of the walk,
+/// as the generator does) and reports every problem at once: errors that would end a generation
+/// and warnings for what generates silently but gives broken hardware. Writes nothing.
+CheckReport check_description(const std::string& base_dir, const std::string& description_name);
+
+}  // namespace noc::app

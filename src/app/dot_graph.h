@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include "emit/text_sink.h"
+
+#include "app/description_check.h"
+
+namespace noc::app {
+
+/// The network as a Graphviz graph: routers as boxes, tiles as ellipses, one edge per link
+/// labelled with its link name, one edge per tile listing. Nodes and links that a check found a
+/// problem with are drawn in red.
+void write_dot(emit::TextSink& out, const CheckReport& report);
+
+/// Renders a graph with Graphviz's `dot` into `output` in `format` ("svg", "png"). Throws
+/// noc::Error when dot is not installed or fails.
+void render_dot(const std::string& dot_text, const std::string& format, const std::string& output);
+
+}  // namespace noc::app

@@ -1,0 +1,199 @@
+// nocgen: the command-line face of the generator, for people and for build scripts.
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+#include "app/description_check.h"
+#include "app/description_schema.h"
+#include "app/dot_graph.h"
+#include "app/port_report.h"
+#include "app/soc_generator.h"
+#include "app/topology.h"
+#include "common/error.h"
+#include "emit/output_file.h"
+
+namespace {
+
+using namespace noc;
+
+constexpr int kInputError = 1;
+constexpr int kUsageError = 2;
+
+int generate(const std::string& base_dir, const std::string& description) {
+  auto start = std::chrono::steady_clock::now();
+  RunOptions options;
+  options.keep_identical_output = true;
+  RunSummary s = soc_generator_noc(base_dir, description, options);
+  double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  std::printf("%s %s\n", s.unchanged ? "unchanged" : "wrote", s.output_path.c_str());
+  std::printf("%zu routers, %zu tiles, %zu links, %llu bytes, %.1f ms\n", s.routers, s.tiles,
+              s.links, static_cast<unsigned long long>(s.bytes), ms);
+  return 0;
+}
+
+int check(const std::string& base_dir, const std::string& description, const std::string& format,
+          bool werror) {
+  app::CheckReport report = app::check_description(base_dir, description);
+  std::size_t errors = 0, warnings = 0;
+  for (app::Diagnostic& d : report.diagnostics) {
+    if (werror) d.severity = app::Severity::kError;
+    (d.severity == app::Severity::kError ? errors : warnings) += 1;
+  }
+  if (format == "json") {
+    app::write_json(std::cout, report.diagnostics);
+  } else {
+    for (const app::Diagnostic& d : report.diagnostics) std::cout << app::compiler_line(d) << "\n";
+    std::cout << (report.description_path.empty() ? base_dir : report.description_path) << ": "
+              << errors << (errors == 1 ? " error, " : " errors, ") << warnings
+              << (warnings == 1 ? " warning\n" : " warnings\n");
+  }
+  return errors > 0 ? kInputError : 0;
+}
+
+int topology(const std::string& kind, const std::string& size, app::TopologyRequest request,
+             const std::string& output) {
+  request.kind = app::parse_topology_kind(kind);
+  app::parse_topology_size(size, request);
+  emit::OutputFile out(output);
+  app::write_topology(out, request);
+  out.commit();
+  std::printf("wrote %s\n", output.c_str());
+  return 0;
+}
+
+std::string extension_of(const std::string& path) {
+  std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return {};
+  return path.substr(dot + 1);
+}
+
+int dot(const std::string& base_dir, const std::string& description, const std::string& output) {
+  app::CheckReport report = app::check_description(base_dir, description);
+  if (!report.description)
+    throw Error(report.diagnostics.front().message, report.diagnostics.front().file,
+                report.diagnostics.front().line, report.diagnostics.front().column);
+  std::string format = extension_of(output);
+  if (format == "svg" || format == "png") {
+    emit::StringSink text;
+    app::write_dot(text, report);
+    app::render_dot(text.text(), format, output);
+  } else if (!output.empty()) {
+    emit::OutputFile out(output);
+    app::write_dot(out, report);
+    out.commit();
+  } else {
+    emit::StringSink text;
+    app::write_dot(text, report);
+    std::cout << text.text();
+    return 0;
+  }
+  std::printf("wrote %s\n", output.c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::signal(SIGPIPE, SIG_IGN);  // a consumer that quits early is reported as a write error
+  CLI::App cli{"nocgen: writes and inspects the top-level SystemVerilog of a network-on-chip SoC",
+               "nocgen"};
+  cli.require_subcommand(1);
+  std::function<int()> command;
+
+  std::string base_dir, description = "noc_soc.json", format = "text", output, file, size, kind;
+  bool werror = false;
+
+  CLI::App* gen = cli.add_subcommand("generate", "Write BASE_DIR/noc_soc.sv from the description");
+  gen->add_option("BASE_DIR", base_dir, "Directory holding the description and the sources")
+      ->required();
+  gen->add_option("--description", description, "File name of the description below BASE_DIR")
+      ->capture_default_str();
+  gen->callback([&] { command = [&] { return generate(base_dir, description); }; });
+
+  CLI::App* ports = cli.add_subcommand("ports", "Show what the generator reads from a source");
+  ports->add_option("FILE", file, "SystemVerilog source (a name below --base-dir when given)")
+      ->required();
+  ports->add_option("--base-dir", base_dir,
+                    "Locate FILE below this directory as the generator does");
+  ports->add_option("--format", format, "json or table")
+      ->check(CLI::IsMember({"json", "table"}))
+      ->default_str("json");
+  ports->callback([&] {
+    if (format == "text") format = "json";
+    command = [&] {
+      if (format == "table") {
+        app::write_port_table(std::cout, file, base_dir);
+      } else {
+        app::write_port_json(std::cout, file, base_dir);
+      }
+      return 0;
+    };
+  });
+
+  CLI::App* chk =
+      cli.add_subcommand("check", "Report every problem of a description, writing nothing");
+  chk->add_option("BASE_DIR", base_dir, "Directory holding the description and the sources")
+      ->required();
+  chk->add_option("--description", description, "File name of the description below BASE_DIR")
+      ->capture_default_str();
+  chk->add_option("--format", format, "text (compiler-style lines) or json")
+      ->check(CLI::IsMember({"text", "json"}))
+      ->capture_default_str();
+  chk->add_flag("--werror", werror, "Treat warnings as errors");
+  chk->callback([&] { command = [&] { return check(base_dir, description, format, werror); }; });
+
+  app::TopologyRequest request;
+  output = "noc_soc.json";
+  CLI::App* topo = cli.add_subcommand("topology", "Write the description of a regular network");
+  topo->add_option("KIND", kind, "mesh, torus or ring")
+      ->required()
+      ->check(CLI::IsMember({"mesh", "torus", "ring"}));
+  topo->add_option("SIZE", size, "WxH routers (a ring has W*H routers)")->required();
+  topo->add_option("--tiles-per-router", request.tiles_per_router, "Tiles attached to each router")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 64));
+  topo->add_option("--router", request.router_source, "Router source named by every router")
+      ->capture_default_str();
+  topo->add_option("--tile", request.tile_source, "Tile source named by every tile")
+      ->capture_default_str();
+  topo->add_option("-o,--output", output, "Description file to write")->capture_default_str();
+  topo->callback([&] { command = [&] { return topology(kind, size, request, output); }; });
+
+  CLI::App* graph = cli.add_subcommand("dot", "Draw the network as a Graphviz graph");
+  graph->add_option("BASE_DIR", base_dir, "Directory holding the description")->required();
+  graph->add_option("--description", description, "File name of the description below BASE_DIR")
+      ->capture_default_str();
+  std::string graph_output;
+  graph->add_option("-o,--output", graph_output,
+                    "File to write; .svg or .png is rendered with Graphviz (default: stdout)");
+  graph->callback([&] { command = [&] { return dot(base_dir, description, graph_output); }; });
+
+  CLI::App* schema = cli.add_subcommand("schema", "Print the JSON Schema of a description");
+  schema->callback([&] {
+    command = [] {
+      std::cout << app::description_schema();
+      return 0;
+    };
+  });
+
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    int code = cli.exit(e);
+    return code == 0 ? 0 : kUsageError;
+  }
+  try {
+    int code = command();
+    std::cout.flush();
+    if (!std::cout) throw Error("cannot write to standard output");
+    return code;
+  } catch (const Error& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "nocgen: error: %s\n", error.what());
+  }
+  return kInputError;
+}

@@ -1,0 +1,96 @@
+#include "app/port_report.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "rtl/extract_rtl.h"
+
+namespace noc::app {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A parsed source with every result of the extractor made visible.
+struct Extracted {
+  rtl::RtlCatalog catalog;
+  rtl::ExtractRtl extractor;
+
+  static std::string base_of(const std::string& file, const std::string& base_dir) {
+    if (!base_dir.empty()) return base_dir;
+    std::string parent = std::filesystem::path(file).parent_path().string();
+    return parent.empty() ? "." : parent;
+  }
+  static std::string name_of(const std::string& file, const std::string& base_dir) {
+    if (!base_dir.empty()) return file;
+    return "./" + std::filesystem::path(file).filename().string();
+  }
+
+  Extracted(const std::string& file, const std::string& base_dir)
+      : catalog(base_of(file, base_dir)), extractor(catalog, name_of(file, base_dir)) {
+    extractor.extract_headers();
+    extractor.extract_io();
+    extractor.extract_param();
+    extractor.extract_module();
+  }
+};
+
+Json ports_json(const std::vector<rtl::PortTuple>& ports) {
+  Json list = Json::array();
+  for (const rtl::PortTuple& port : ports) {
+    Json tuple = Json::array();
+    for (const std::string& piece : port.pieces) tuple.push_back(piece);
+    tuple.push_back(port.name_index);
+    list.push_back(Json{{"name", port.name()},
+                        {"type", port.type_text},
+                        {"declaration", port.join_from(0)},
+                        {"tuple", std::move(tuple)}});
+  }
+  return list;
+}
+
+void table_rows(std::ostream& out, const char* direction, const std::vector<rtl::PortTuple>& ports,
+                std::size_t type_width) {
+  for (const rtl::PortTuple& port : ports) {
+    std::string type = port.type_text.empty() ? "-" : port.type_text;
+    out << "  " << direction << "  " << type << std::string(type_width - type.size() + 2, ' ')
+        << port.join_from(0) << "\n";
+  }
+}
+
+}  // namespace
+
+void write_port_json(std::ostream& out, const std::string& file, const std::string& base_dir) {
+  Extracted source(file, base_dir);
+  const rtl::ExtractRtl& x = source.extractor;
+  Json params = Json::array();
+  for (const rtl::ModuleParameter& p : x.params())
+    params.push_back(Json{{"name", p.name}, {"default", p.default_text}, {"local", p.local}});
+  Json report{{"path", x.path()},
+              {"module_names", x.module_names()},
+              {"includes", x.includes()},
+              {"parameters", std::move(params)},
+              {"inputs", ports_json(x.inputs())},
+              {"outputs", ports_json(x.outputs())}};
+  out << report.dump(2) << "\n";
+}
+
+void write_port_table(std::ostream& out, const std::string& file, const std::string& base_dir) {
+  Extracted source(file, base_dir);
+  const rtl::ExtractRtl& x = source.extractor;
+  out << x.path() << "\n";
+  for (const std::string& name : x.module_names()) out << "  module     " << name << "\n";
+  for (const std::string& name : x.includes()) out << "  include    " << name << "\n";
+  for (const rtl::ModuleParameter& p : x.params())
+    out << "  " << (p.local ? "localparam " : "parameter  ") << p.name
+        << (p.default_text.empty() ? "" : " = " + p.default_text) << "\n";
+  std::size_t type_width = 1;
+  for (const auto* list : {&x.inputs(), &x.outputs()})
+    for (const rtl::PortTuple& port : *list)
+      type_width = std::max(type_width, port.type_text.size());
+  table_rows(out, "input ", x.inputs(), type_width);
+  table_rows(out, "output", x.outputs(), type_width);
+}
+
+}  // namespace noc::app

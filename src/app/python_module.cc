@@ -1,0 +1,102 @@
+// The Python module noc_soc: the generator as a scripting host loads it.
+#include <pybind11/functional.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cstring>
+#include <memory>
+
+#include "app/soc_generator.h"
+#include "common/error.h"
+#include "rtl/extract_rtl.h"
+
+namespace py = pybind11;
+
+namespace {
+
+// Python's view of the extractor. It owns the catalog the extractor reads from, so that a script
+// may keep the object as long as it likes.
+class PyExtractRtl {
+ public:
+  PyExtractRtl(const std::string& base_dir, const std::string& file_name)
+      : catalog_(std::make_unique<noc::rtl::RtlCatalog>(base_dir)),
+        extractor_(*catalog_, file_name) {}
+
+  noc::rtl::ExtractRtl& get() { return extractor_; }
+
+ private:
+  std::unique_ptr<noc::rtl::RtlCatalog> catalog_;
+  noc::rtl::ExtractRtl extractor_;
+};
+
+py::tuple port_tuple(const noc::rtl::PortTuple& port) {
+  py::tuple out(port.pieces.size() + 1);
+  for (std::size_t i = 0; i < port.pieces.size(); ++i) out[i] = port.pieces[i];
+  out[port.pieces.size()] = port.name_index;
+  return out;
+}
+
+py::list port_list(const std::vector<noc::rtl::PortTuple>& ports) {
+  py::list out;
+  for (const noc::rtl::PortTuple& port : ports) out.append(port_tuple(port));
+  return out;
+}
+
+// Writes the parser's line through sys.stdout, so that notebooks show it and
+// contextlib.redirect_stdout captures it.
+void print_to_python(const std::string& line) {
+  py::gil_scoped_acquire gil;
+  py::module_::import("sys").attr("stdout").attr("write")(line + "\n");
+}
+
+}  // namespace
+
+PYBIND11_MODULE(noc_soc, m) {
+  m.doc() = "Writes the top-level SystemVerilog (noc_soc.sv, module noc_top) of a network-on-chip.";
+  static py::exception<noc::Error> generator_error(m, "GeneratorError", PyExc_RuntimeError);
+  py::register_exception_translator([](std::exception_ptr failure) {
+    try {
+      if (failure) std::rethrow_exception(failure);
+    } catch (const noc::Error& error) {
+      if (error.errno_value() != 0) {
+        py::object os_error = py::reinterpret_borrow<py::object>(PyExc_OSError)(
+            error.errno_value(), error.message(), error.file());
+        PyErr_SetObject(PyExc_OSError, os_error.ptr());
+        return;
+      }
+      generator_error(error.what());
+    }
+  });
+
+  m.def(
+      "soc_generator_noc",
+      [](const std::string& base_dir, const std::string& in_json_file) {
+        noc::RunOptions options;
+        options.print_line = print_to_python;
+        py::gil_scoped_release released;  // other Python threads run while the file is written
+        noc::soc_generator_noc(base_dir, in_json_file, options);
+      },
+      py::arg("base_dir"), py::arg("in_json_file"),
+      "Generates base_dir/noc_soc.sv from the description named in_json_file below base_dir.");
+
+  py::class_<PyExtractRtl>(m, "ExtractRtl",
+                           "The interface of one SystemVerilog source, as the generator reads it.")
+      .def(py::init<const std::string&, const std::string&>(), py::arg("base_dir"),
+           py::arg("file_name"))
+      .def("extract_headers", [](PyExtractRtl& x) { x.get().extract_headers(); })
+      .def("extract_io", [](PyExtractRtl& x) { x.get().extract_io(); })
+      .def("extract_param", [](PyExtractRtl& x) { x.get().extract_param(); })
+      .def("extract_module", [](PyExtractRtl& x) { x.get().extract_module(); })
+      .def_property_readonly("path", [](PyExtractRtl& x) { return x.get().path(); })
+      .def_property_readonly("includes", [](PyExtractRtl& x) { return x.get().includes(); })
+      .def_property_readonly("module_names", [](PyExtractRtl& x) { return x.get().module_names(); })
+      .def_property_readonly("inputs", [](PyExtractRtl& x) { return port_list(x.get().inputs()); })
+      .def_property_readonly("outputs",
+                             [](PyExtractRtl& x) { return port_list(x.get().outputs()); })
+      .def_property_readonly("params", [](PyExtractRtl& x) {
+        py::list out;
+        for (const noc::rtl::ModuleParameter& p : x.get().params())
+          out.append(py::make_tuple(p.name, p.default_text));
+        return out;
+      });
+}
