@@ -25,9 +25,9 @@ if(TARGET noc_soc_python)
   # lib/python3/dist-packages, elsewhere lib/pythonX.Y/site-packages.
   execute_process(
     COMMAND ${Python_EXECUTABLE} -c
-            "import sysconfig as s; n = 'deb_system' if 'deb_system' in s.get_scheme_names() else 'posix_prefix'; print(s.get_path('platlib', n, vars={'platbase': '/', 'base': '/'})[1:])"
+            "import sysconfig as s; n = 'deb_system' if 'deb_system' in s.get_scheme_names() else 'posix_prefix'; print(s.get_path('platlib', n, vars={'platbase': '', 'base': ''}).lstrip('/'))"
     OUTPUT_VARIABLE NOC_PYTHON_DIR_DEFAULT OUTPUT_STRIP_TRAILING_WHITESPACE)
-  set(NOC_PYTHON_INSTALL_DIR ${NOC_PYTHON_DIR_DEFAULT} CACHE PATH
+  set(NOC_PYTHON_INSTALL_DIR ${NOC_PYTHON_DIR_DEFAULT} CACHE STRING
       "Where the Python module goes, relative to the install prefix")
   install(TARGETS noc_soc_python LIBRARY DESTINATION ${NOC_PYTHON_INSTALL_DIR})
 endif()

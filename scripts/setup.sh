@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build clang-format
+  build-essential cmake ninja-build
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   verilator graphviz python3 python3-dev python3-pytest pybind11-dev libcli11-dev
 )

@@ -1,0 +1,109 @@
+"""The Python module as a scripting host uses it."""
+import contextlib
+import errno
+import io
+import os
+import subprocess
+import threading
+
+import pytest
+
+import noc_soc
+
+
+def test_positional_and_keyword_calls_write_the_same_file(example):
+    assert noc_soc.soc_generator_noc(str(example), "noc_soc.json") is None
+    first = (example / "noc_soc.sv").read_bytes()
+    noc_soc.soc_generator_noc(in_json_file="noc_soc.json", base_dir=str(example))
+    assert (example / "noc_soc.sv").read_bytes() == first
+    assert b"module noc_top" in first
+
+
+def test_output_matches_the_cpp_entry(example, tools, tmp_path):
+    noc_soc.soc_generator_noc(str(example), "noc_soc.json")
+    from_python = (example / "noc_soc.sv").read_bytes()
+    subprocess.run([tools["noc_soc_run"], str(example)], check=True)
+    assert (example / "noc_soc.sv").read_bytes() == from_python
+
+
+@pytest.mark.parametrize("args, kwargs", [
+    ((), {}),
+    (("a",), {}),
+    (("a", "b", "c"), {}),
+    (("a",), {"base_dir": "b"}),
+    ((), {"base_dir": "a", "json": "b"}),
+    ((1, 2), {}),
+])
+def test_refused_signatures_raise_type_error_before_any_work(example, args, kwargs, monkeypatch):
+    monkeypatch.chdir(example)
+    with pytest.raises(TypeError):
+        noc_soc.soc_generator_noc(*args, **kwargs)
+    assert not (example / "noc_soc.sv").exists()
+
+
+def test_input_errors_are_generator_errors_with_the_clear_message(example):
+    (example / "noc_soc.json").write_text(
+        '{"R_3": {"is_Router": true, "neighbors": ["T_9"], "top_module_fname": "x"}}')
+    with pytest.raises(noc_soc.GeneratorError) as caught:
+        noc_soc.soc_generator_noc(str(example), "noc_soc.json")
+    assert isinstance(caught.value, RuntimeError)
+    assert 'node "R_3": neighbour "T_9" is not a node of the description' in str(caught.value)
+    assert "noc_soc.json:1:2" in str(caught.value)
+
+
+def test_file_system_errors_are_os_errors_with_errno_and_path(example):
+    # A dangling link named like the description is found by the walk and then cannot be opened.
+    (example / "noc_soc.json").unlink()
+    (example / "noc_soc.json").symlink_to(example / "gone.json")
+    with pytest.raises(OSError) as caught:
+        noc_soc.soc_generator_noc(str(example), "noc_soc.json")
+    assert caught.value.errno == errno.ENOENT
+    assert caught.value.filename == str(example / "noc_soc.json")
+
+
+def test_parse_failure_line_goes_to_sys_stdout(example):
+    (example / "noc_soc.json").write_text('{"R_0": ')
+    captured = io.StringIO()
+    with contextlib.redirect_stdout(captured), pytest.raises(noc_soc.GeneratorError):
+        noc_soc.soc_generator_noc(str(example), "noc_soc.json")
+    lines = captured.getvalue().splitlines()
+    assert len(lines) == 1 and lines[0]
+    assert not (example / "noc_soc.sv").exists()
+
+
+def test_overlapping_calls_from_threads_all_succeed(example):
+    failures = []
+
+    def run():
+        try:
+            noc_soc.soc_generator_noc(str(example), "noc_soc.json")
+        except Exception as error:  # noqa: BLE001 - collected for the assertion
+            failures.append(error)
+
+    threads = [threading.Thread(target=run) for _ in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert failures == []
+    assert (example / "noc_soc.sv").read_text().rstrip().endswith("endmodule")
+
+
+def test_extract_rtl_shows_what_the_generator_reads(example):
+    x = noc_soc.ExtractRtl(str(example), "noc_router.sv")
+    assert x.inputs == [] and x.module_names == []  # nothing before the operations run
+    x.extract_headers()
+    x.extract_io()
+    x.extract_param()
+    x.extract_module()
+    assert x.module_names[0] == "noc_router"
+    names = [port[port[-1]] for port in x.inputs]
+    assert names[:2] == ["clk", "rst"]
+    flit = next(p for p in x.inputs if p[p[-1]] == "in_flit")
+    assert flit[0] == "[INPUTS-1:0]" and flit[2] == " " and flit[-1] == 3
+    assert any(name == "INPUTS" for name, _ in x.params)
+
+
+def test_extract_rtl_errors_name_the_file(example):
+    with pytest.raises(noc_soc.GeneratorError, match="no source named \"missing.sv\""):
+        noc_soc.ExtractRtl(str(example), "missing.sv")

@@ -1,0 +1,177 @@
+"""nocgen end to end: exit codes, what it prints and which files it writes."""
+import json
+import os
+import re
+import shutil
+import subprocess
+
+import pytest
+
+ROUTER = '"top_module_fname": "noc_router.sv"'
+TILE = '"top_module_fname": "compute_tile.sv"'
+
+
+def nocgen(tools, *args, cwd=None):
+    return subprocess.run([tools["nocgen"], *map(str, args)], capture_output=True, text=True,
+                          cwd=cwd)
+
+
+def describe(nodes):
+    """A description from (name, is_router, neighbours) triples, tile sources from the example."""
+    records = []
+    for name, router, neighbours in nodes:
+        source = ROUTER if router else TILE
+        records.append(f'"{name}": {{"is_Router": {str(router).lower()}, '
+                       f'"neighbors": {json.dumps(neighbours)}, {source}}}')
+    return "{\n" + ",\n".join(records) + "\n}\n"
+
+
+GOOD = [("R_0", True, ["R_1", "T_0"]), ("R_1", True, ["R_0", "T_1"]),
+        ("T_0", False, ["R_0"]), ("T_1", False, ["R_1"])]
+
+
+@pytest.mark.parametrize("command", ["generate", "ports", "check", "topology", "dot", "schema"])
+def test_every_subcommand_has_help(tools, command):
+    done = nocgen(tools, command, "--help")
+    assert done.returncode == 0 and "Usage" in done.stdout
+
+
+@pytest.mark.parametrize("args", [[], ["frobnicate"], ["generate"], ["check", "--format", "xml", "."],
+                                  ["topology", "hexagon", "2x2"]])
+def test_usage_errors_exit_2(tools, args):
+    assert nocgen(tools, *args).returncode == 2
+
+
+def test_generate_reports_and_leaves_identical_output_alone(tools, example):
+    done = nocgen(tools, "generate", example)
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.startswith(f"wrote {example / 'noc_soc.sv'}\n")
+    assert re.search(r"^4 routers, 4 tiles, 4 links, \d+ bytes, [\d.]+ ms$", done.stdout, re.M)
+    before = os.stat(example / "noc_soc.sv").st_mtime_ns
+    again = nocgen(tools, "generate", example)
+    assert again.stdout.startswith("unchanged ")
+    assert os.stat(example / "noc_soc.sv").st_mtime_ns == before
+
+
+def test_generate_error_is_one_line_naming_the_file(tools, example):
+    (example / "noc_soc.sv").write_text("earlier\n")
+    (example / "noc_soc.json").write_text('{"R_1": {"is_Router": true, "top_module_fname": "x"}}')
+    done = nocgen(tools, "generate", example)
+    assert done.returncode == 1
+    assert done.stderr.count("\n") == 1
+    assert 'noc_soc.json:1:2: error: node "R_1": member "neighbors" is missing' in done.stderr
+    assert (example / "noc_soc.sv").read_text() == "earlier\n"
+
+
+def test_ports_json_and_table(tools, example):
+    done = nocgen(tools, "ports", example / "noc_router.sv")
+    assert done.returncode == 0, done.stderr
+    report = json.loads(done.stdout)
+    assert report["module_names"] == ["noc_router"]
+    flit = next(p for p in report["inputs"] if p["name"] == "in_flit")
+    assert flit["tuple"] == ["[INPUTS-1:0]", "[FLIT_WIDTH-1:0]", " ", "in_flit", 3]
+    located = nocgen(tools, "ports", "noc_router.sv", "--base-dir", example)
+    assert json.loads(located.stdout)["inputs"] == report["inputs"]
+    table = nocgen(tools, "ports", example / "noc_router.sv", "--format", "table")
+    assert re.search(r"^  output .*\[OUTPUTS-1:0\]\[FLIT_WIDTH-1:0\] out_flit$", table.stdout, re.M)
+    missing = nocgen(tools, "ports", "nope.sv", "--base-dir", example)
+    assert missing.returncode == 1 and 'no source named "nope.sv"' in missing.stderr
+
+
+CHECKS = [
+    ("clean", GOOD, []),
+    ("unknown_neighbour", [("R_0", True, ["R_1", "T_9", "T_0"])] + GOOD[1:],
+     [("error", "R_0", 'neighbour "T_9" is not a node')]),
+    ("no_router_neighbour", GOOD + [("R_2", True, ["T_2"]), ("T_2", False, ["R_2"])],
+     [("error", "R_2", "has no router neighbour")]),
+    ("no_tile", [("R_0", True, ["R_1", "T_0"]), ("R_1", True, ["R_0"]), ("T_0", False, ["R_0"])],
+     [("error", "R_1", "has no compute tile")]),
+    ("no_number", [("R_0", True, ["R", "T_0"]), ("R", True, ["R_0", "T_1"])] + GOOD[2:],
+     [("error", "R", "has router neighbours but no number")]),
+    ("not_mirrored", [("R_0", True, ["R_1", "R_2", "T_0"]), ("R_1", True, ["R_0", "T_1"]),
+                      ("R_2", True, ["R_1", "T_2"]), ("T_0", False, []), ("T_1", False, []),
+                      ("T_2", False, [])],
+     [("warning", "R_0", 'neighbour "R_2" does not list "R_0" back'),
+      ("warning", "R_2", 'neighbour "R_1" does not list "R_2" back')]),
+    ("lists_itself", [("R_0", True, ["R_0", "R_1", "T_0"])] + GOOD[1:],
+     [("warning", "R_0", "lists itself")]),
+    ("same_number", [("R_0", True, ["R_1", "X_1", "T_0"]), ("R_1", True, ["R_0", "T_1"]),
+                     ("X_1", True, ["R_0", "T_1"])] + GOOD[2:],
+     [("warning", "R_0", 'different prefixes'), ("warning", "X_1", "same number 1"),
+      ("warning", "T_1", "listed 2 times")]),
+    ("leading_zero", [("R_0", True, ["R_01", "T_0"]), ("R_01", True, ["R_0", "T_1"])] + GOOD[2:],
+     [("warning", "R_01", 'router number "01"')]),
+    ("tile_twice", [("R_0", True, ["R_1", "T_0", "T_0"])] + GOOD[1:],
+     [("warning", "T_0", 'listed 2 times as a neighbour (by "R_0", "R_0")')]),
+]
+
+
+@pytest.mark.parametrize("label, nodes, expected", CHECKS, ids=[c[0] for c in CHECKS])
+def test_check_reports_each_problem_at_its_node(tools, example, label, nodes, expected):
+    (example / "noc_soc.json").write_text(describe(nodes))
+    done = nocgen(tools, "check", example, "--format", "json")
+    problems = json.loads(done.stdout)
+    got = [(p["severity"], p["node"], p["message"]) for p in problems]
+    for severity, node, text in expected:
+        assert any(s == severity and n == node and text in m for s, n, m in got), got
+    assert len(got) == len(expected), got
+    errors = any(s == "error" for s, _, _ in expected)
+    assert done.returncode == (1 if errors else 0)
+    assert not (example / "noc_soc.sv").exists()
+
+
+def test_check_lines_point_at_the_node_record_and_werror_fails(tools, example):
+    (example / "noc_soc.json").write_text(describe([("R_0", True, ["R_0", "R_1", "T_0"])] + GOOD[1:]))
+    done = nocgen(tools, "check", example)
+    assert done.returncode == 0
+    assert f'{example / "noc_soc.json"}:2:1: warning: node "R_0": lists itself' in done.stdout
+    assert nocgen(tools, "check", "--werror", example).returncode == 1
+
+
+def test_check_reports_missing_and_broken_sources(tools, example):
+    (example / "compute_tile.sv").unlink()
+    (example / "noc_router.sv").write_text("module noc_router(input clk;\n")
+    done = nocgen(tools, "check", example)
+    assert done.returncode == 1
+    assert 'error: node "T_0": no source named "compute_tile.sv"' in done.stdout
+    assert re.search(r"noc_router\.sv:\d+:\d+: error: node \"R_0\": ", done.stdout)
+
+
+@pytest.mark.parametrize("kind, size, tiles", [("mesh", "4x3", 1), ("torus", "2x3", 2),
+                                               ("ring", "7", 1), ("torus", "1x4", 1)])
+def test_topology_descriptions_pass_check_and_generate(tools, example, kind, size, tiles):
+    done = nocgen(tools, "topology", kind, size, "--tiles-per-router", tiles, "-o",
+                  example / "noc_soc.json")
+    assert done.returncode == 0, done.stderr
+    assert nocgen(tools, "check", "--werror", example).returncode == 0
+    nodes = json.loads((example / "noc_soc.json").read_text())
+    routers = [n for n in nodes if nodes[n]["is_Router"]]
+    assert routers == [f"R_{i}" for i in range(len(routers))]
+    assert nocgen(tools, "generate", example).returncode == 0
+
+
+def test_topology_refuses_bad_sizes(tools, tmp_path):
+    for size in ["0x3", "3x", "axb", "1x1"]:
+        done = nocgen(tools, "topology", "mesh", size, "-o", tmp_path / "d.json")
+        assert done.returncode == 1, size
+        assert not (tmp_path / "d.json").exists()
+
+
+@pytest.mark.skipif(shutil.which("dot") is None, reason="Graphviz is not installed")
+def test_dot_graph_renders_and_marks_problems(tools, example, tmp_path):
+    (example / "noc_soc.json").write_text(describe(
+        [("R_0", True, ["R_1", "R_2", "T_0"]), ("R_1", True, ["R_0", "T_1"]),
+         ("R_2", True, ["R_0", "T_0"])] + GOOD[2:]))
+    done = nocgen(tools, "dot", example, "-o", tmp_path / "g.dot")
+    assert done.returncode == 0, done.stderr
+    graph = (tmp_path / "g.dot").read_text()
+    assert '"R_0" -- "R_1" [label="R_0_1"];' in graph
+    assert '"T_0" [shape=ellipse, color=red' in graph  # listed by two routers
+    assert subprocess.run(["dot", "-Tsvg", "-o", tmp_path / "g.svg", tmp_path / "g.dot"]).returncode == 0
+    svg = nocgen(tools, "dot", example, "-o", tmp_path / "direct.svg")
+    assert svg.returncode == 0 and (tmp_path / "direct.svg").read_text().lstrip().startswith("<?xml")
+
+
+def test_schema_is_json_and_describes_node_records(tools):
+    schema = json.loads(nocgen(tools, "schema").stdout)
+    assert schema["$defs"]["node"]["required"] == ["is_Router", "top_module_fname"]
