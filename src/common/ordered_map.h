@@ -26,7 +26,7 @@ class OrderedMap {
   }
 
   const Value* find(std::string_view key) const {
-    auto it = index_.find(std::string(key));
+    auto it = index_.find(key);
     return it == index_.end() ? nullptr : &entries_[it->second].second;
   }
   bool contains(std::string_view key) const { return find(key) != nullptr; }
@@ -39,7 +39,14 @@ class OrderedMap {
 
  private:
   std::vector<Entry> entries_;
-  std::unordered_map<std::string, std::size_t> index_;
+  // Transparent hashing lets find() take a string_view without building a string.
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept {
+      return std::hash<std::string_view>{}(text);
+    }
+  };
+  std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> index_;
 };
 
 }  // namespace noc

@@ -50,16 +50,18 @@ void write_router_block(TextSink& out, const Network& network, std::size_t index
   write_endpoint_wires(out, router, wires, network.tile);
   std::vector<std::string> owned_links;
   int count_ep = router.no_of_EPs - 1;
+  std::size_t link_index = 0;
   for (const std::string& name : router.node->neighbors) {
     const model::Node& neighbour = *network.description.find(name);
     if (model::is_router(network.description, neighbour)) {
-      if (model::is_first_end(router, name)) owned_links.push_back(name);
+      if (router.r_first_end[link_index]) owned_links.push_back(router.r_links[link_index]);
+      ++link_index;
       continue;
     }
     write_tile_instance(out, network, wires, neighbour, count_ep, namer);
     --count_ep;
   }
-  write_link_wires(out, router, owned_links, network.router_ports, network.tile);
+  write_link_wires(out, owned_links, network.router_ports, network.tile);
   write_router_instance(out, network, router, wires);
   out << "\n\n";
 }

@@ -35,8 +35,8 @@ void write_port_line(TextSink& out, const model::RouterRecord& router, const std
     out << *endpoint_wire << "[" << count_ep << "],";
   const std::vector<std::string>& neighbours = router.r_neighbors;
   for (std::size_t j = 0; j < neighbours.size(); ++j) {
-    const std::string& name = model::is_first_end(router, neighbours[j]) ? port : partner;
-    out << name << "_" << *router.r_wire.find(neighbours[j]);
+    const std::string& name = router.r_first_end[j] ? port : partner;
+    out << name << "_" << router.r_links[j];
     if (j + 1 < neighbours.size()) {
       out << ",";
     } else {
@@ -47,11 +47,9 @@ void write_port_line(TextSink& out, const model::RouterRecord& router, const std
 
 }  // namespace
 
-void write_link_wires(TextSink& out, const model::RouterRecord& router,
-                      const std::vector<std::string>& owned_links,
+void write_link_wires(TextSink& out, const std::vector<std::string>& owned_links,
                       const model::RouterPortTemplate& ports, const model::TileInterface& tile) {
-  for (const std::string& neighbour : owned_links) {
-    const std::string& link = *router.r_wire.find(neighbour);
+  for (const std::string& link : owned_links) {
     for (const std::string& port : tile.router_inputs)
       write_link_wire(out, *ports.router_inputs_dict.find(port), link);
     for (const std::string& port : tile.router_outputs)
@@ -85,9 +83,7 @@ void write_router_instance(TextSink& out, const Network& network, const model::R
     const std::string* wire =
         has_tiles ? &entry(wires.temp_out_in_order, i, router, port, "paired tile NoC output")
                   : nullptr;
-    bool needs_partner = false;
-    for (const std::string& n : router.r_neighbors)
-      needs_partner |= !model::is_first_end(router, n);
+    const bool needs_partner = router.has_second_end;
     static const std::string none;
     const std::string& partner =
         needs_partner ? entry(tile.router_outputs_in_order, i, router, port,

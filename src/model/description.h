@@ -35,6 +35,11 @@ class Description {
  public:
   Description() = default;
   Description(std::string path, std::vector<Node> nodes, std::vector<std::uint32_t> line_starts);
+  // The name index points into the nodes, so a copy would point into the original.
+  Description(const Description&) = delete;
+  Description& operator=(const Description&) = delete;
+  Description(Description&&) = default;
+  Description& operator=(Description&&) = default;
 
   const std::string& path() const { return path_; }
   const std::vector<Node>& nodes() const { return nodes_; }

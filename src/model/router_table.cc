@@ -104,6 +104,11 @@ RouterTable build_router_table(const Description& description) {
         record.ep_wire = node.name + "_EP";
       }
     }
+    for (const std::string& neighbour : record.r_neighbors) {
+      record.r_links.push_back(*record.r_wire.find(neighbour));
+      record.r_first_end.push_back(is_first_end(record, neighbour));
+      record.has_second_end |= !record.r_first_end.back();
+    }
     record.top_module_fname = top_module_fname(description, node);
     table.routers.push_back(std::move(record));
   }

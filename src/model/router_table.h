@@ -18,6 +18,11 @@ struct RouterRecord {
   OrderedMap<std::string> r_wire;
   /// Router neighbours in neighbors order; a name listed twice stands twice.
   std::vector<std::string> r_neighbors;
+  /// Per entry of r_neighbors: its link name, and whether this router is the link's first-named
+  /// end (is_first_end), worked out once so that writing every port line stays cheap.
+  std::vector<std::string> r_links;
+  std::vector<bool> r_first_end;
+  bool has_second_end = false;  ///< some entry of r_first_end is false
   /// The router's name + "_EP"; absent when no tile is attached.
   std::optional<std::string> ep_wire;
   std::string top_module_fname;
