@@ -11,26 +11,11 @@ namespace noc {
 namespace {
 
 using test::copy_example;
+using test::has_temp_file;
 using test::read_file;
+using test::run_error;
 using test::TempDir;
 using test::write_file;
-
-std::string run_error(const std::string& dir, const std::string& name = "noc_soc.json") {
-  RunOptions quiet;
-  quiet.print_line = [](const std::string&) {};
-  try {
-    soc_generator_noc(dir, name, quiet);
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "";
-}
-
-bool has_temp_file(const std::string& dir) {
-  for (const auto& entry : std::filesystem::directory_iterator(dir))
-    if (entry.path().filename().string().find(".tmp.") != std::string::npos) return true;
-  return false;
-}
 
 TEST(Generator, BundledExampleMatchesTheHandCheckedFile) {
   TempDir dir;

@@ -1,5 +1,8 @@
 #include "test_util.h"
 
+#include "app/soc_generator.h"
+#include "common/error.h"
+
 #include <stdlib.h>
 
 #include <filesystem>
@@ -45,6 +48,23 @@ void copy_example(const std::string& dir) {
     std::filesystem::copy_file(entry.path(), dir + "/" + name,
                                std::filesystem::copy_options::overwrite_existing);
   }
+}
+
+std::string run_error(const std::string& dir, const std::string& name) {
+  RunOptions quiet;
+  quiet.print_line = [](const std::string&) {};
+  try {
+    soc_generator_noc(dir, name, quiet);
+  } catch (const Error& error) {
+    return error.what();
+  }
+  return "";
+}
+
+bool has_temp_file(const std::string& dir) {
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    if (entry.path().filename().string().find(".tmp.") != std::string::npos) return true;
+  return false;
 }
 
 }  // namespace noc::test

@@ -21,4 +21,9 @@ void write_file(const std::string& path, const std::string& text);
 void copy_example(const std::string& dir);
 std::string example_dir();
 
+/// Runs the generator on `dir` quietly and returns the error's text, or "" when it succeeded.
+std::string run_error(const std::string& dir, const std::string& name = "noc_soc.json");
+/// Whether a temporary output file was left in `dir`.
+bool has_temp_file(const std::string& dir);
+
 }  // namespace noc::test

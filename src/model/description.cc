@@ -70,6 +70,7 @@ class NodeBuilder : public nlohmann::json_sax<Json> {
   bool binary(binary_t&) override { return scalar(true); }
 
   bool string(string_t& value) override {
+    if (depth_ == 1 && node_) node_->record_is_object = false;
     if (depth_ == 2 && node_) {
       if (member_ == kIsRouter) set_is_router(!value.empty());
       if (member_ == kNeighbors) node_->neighbors_member = Member::kWrongType;

@@ -31,6 +31,7 @@ RouterPortTemplate read_router_template(rtl::RtlCatalog& catalog) {
   router.extract_io();
   router.extract_param();
   router.extract_module();
+  router.top_module();  // a router source without a module is an error of that file
   RouterPortTemplate result = make_router_template(router.inputs(), router.outputs());
   result.includes = router.includes();
   return result;

@@ -1,0 +1,23 @@
+// Description loading and the router table on arbitrary bytes: anything but the generator's own
+// error is a finding.
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "common/error.h"
+#include "model/description.h"
+#include "model/router_table.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  try {
+    noc::model::Description description =
+        noc::model::parse_description("fuzz.json", text, [](const std::string&) {});
+    noc::model::RouterTable table = noc::model::build_router_table(description);
+    for (const noc::model::RouterRecord& router : table.routers)
+      for (const std::string& neighbour : router.r_neighbors)
+        (void)noc::model::is_first_end(router, neighbour);
+  } catch (const noc::Error&) {
+  }
+  return 0;
+}

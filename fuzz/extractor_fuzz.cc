@@ -1,0 +1,18 @@
+// The SystemVerilog lexer, preprocessor and module header parser on arbitrary bytes.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "common/error.h"
+#include "rtl/extract_rtl.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  try {
+    noc::rtl::ParsedSource parsed = noc::rtl::parse_source_text(
+        "fuzz.sv", std::string(reinterpret_cast<const char*>(data), size));
+    for (const noc::rtl::PortTuple& port : parsed.first.inputs) (void)port.join_from(0);
+    for (const noc::rtl::PortTuple& port : parsed.first.outputs) (void)port.join_from(0);
+  } catch (const noc::Error&) {
+  }
+  return 0;
+}
