@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the release configuration and prints, per mesh size, the generation time, output size,
+# throughput, ratio to the I/O floor and peak resident memory. Each size runs in its own process
+# so that the peak memory is that size's own.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset release -DNOC_BUILD_BENCHMARKS=ON >/dev/null
+cmake --build --preset release >/dev/null
+bench=build/release/bench/noc_soc_bench
+printf '%-9s %9s %9s %8s %9s %10s %12s\n' mesh routers ms MB MB/s floor_x peak_RSS_MB
+for side in 16 64 128 256; do
+  gen=$($bench --benchmark_filter="BM_Generate/$side\$" --benchmark_format=json)
+  floor=$($bench --benchmark_filter="BM_IoFloor/$side\$" --benchmark_format=json)
+  python3 - "$side" "$gen" "$floor" <<'PY'
+import json, sys
+side, gen, floor = sys.argv[1], json.loads(sys.argv[2])["benchmarks"][0], json.loads(sys.argv[3])["benchmarks"][0]
+ms, floor_ms, mb = gen["real_time"], floor["real_time"], gen["out_MB"]
+print(f"{side + 'x' + side:<9} {int(gen['routers']):>9} {ms:>9.1f} {mb:>8.1f} {mb / ms * 1000:>9.0f} "
+      f"{ms / floor_ms:>10.1f} {gen['peak_RSS_MB']:>12.0f}")
+PY
+done
