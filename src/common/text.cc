@@ -27,6 +27,16 @@ std::string join_fields(const std::vector<std::string_view>& fields) {
   return out;
 }
 
+std::string_view leading_fields(std::string_view text, std::size_t count) {
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::size_t cut = text.find('_', end);
+    if (cut == std::string_view::npos) return text;
+    end = cut + 1;
+  }
+  return count == 0 ? text.substr(0, 0) : text.substr(0, end - 1);
+}
+
 std::optional<std::string_view> field_at(std::string_view text, std::size_t index) {
   std::size_t start = 0;
   for (std::size_t i = 0; i < index; ++i) {

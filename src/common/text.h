@@ -14,6 +14,10 @@ std::vector<std::string_view> split_fields(std::string_view text);
 /// Joins fields with "_" between them.
 std::string join_fields(const std::vector<std::string_view>& fields);
 
+/// The first `count` fields with their "_" between them, as a view of `text` (all of it when it
+/// has fewer fields): the same as joining the first `count` fields of split_fields.
+std::string_view leading_fields(std::string_view text, std::size_t count);
+
 /// The field at `index` (0-based), or nothing when the text has fewer fields.
 std::optional<std::string_view> field_at(std::string_view text, std::size_t index);
 

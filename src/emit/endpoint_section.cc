@@ -11,9 +11,7 @@ namespace {
 const rtl::PortTuple& port_of_wire(const OrderedMap<rtl::PortTuple>& ports, const std::string& wire,
                                    const std::string& port_name,
                                    const model::RouterRecord& router) {
-  std::vector<std::string_view> fields = split_fields(wire);
-  fields.resize(std::min<std::size_t>(fields.size(), 3));
-  const rtl::PortTuple* tuple = ports.find(join_fields(fields));
+  const rtl::PortTuple* tuple = ports.find(leading_fields(wire, 3));
   if (tuple) return *tuple;
   std::size_t port_fields = split_fields(port_name).size();
   std::string problem = port_fields < 3   ? "fewer than three"

@@ -46,21 +46,16 @@ constexpr std::string_view kIncludeLine = "`include \"dbg_config.vh\"\n";
 void write_router_block(TextSink& out, const Network& network, std::size_t index,
                         TileInstanceNamer& namer) {
   const model::RouterRecord& router = network.routers.routers[index];
-  const model::EndpointWires& wires = network.wires.by_router[index];
+  const model::EndpointWires wires = network.wires.wires_of(router);
   write_endpoint_wires(out, router, wires, network.tile);
-  std::vector<std::string> owned_links;
   int count_ep = router.no_of_EPs - 1;
-  std::size_t link_index = 0;
-  for (const std::string& name : router.node->neighbors) {
-    const model::Node& neighbour = *network.description.find(name);
-    if (model::is_router(network.description, neighbour)) {
-      if (router.r_first_end[link_index]) owned_links.push_back(router.r_links[link_index]);
-      ++link_index;
-      continue;
-    }
-    write_tile_instance(out, network, wires, neighbour, count_ep, namer);
+  for (const model::Node* tile : router.ep_nodes) {
+    write_tile_instance(out, network, wires, *tile, count_ep, namer);
     --count_ep;
   }
+  std::vector<std::string> owned_links;
+  for (std::size_t i = 0; i < router.r_links.size(); ++i)
+    if (router.r_first_end[i]) owned_links.push_back(router.r_links[i]);
   write_link_wires(out, owned_links, network.router_ports, network.tile);
   write_router_instance(out, network, router, wires);
   out << "\n\n";

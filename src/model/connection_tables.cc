@@ -6,6 +6,33 @@
 #include "common/text.h"
 
 namespace noc::model {
+namespace {
+
+std::vector<std::string> with_suffix(const std::vector<std::string>& names,
+                                     const std::string& suffix) {
+  std::vector<std::string> result;
+  result.reserve(names.size());
+  for (const std::string& name : names) result.push_back(name + suffix);
+  return result;
+}
+
+}  // namespace
+
+ConnectionTables::ConnectionTables(std::vector<std::string> in_ports,
+                                   std::vector<std::string> out_ports,
+                                   std::vector<std::string> partner_ports)
+    : in_ports_(std::move(in_ports)),
+      out_ports_(std::move(out_ports)),
+      partner_ports_(std::move(partner_ports)) {}
+
+EndpointWires ConnectionTables::wires_of(const RouterRecord& router) const {
+  const std::string suffix = router.ep_wire ? "_" + *router.ep_wire : std::string();
+  EndpointWires wires;
+  wires.temp_in = with_suffix(in_ports_, suffix);
+  wires.temp_out = with_suffix(out_ports_, suffix);
+  wires.temp_out_in_order = with_suffix(partner_ports_, suffix);
+  return wires;
+}
 
 ConnectionTables build_connection_tables(const Description& description, const RouterTable& table,
                                          const TileInterface& tile) {
@@ -15,25 +42,20 @@ ConnectionTables build_connection_tables(const Description& description, const R
                   in_quotes(input) +
                   " has no second \"_\"-separated field; NoC ports are named like noc_in_flit");
   bool has_noc_ports = !tile.in_from_noc.empty() || !tile.out_to_noc.empty();
-  ConnectionTables tables;
-  tables.by_router.reserve(table.routers.size());
-  for (const RouterRecord& router : table.routers) {
-    EndpointWires wires;
+  for (const RouterRecord& router : table.routers)
     if (has_noc_ports && !router.ep_wire)
       description.fail_at(*router.node, "router " + in_quotes(router.name) +
                                             " has no compute tile among its neighbours; every "
                                             "router needs at least one");
-    const std::string suffix = router.ep_wire ? "_" + *router.ep_wire : std::string();
-    for (const std::string& output : tile.out_to_noc) wires.temp_out.push_back(output + suffix);
-    std::unordered_set<std::string> out_set(wires.temp_out.begin(), wires.temp_out.end());
-    for (const std::string& input : tile.in_from_noc) {
-      wires.temp_in.push_back(input + suffix);
-      std::string partner = *tile_partner_name(input) + suffix;
-      if (out_set.count(partner)) wires.temp_out_in_order.push_back(std::move(partner));
-    }
-    tables.by_router.push_back(std::move(wires));
+  // An input's wire pairs with an output's wire when the partner name is among the outputs;
+  // both carry the same router suffix, so that holds for every router alike.
+  std::unordered_set<std::string> outputs(tile.out_to_noc.begin(), tile.out_to_noc.end());
+  std::vector<std::string> partners;
+  for (const std::string& input : tile.in_from_noc) {
+    std::string partner = *tile_partner_name(input);
+    if (outputs.count(partner)) partners.push_back(std::move(partner));
   }
-  return tables;
+  return ConnectionTables(tile.in_from_noc, tile.out_to_noc, std::move(partners));
 }
 
 }  // namespace noc::model

@@ -17,11 +17,26 @@ struct EndpointWires {
   std::vector<std::string> temp_out_in_order;  ///< the partner of each inbound wire, if any
 };
 
-/// Endpoint wires per router, in router table order.
-struct ConnectionTables {
-  std::vector<EndpointWires> by_router;
+/// The endpoint wires of every router. Each router's wires are the tile's NoC port names with
+/// the router's suffix appended, so the table keeps the port names once and spells out one
+/// router's wires when the writer reaches it: a network of 65,536 routers then holds no
+/// per-router copies.
+class ConnectionTables {
+ public:
+  ConnectionTables() = default;
+  ConnectionTables(std::vector<std::string> in_ports, std::vector<std::string> out_ports,
+                   std::vector<std::string> partner_ports);
+
+  EndpointWires wires_of(const RouterRecord& router) const;
+
+ private:
+  std::vector<std::string> in_ports_;
+  std::vector<std::string> out_ports_;
+  std::vector<std::string> partner_ports_;  ///< NoC outputs that pair with inputs, input order
 };
 
+/// Checks that every router can be wired to its tiles (the tile's NoC inputs have a partner
+/// field; every router has a tile when the tile has NoC ports) and returns the tables.
 ConnectionTables build_connection_tables(const Description& description, const RouterTable& table,
                                          const TileInterface& tile);
 

@@ -1,5 +1,7 @@
 #include "model/router_table.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 
 namespace noc::model {
@@ -75,6 +77,9 @@ bool is_first_end(const RouterRecord& router, std::string_view neighbour) {
 
 RouterTable build_router_table(const Description& description) {
   RouterTable table;
+  table.routers.reserve(
+      static_cast<std::size_t>(std::count_if(description.nodes().begin(), description.nodes().end(),
+                                             [](const Node& node) { return node.is_router; })));
   for (const Node& node : description.nodes()) {
     if (!is_router(description, node)) {
       table.ip = top_module_fname(description, node);
@@ -87,6 +92,7 @@ RouterTable build_router_table(const Description& description) {
       description.fail(node, "member \"neighbors\" is missing");
     if (node.neighbors_member == Member::kWrongType)
       description.fail(node, "member \"neighbors\" must be an array of node names");
+    record.r_neighbors.reserve(node.neighbors.size());
     for (const std::string& neighbour : node.neighbors) {
       const Node* other = description.find(neighbour);
       if (!other)
@@ -101,9 +107,11 @@ RouterTable build_router_table(const Description& description) {
       } else {
         record.no_of_ports += 2;
         record.no_of_EPs += 1;
+        record.ep_nodes.push_back(other);
         record.ep_wire = node.name + "_EP";
       }
     }
+    record.r_links.reserve(record.r_neighbors.size());
     for (const std::string& neighbour : record.r_neighbors) {
       record.r_links.push_back(*record.r_wire.find(neighbour));
       record.r_first_end.push_back(is_first_end(record, neighbour));

@@ -23,6 +23,8 @@ struct RouterRecord {
   std::vector<std::string> r_links;
   std::vector<bool> r_first_end;
   bool has_second_end = false;  ///< some entry of r_first_end is false
+  /// The tile neighbours in neighbors order, a tile listed twice standing twice.
+  std::vector<const Node*> ep_nodes;
   /// The router's name + "_EP"; absent when no tile is attached.
   std::optional<std::string> ep_wire;
   std::string top_module_fname;
