@@ -36,16 +36,6 @@ void write_declarations(TextSink& out, const std::string& range,
   }
 }
 
-// The tile port each ordered outbound wire belongs to, for messages only.
-std::vector<std::string> ordered_output_ports(const model::TileInterface& tile) {
-  std::vector<std::string> names;
-  for (const std::string& input : tile.in_from_noc) {
-    std::optional<std::string> partner = model::tile_partner_name(input);
-    if (partner && tile.out_to_noc_dict.contains(*partner)) names.push_back(*partner);
-  }
-  return names;
-}
-
 }  // namespace
 
 std::string TileInstanceNamer::next(const std::string& module_name, const std::string& node_name) {
@@ -55,12 +45,13 @@ std::string TileInstanceNamer::next(const std::string& module_name, const std::s
   return name;
 }
 
-void write_endpoint_wires(TextSink& out, const model::RouterRecord& router,
-                          const model::EndpointWires& wires, const model::TileInterface& tile) {
+void write_endpoint_wires(TextSink& out, const Network& network, const model::RouterRecord& router,
+                          const model::EndpointWires& wires) {
+  const model::TileInterface& tile = network.tile;
   std::string range = "[" + std::to_string(router.no_of_EPs - 1) + ":0]";
   write_declarations(out, range, tile.in_from_noc_dict, wires.temp_in, tile.in_from_noc, router);
   write_declarations(out, range, tile.out_to_noc_dict, wires.temp_out_in_order,
-                     ordered_output_ports(tile), router);
+                     network.wires.partner_ports(), router);
   out << "\n\n";
 }
 

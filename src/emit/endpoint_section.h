@@ -20,8 +20,8 @@ class TileInstanceNamer {
 };
 
 /// The wire arrays between a router and its tiles, one element per tile, and "\n\n".
-void write_endpoint_wires(TextSink& out, const model::RouterRecord& router,
-                          const model::EndpointWires& wires, const model::TileInterface& tile);
+void write_endpoint_wires(TextSink& out, const Network& network, const model::RouterRecord& router,
+                          const model::EndpointWires& wires);
 
 /// One tile instance on element `index` of the router's endpoint wires.
 void write_tile_instance(TextSink& out, const Network& network, const model::EndpointWires& wires,

@@ -47,7 +47,7 @@ void write_router_block(TextSink& out, const Network& network, std::size_t index
                         TileInstanceNamer& namer) {
   const model::RouterRecord& router = network.routers.routers[index];
   const model::EndpointWires wires = network.wires.wires_of(router);
-  write_endpoint_wires(out, router, wires, network.tile);
+  write_endpoint_wires(out, network, router, wires);
   int count_ep = router.no_of_EPs - 1;
   for (const model::Node* tile : router.ep_nodes) {
     write_tile_instance(out, network, wires, *tile, count_ep, namer);

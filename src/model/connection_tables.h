@@ -28,6 +28,8 @@ class ConnectionTables {
                    std::vector<std::string> partner_ports);
 
   EndpointWires wires_of(const RouterRecord& router) const;
+  /// The tile NoC outputs whose wires pair with an input's wire, in input order.
+  const std::vector<std::string>& partner_ports() const { return partner_ports_; }
 
  private:
   std::vector<std::string> in_ports_;
