@@ -1,8 +1,10 @@
 // Hostile and broken inputs: each run fails with one clear line and leaves the design directory
 // as it was (an earlier noc_soc.sv unchanged, no temporary file).
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include <ostream>
 
 #include <filesystem>
 #include <fstream>
@@ -47,6 +49,9 @@ struct BadDescription {
   std::string text;
   const char* message;
 };
+void PrintTo(const BadDescription& c, std::ostream* os) {
+  *os << c.label;
+}
 
 class BadDescriptions : public testing::TestWithParam<BadDescription> {};
 

@@ -1,6 +1,8 @@
 // End-to-end runs of the generator over small trees.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 
 #include "app/soc_generator.h"
@@ -64,6 +66,9 @@ struct FailureCase {
   const char* description;
   const char* message;
 };
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.label;
+}
 
 class GeneratorFailure : public testing::TestWithParam<FailureCase> {};
 

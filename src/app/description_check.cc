@@ -216,7 +216,8 @@ class Checker {
 
 }  // namespace
 
-CheckReport check_description(const std::string& base_dir, const std::string& description_name) {
+CheckReport check_description(const std::string& base_dir, const std::string& description_name,
+                              const rtl::RtlOptions& rtl_options) {
   CheckReport report;
   auto tree = std::make_shared<SourceTree>(base_dir);
   const std::vector<std::string>& found = tree->find(description_name);
@@ -240,7 +241,7 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
         Severity::kError, error.file(), error.line(), error.column(), {}, {}, error.message()});
     return report;
   }
-  rtl::RtlCatalog catalog(base_dir, tree);
+  rtl::RtlCatalog catalog(base_dir, tree, rtl_options);
   report.diagnostics = Checker(*report.description, catalog).run();
   return report;
 }

@@ -2,7 +2,9 @@
 
 #include <optional>
 #include <string>
+
 #include <vector>
+#include "rtl/extract_rtl.h"
 
 #include "app/diagnostic.h"
 #include "model/description.h"
@@ -19,6 +21,7 @@ struct CheckReport {
 /// Finds the description named `description_name` below `base_dir` (the last match of the walk,
 /// as the generator does) and reports every problem at once: errors that would end a generation
 /// and warnings for what generates silently but gives broken hardware. Writes nothing.
-CheckReport check_description(const std::string& base_dir, const std::string& description_name);
+CheckReport check_description(const std::string& base_dir, const std::string& description_name,
+                              const rtl::RtlOptions& rtl_options = {});
 
 }  // namespace noc::app

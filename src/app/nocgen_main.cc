@@ -21,9 +21,46 @@ using namespace noc;
 constexpr int kInputError = 1;
 constexpr int kUsageError = 2;
 
-int generate(const std::string& base_dir, const std::string& description) {
+// -D NAME[=VALUE], -U NAME and -I DIR, read as Verilator reads them, for ports under `ifdef.
+struct SourceFlags {
+  std::vector<std::string> defines, undefines, include_dirs;
+
+  void add_to(CLI::App* command) {
+    command
+        ->add_option("-D,--define", defines, "Define a macro for the sources: NAME or NAME=VALUE")
+        ->type_name("NAME[=VALUE]")
+        ->allow_extra_args(false);
+    command->add_option("-U,--undefine", undefines, "Undefine a macro given with -D")
+        ->type_name("NAME")
+        ->allow_extra_args(false);
+    command
+        ->add_option("-I,--include-dir", include_dirs,
+                     "Search this directory for `include files before the tree below BASE_DIR")
+        ->type_name("DIR")
+        ->allow_extra_args(false);
+  }
+
+  rtl::RtlOptions options() const {
+    rtl::RtlOptions out;
+    for (const std::string& define : defines) {
+      std::size_t equals = define.find('=');
+      if (equals == std::string::npos) {
+        out.defines.emplace_back(define, "");
+      } else {
+        out.defines.emplace_back(define.substr(0, equals), define.substr(equals + 1));
+      }
+    }
+    out.undefines = undefines;
+    out.include_dirs = include_dirs;
+    return out;
+  }
+};
+
+int generate(const std::string& base_dir, const std::string& description,
+             const rtl::RtlOptions& rtl_options) {
   auto start = std::chrono::steady_clock::now();
   RunOptions options;
+  options.rtl = rtl_options;
   options.keep_identical_output = true;
   RunSummary s = soc_generator_noc(base_dir, description, options);
   double ms =
@@ -35,8 +72,8 @@ int generate(const std::string& base_dir, const std::string& description) {
 }
 
 int check(const std::string& base_dir, const std::string& description, const std::string& format,
-          bool werror) {
-  app::CheckReport report = app::check_description(base_dir, description);
+          bool werror, const rtl::RtlOptions& rtl_options) {
+  app::CheckReport report = app::check_description(base_dir, description, rtl_options);
   std::size_t errors = 0, warnings = 0;
   for (app::Diagnostic& d : report.diagnostics) {
     if (werror) d.severity = app::Severity::kError;
@@ -105,13 +142,16 @@ int main(int argc, char** argv) {
 
   std::string base_dir, description = "noc_soc.json", format = "text", output, file, size, kind;
   bool werror = false;
+  SourceFlags flags;
 
   CLI::App* gen = cli.add_subcommand("generate", "Write BASE_DIR/noc_soc.sv from the description");
   gen->add_option("BASE_DIR", base_dir, "Directory holding the description and the sources")
       ->required();
   gen->add_option("--description", description, "File name of the description below BASE_DIR")
       ->capture_default_str();
-  gen->callback([&] { command = [&] { return generate(base_dir, description); }; });
+  flags.add_to(gen);
+  gen->callback(
+      [&] { command = [&] { return generate(base_dir, description, flags.options()); }; });
 
   CLI::App* ports = cli.add_subcommand("ports", "Show what the generator reads from a source");
   ports->add_option("FILE", file, "SystemVerilog source (a name below --base-dir when given)")
@@ -121,13 +161,14 @@ int main(int argc, char** argv) {
   ports->add_option("--format", format, "json or table")
       ->check(CLI::IsMember({"json", "table"}))
       ->default_str("json");
+  flags.add_to(ports);
   ports->callback([&] {
     if (format == "text") format = "json";
     command = [&] {
       if (format == "table") {
-        app::write_port_table(std::cout, file, base_dir);
+        app::write_port_table(std::cout, file, base_dir, flags.options());
       } else {
-        app::write_port_json(std::cout, file, base_dir);
+        app::write_port_json(std::cout, file, base_dir, flags.options());
       }
       return 0;
     };
@@ -143,7 +184,10 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"text", "json"}))
       ->capture_default_str();
   chk->add_flag("--werror", werror, "Treat warnings as errors");
-  chk->callback([&] { command = [&] { return check(base_dir, description, format, werror); }; });
+  flags.add_to(chk);
+  chk->callback([&] {
+    command = [&] { return check(base_dir, description, format, werror, flags.options()); };
+  });
 
   app::TopologyRequest request;
   output = "noc_soc.json";

@@ -12,29 +12,21 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// A parsed source with every result of the extractor made visible.
-struct Extracted {
-  rtl::RtlCatalog catalog;
-  rtl::ExtractRtl extractor;
+std::string base_of(const std::string& file, const std::string& base_dir) {
+  if (!base_dir.empty()) return base_dir;
+  std::string parent = std::filesystem::path(file).parent_path().string();
+  return parent.empty() ? "." : parent;
+}
 
-  static std::string base_of(const std::string& file, const std::string& base_dir) {
-    if (!base_dir.empty()) return base_dir;
-    std::string parent = std::filesystem::path(file).parent_path().string();
-    return parent.empty() ? "." : parent;
-  }
-  static std::string name_of(const std::string& file, const std::string& base_dir) {
-    if (!base_dir.empty()) return file;
-    return "./" + std::filesystem::path(file).filename().string();
-  }
+std::string name_of(const std::string& file, const std::string& base_dir) {
+  if (!base_dir.empty()) return file;
+  return "./" + std::filesystem::path(file).filename().string();
+}
 
-  Extracted(const std::string& file, const std::string& base_dir)
-      : catalog(base_of(file, base_dir)), extractor(catalog, name_of(file, base_dir)) {
-    extractor.extract_headers();
-    extractor.extract_io();
-    extractor.extract_param();
-    extractor.extract_module();
-  }
-};
+rtl::ParsedSource extract(const std::string& file, const std::string& base_dir,
+                          const rtl::RtlOptions& options) {
+  return rtl::RtlCatalog(base_of(file, base_dir), options).parse(name_of(file, base_dir));
+}
 
 Json ports_json(const std::vector<rtl::PortTuple>& ports) {
   Json list = Json::array();
@@ -61,36 +53,36 @@ void table_rows(std::ostream& out, const char* direction, const std::vector<rtl:
 
 }  // namespace
 
-void write_port_json(std::ostream& out, const std::string& file, const std::string& base_dir) {
-  Extracted source(file, base_dir);
-  const rtl::ExtractRtl& x = source.extractor;
+void write_port_json(std::ostream& out, const std::string& file, const std::string& base_dir,
+                     const rtl::RtlOptions& options) {
+  rtl::ParsedSource x = extract(file, base_dir, options);
   Json params = Json::array();
-  for (const rtl::ModuleParameter& p : x.params())
+  for (const rtl::ModuleParameter& p : x.first.params)
     params.push_back(Json{{"name", p.name}, {"default", p.default_text}, {"local", p.local}});
-  Json report{{"path", x.path()},
-              {"module_names", x.module_names()},
-              {"includes", x.includes()},
+  Json report{{"path", x.path},
+              {"module_names", x.module_names},
+              {"includes", x.includes},
               {"parameters", std::move(params)},
-              {"inputs", ports_json(x.inputs())},
-              {"outputs", ports_json(x.outputs())}};
+              {"inputs", ports_json(x.first.inputs)},
+              {"outputs", ports_json(x.first.outputs)}};
   out << report.dump(2) << "\n";
 }
 
-void write_port_table(std::ostream& out, const std::string& file, const std::string& base_dir) {
-  Extracted source(file, base_dir);
-  const rtl::ExtractRtl& x = source.extractor;
-  out << x.path() << "\n";
-  for (const std::string& name : x.module_names()) out << "  module     " << name << "\n";
-  for (const std::string& name : x.includes()) out << "  include    " << name << "\n";
-  for (const rtl::ModuleParameter& p : x.params())
+void write_port_table(std::ostream& out, const std::string& file, const std::string& base_dir,
+                      const rtl::RtlOptions& options) {
+  rtl::ParsedSource x = extract(file, base_dir, options);
+  out << x.path << "\n";
+  for (const std::string& name : x.module_names) out << "  module     " << name << "\n";
+  for (const std::string& name : x.includes) out << "  include    " << name << "\n";
+  for (const rtl::ModuleParameter& p : x.first.params)
     out << "  " << (p.local ? "localparam " : "parameter  ") << p.name
         << (p.default_text.empty() ? "" : " = " + p.default_text) << "\n";
   std::size_t type_width = 1;
-  for (const auto* list : {&x.inputs(), &x.outputs()})
+  for (const auto* list : {&x.first.inputs, &x.first.outputs})
     for (const rtl::PortTuple& port : *list)
       type_width = std::max(type_width, port.type_text.size());
-  table_rows(out, "input ", x.inputs(), type_width);
-  table_rows(out, "output", x.outputs(), type_width);
+  table_rows(out, "input ", x.first.inputs, type_width);
+  table_rows(out, "output", x.first.outputs, type_width);
 }
 
 }  // namespace noc::app

@@ -14,19 +14,45 @@ namespace py = pybind11;
 
 namespace {
 
-// Python's view of the extractor. It owns the catalog the extractor reads from, so that a script
-// may keep the object as long as it likes.
+// Python's view of the extractor: the source is parsed once, when the object is made, and each
+// attribute stays empty until the extract_* call that reports it has been made, as scripts
+// written for the outside extractor expect.
 class PyExtractRtl {
  public:
   PyExtractRtl(const std::string& base_dir, const std::string& file_name)
-      : catalog_(std::make_unique<noc::rtl::RtlCatalog>(base_dir)),
-        extractor_(*catalog_, file_name) {}
+      : source_(noc::rtl::RtlCatalog(base_dir).parse(file_name)) {}
 
-  noc::rtl::ExtractRtl& get() { return extractor_; }
+  void extract_headers() { headers_ = true; }
+  void extract_io() { io_ = true; }
+  void extract_param() { params_ = true; }
+  void extract_module() { module_ = true; }
+
+  const std::string& path() const { return source_.path; }
+  std::vector<std::string> includes() const {
+    return headers_ ? source_.includes : none<std::string>();
+  }
+  std::vector<std::string> module_names() const {
+    return module_ ? source_.module_names : none<std::string>();
+  }
+  const std::vector<noc::rtl::PortTuple>& inputs() const {
+    return io_ ? source_.first.inputs : empty_ports_;
+  }
+  const std::vector<noc::rtl::PortTuple>& outputs() const {
+    return io_ ? source_.first.outputs : empty_ports_;
+  }
+  std::vector<noc::rtl::ModuleParameter> params() const {
+    return params_ ? source_.first.params : none<noc::rtl::ModuleParameter>();
+  }
 
  private:
-  std::unique_ptr<noc::rtl::RtlCatalog> catalog_;
-  noc::rtl::ExtractRtl extractor_;
+  template <typename T>
+  static std::vector<T> none() {
+    return {};
+  }
+
+  noc::rtl::ParsedSource source_;
+  std::vector<noc::rtl::PortTuple> empty_ports_;
+  bool headers_ = false, io_ = false, params_ = false, module_ = false;
 };
 
 py::tuple port_tuple(const noc::rtl::PortTuple& port) {
@@ -83,19 +109,18 @@ PYBIND11_MODULE(noc_soc, m) {
                            "The interface of one SystemVerilog source, as the generator reads it.")
       .def(py::init<const std::string&, const std::string&>(), py::arg("base_dir"),
            py::arg("file_name"))
-      .def("extract_headers", [](PyExtractRtl& x) { x.get().extract_headers(); })
-      .def("extract_io", [](PyExtractRtl& x) { x.get().extract_io(); })
-      .def("extract_param", [](PyExtractRtl& x) { x.get().extract_param(); })
-      .def("extract_module", [](PyExtractRtl& x) { x.get().extract_module(); })
-      .def_property_readonly("path", [](PyExtractRtl& x) { return x.get().path(); })
-      .def_property_readonly("includes", [](PyExtractRtl& x) { return x.get().includes(); })
-      .def_property_readonly("module_names", [](PyExtractRtl& x) { return x.get().module_names(); })
-      .def_property_readonly("inputs", [](PyExtractRtl& x) { return port_list(x.get().inputs()); })
-      .def_property_readonly("outputs",
-                             [](PyExtractRtl& x) { return port_list(x.get().outputs()); })
+      .def("extract_headers", [](PyExtractRtl& x) { x.extract_headers(); })
+      .def("extract_io", [](PyExtractRtl& x) { x.extract_io(); })
+      .def("extract_param", [](PyExtractRtl& x) { x.extract_param(); })
+      .def("extract_module", [](PyExtractRtl& x) { x.extract_module(); })
+      .def_property_readonly("path", [](PyExtractRtl& x) { return x.path(); })
+      .def_property_readonly("includes", [](PyExtractRtl& x) { return x.includes(); })
+      .def_property_readonly("module_names", [](PyExtractRtl& x) { return x.module_names(); })
+      .def_property_readonly("inputs", [](PyExtractRtl& x) { return port_list(x.inputs()); })
+      .def_property_readonly("outputs", [](PyExtractRtl& x) { return port_list(x.outputs()); })
       .def_property_readonly("params", [](PyExtractRtl& x) {
         py::list out;
-        for (const noc::rtl::ModuleParameter& p : x.get().params())
+        for (const noc::rtl::ModuleParameter& p : x.params())
           out.append(py::make_tuple(p.name, p.default_text));
         return out;
       });

@@ -64,7 +64,7 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   model::RouterTable table = model::build_router_table(description);
   if (!table.ip)
     throw Error("no compute tile source: the description has no endpoint node", *filepath);
-  rtl::RtlCatalog catalog(base_dir, tree);
+  rtl::RtlCatalog catalog(base_dir, tree, options.rtl);
   model::RouterPortTemplate router_ports = model::read_router_template(catalog);
   model::TileInterface tile = model::read_tile_interface(catalog, table.ip, router_ports);
   model::ConnectionTables wires = model::build_connection_tables(description, table, tile);

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "rtl/extract_rtl.h"
+
 namespace noc {
 
 /// What a run produced, for tools that report it.
@@ -26,6 +28,8 @@ struct RunOptions {
   /// Leave an existing noc_soc.sv (and its time stamp) alone when the new text is identical,
   /// so that build tools do not rebuild what depends on it.
   bool keep_identical_output = false;
+  /// -D, -U and -I for reading the router and tile sources; the two-argument operation uses none.
+  rtl::RtlOptions rtl;
 };
 
 /// Generates base_dir/noc_soc.sv from the description named `in_json_file` (a bare file name,

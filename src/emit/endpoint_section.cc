@@ -63,9 +63,7 @@ void write_tile_instance(TextSink& out, const Network& network, const model::End
                 " has no NoC output (an output with \"noc\" in its name), so its instances "
                 "cannot be connected");
   std::string source = rtl::gen_tile(network.catalog, tile_node.top_module_fname);
-  rtl::ExtractRtl extractor(network.catalog, source);
-  extractor.extract_module();
-  const std::string& module = extractor.top_module();
+  const std::string& module = rtl::top_module(network.catalog.parse(source));
   out << module << "\n#(\n.CONFIG(CONFIG)\n)\n" << namer.next(module, tile_node.name) << "(\n";
   for (const std::string& clock : tile.clk) out << "." << clock << " (" << clock << "),\n";
   out << ".rst_sys (rst),\n";

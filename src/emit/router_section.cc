@@ -69,9 +69,7 @@ void write_router_instance(TextSink& out, const Network& network, const model::R
     throw Error("router source " + in_quotes(model::kRouterSourceName) +
                 ": no router output faces the compute tile " + in_quotes(tile.source_name) +
                 " (a tile output noc_X needs a router output X paired with a router input)");
-  rtl::ExtractRtl extractor(network.catalog, router.top_module_fname);
-  extractor.extract_module();
-  const std::string& module = extractor.top_module();
+  const std::string& module = rtl::top_module(network.catalog.parse(router.top_module_fname));
   out << module << "\n#(\n.INPUTS (" << router.no_of_ports << "),\n.OUTPUTS (" << router.no_of_ports
       << "),\n.DESTS      (32)\n)\n\n"
       << module << "_" << router.name << "_inst(\n";

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/error.h"
+
 namespace noc::model {
 
 RouterPortTemplate make_router_template(const std::vector<rtl::PortTuple>& inputs,
@@ -25,15 +27,26 @@ RouterPortTemplate make_router_template(const std::vector<rtl::PortTuple>& input
   return result;
 }
 
+void refuse_escaped_names(const std::vector<rtl::PortTuple>& ports, std::string_view role,
+                          const std::string& path) {
+  for (const rtl::PortTuple& port : ports) {
+    if (port.name().empty() || port.name().front() != '\\') continue;
+    // Wire names are the port name with a suffix appended, and an escaped name ends at the white
+    // space that the suffix would have to go behind.
+    throw Error(std::string(role) + " port \"" + port.name() +
+                    "\" has an escaped name; the generator builds wire names by extending port "
+                    "names, which an escaped name does not allow: rename the port",
+                path);
+  }
+}
+
 RouterPortTemplate read_router_template(rtl::RtlCatalog& catalog) {
-  rtl::ExtractRtl router(catalog, kRouterSourceName);
-  router.extract_headers();
-  router.extract_io();
-  router.extract_param();
-  router.extract_module();
-  router.top_module();  // a router source without a module is an error of that file
-  RouterPortTemplate result = make_router_template(router.inputs(), router.outputs());
-  result.includes = router.includes();
+  const rtl::ParsedSource& router = catalog.parse(kRouterSourceName);
+  rtl::top_module(router);  // a router source without a module is an error of that file
+  RouterPortTemplate result = make_router_template(router.first.inputs, router.first.outputs);
+  refuse_escaped_names(result.data_inputs, "router", router.path);
+  refuse_escaped_names(router.first.outputs, "router", router.path);
+  result.includes = router.includes;
   return result;
 }
 

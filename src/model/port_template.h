@@ -23,6 +23,11 @@ inline constexpr const char* kRouterSourceName = "noc_router.sv";
 RouterPortTemplate make_router_template(const std::vector<rtl::PortTuple>& inputs,
                                         const std::vector<rtl::PortTuple>& outputs);
 
+/// Refuses a port with an escaped name (\\a.b ): the generator names wires after ports by
+/// appending to the name. `role` says whose port it is in the message.
+void refuse_escaped_names(const std::vector<rtl::PortTuple>& ports, std::string_view role,
+                          const std::string& path);
+
 /// Reads the template from "noc_router.sv" below the catalog's base directory.
 RouterPortTemplate read_router_template(rtl::RtlCatalog& catalog);
 

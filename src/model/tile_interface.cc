@@ -71,15 +71,16 @@ TileInterface classify_tile_ports(const std::vector<rtl::PortTuple>& inputs,
 TileInterface read_tile_interface(rtl::RtlCatalog& catalog, const std::optional<std::string>& ip,
                                   const RouterPortTemplate& router) {
   std::string source = rtl::gen_tile(catalog, ip);
-  rtl::ExtractRtl compute_tile(catalog, source);
-  compute_tile.extract_param();
-  compute_tile.extract_headers();
-  compute_tile.extract_io();
-  compute_tile.extract_module();
-  TileInterface tile = classify_tile_ports(compute_tile.inputs(), compute_tile.outputs(), router);
+  const rtl::ParsedSource& compute_tile = catalog.parse(source);
+  TileInterface tile =
+      classify_tile_ports(compute_tile.first.inputs, compute_tile.first.outputs, router);
+  std::vector<rtl::PortTuple> noc_ports;
+  for (const auto* dict : {&tile.in_from_noc_dict, &tile.out_to_noc_dict})
+    for (const auto& [name, port] : *dict) noc_ports.push_back(port);
+  refuse_escaped_names(noc_ports, "compute tile", compute_tile.path);
   tile.source_name = std::move(source);
   std::unordered_set<std::string> seen;
-  for (const auto* list : {&compute_tile.includes(), &router.includes})
+  for (const auto* list : {&compute_tile.includes, &router.includes})
     for (const std::string& entry : *list)
       if (seen.insert(entry).second) tile.total_includes.push_back(entry);
   return tile;

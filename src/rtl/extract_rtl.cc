@@ -1,29 +1,67 @@
 #include "rtl/extract_rtl.h"
 
+#include <sys/stat.h>
+
 #include "common/error.h"
 #include "common/text.h"
-#include "rtl/lexer.h"
-#include "rtl/preprocessor.h"
+#include "rtl/source_parser.h"
 
 namespace noc::rtl {
+namespace {
 
-ParsedSource parse_source_text(std::string path, std::string text) {
-  SourceText source(path, std::move(text));
-  PreprocessedSource pre = preprocess(source, lex(source));
-  std::vector<ModuleHeader> modules = parse_module_headers(source, pre.tokens);
+bool is_regular_file(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string directory_of(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string ambiguity(std::string_view what, std::string_view name,
+                      const std::vector<std::string>& found) {
+  std::string list;
+  for (std::size_t i = 0; i < found.size() && i < 4; ++i) list += (i ? ", " : " ") + found[i];
+  if (found.size() > 4) list += " and " + std::to_string(found.size() - 4) + " more";
+  return std::string(what) + " " + in_quotes(name) + " is ambiguous; it matches " +
+         std::to_string(found.size()) + " files:" + list;
+}
+
+}  // namespace
+
+ParsedSource parse_source_text(std::string path, std::string text,
+                               const PreprocessOptions& options) {
+  SourceManager sources;
+  std::uint32_t buffer = sources.add(path, std::move(text));
+  PreprocessedSource pre = preprocess(sources, buffer, options);
+  SourceModules modules = parse_modules(sources, pre);
   ParsedSource parsed;
   parsed.path = std::move(path);
   parsed.includes = std::move(pre.includes);
-  for (const ModuleHeader& module : modules) parsed.module_names.push_back(module.name);
-  if (!modules.empty()) parsed.first = std::move(modules.front());
+  parsed.headers_read = std::move(pre.headers_read);
+  parsed.module_names = std::move(modules.module_names);
+  parsed.first = std::move(modules.first);
   return parsed;
 }
 
-RtlCatalog::RtlCatalog(std::string base_dir)
-    : RtlCatalog(base_dir, std::make_shared<SourceTree>(base_dir)) {}
+const std::string& top_module(const ParsedSource& source) {
+  if (source.module_names.empty()) throw Error("the source declares no module", source.path);
+  return source.module_names.front();
+}
 
-RtlCatalog::RtlCatalog(std::string base_dir, std::shared_ptr<const SourceTree> tree)
-    : base_dir_(std::move(base_dir)), tree_(std::move(tree)) {}
+RtlCatalog::RtlCatalog(std::string base_dir, RtlOptions options)
+    : RtlCatalog(base_dir, std::make_shared<SourceTree>(base_dir), std::move(options)) {}
+
+RtlCatalog::RtlCatalog(std::string base_dir, std::shared_ptr<const SourceTree> tree,
+                       RtlOptions options)
+    : base_dir_(std::move(base_dir)), tree_(std::move(tree)), options_(std::move(options)) {
+  preprocess_.defines = options_.defines;
+  preprocess_.undefines = options_.undefines;
+  preprocess_.find_include = [this](std::string_view name, const std::string& includer) {
+    return find_include(name, includer);
+  };
+}
 
 std::string RtlCatalog::locate(std::string_view name) const {
   if (name.find('/') != std::string_view::npos) {
@@ -34,13 +72,26 @@ std::string RtlCatalog::locate(std::string_view name) const {
   if (found.empty())
     throw Error("no source named " + in_quotes(name) + " below the base directory",
                 absolute_path(base_dir_));
-  if (found.size() > 1) {
-    std::string list;
-    for (const std::string& path : found) list += (list.empty() ? " " : ", ") + path;
-    throw Error("the source name " + in_quotes(name) + " is ambiguous; it matches " +
-                    std::to_string(found.size()) + " files:" + list,
-                absolute_path(base_dir_));
+  if (found.size() > 1)
+    throw Error(ambiguity("the source name", name, found), absolute_path(base_dir_));
+  return found.front();
+}
+
+std::optional<std::string> RtlCatalog::find_include(std::string_view name,
+                                                    const std::string& includer) const {
+  std::string entry(name);
+  for (const std::string& dir : options_.include_dirs)
+    if (is_regular_file(dir + "/" + entry)) return absolute_path(dir + "/" + entry);
+  if (is_regular_file(directory_of(includer) + "/" + entry))
+    return absolute_path(directory_of(includer) + "/" + entry);
+  if (entry.find('/') != std::string::npos) {
+    std::string path = absolute_path(base_dir_ + "/" + entry);
+    if (is_regular_file(path)) return path;
+    return std::nullopt;
   }
+  const std::vector<std::string>& found = tree_->find(name);
+  if (found.size() > 1) throw Error(ambiguity("the include", name, found), includer);
+  if (found.empty()) return std::nullopt;
   return found.front();
 }
 
@@ -50,42 +101,10 @@ const ParsedSource& RtlCatalog::parse(std::string_view name) {
   if (at == located_.end()) at = located_.emplace(key, locate(name)).first;
   std::unique_ptr<ParsedSource>& slot = by_path_[at->second];
   if (!slot) {
-    slot =
-        std::make_unique<ParsedSource>(parse_source_text(at->second, read_source_file(at->second)));
+    slot = std::make_unique<ParsedSource>(
+        parse_source_text(at->second, read_source_file(at->second), preprocess_));
   }
   return *slot;
-}
-
-ExtractRtl::ExtractRtl(RtlCatalog& catalog, std::string_view file_name)
-    : source_(&catalog.parse(file_name)) {}
-
-namespace {
-template <typename T>
-const std::vector<T>& shown(bool done, const std::vector<T>& list) {
-  static const std::vector<T> none;
-  return done ? list : none;
-}
-}  // namespace
-
-const std::vector<std::string>& ExtractRtl::includes() const {
-  return shown(headers_, source_->includes);
-}
-const std::vector<PortTuple>& ExtractRtl::inputs() const {
-  return shown(io_, source_->first.inputs);
-}
-const std::vector<PortTuple>& ExtractRtl::outputs() const {
-  return shown(io_, source_->first.outputs);
-}
-const std::vector<ModuleParameter>& ExtractRtl::params() const {
-  return shown(params_, source_->first.params);
-}
-const std::vector<std::string>& ExtractRtl::module_names() const {
-  return shown(module_, source_->module_names);
-}
-
-const std::string& ExtractRtl::top_module() const {
-  if (source_->module_names.empty()) throw Error("the source declares no module", path());
-  return source_->module_names.front();
 }
 
 std::string gen_tile(RtlCatalog& catalog, const std::optional<std::string>& name) {

@@ -5,33 +5,50 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "common/source_tree.h"
 #include "rtl/module_header_parser.h"
 #include "rtl/port.h"
+#include "rtl/preprocessor.h"
 
 namespace noc::rtl {
 
-/// Everything read from one SystemVerilog source.
+/// Everything read from one SystemVerilog source: a plain value.
 struct ParsedSource {
   std::string path;
-  std::vector<std::string> includes;      ///< include entries, in file order
+  std::vector<std::string> includes;      ///< include entries of the source, in file order
+  std::vector<std::string> headers_read;  ///< paths of the headers the source included
   std::vector<std::string> module_names;  ///< every module of the file, in file order
   ModuleHeader first;                     ///< the first module; empty when there is none
 };
 
 /// Lexes, preprocesses and parses `text` as the source at `path`.
-ParsedSource parse_source_text(std::string path, std::string text);
+ParsedSource parse_source_text(std::string path, std::string text,
+                               const PreprocessOptions& options = {});
+
+/// Entry 0 of the module names, or an error naming the file when it declares no module.
+const std::string& top_module(const ParsedSource& source);
+
+/// How sources are read, as a compiler's -D, -U and -I say it.
+struct RtlOptions {
+  std::vector<std::pair<std::string, std::string>> defines;  ///< -D NAME[=VALUE]
+  std::vector<std::string> undefines;                        ///< -U NAME
+  std::vector<std::string> include_dirs;                     ///< -I DIR, searched first
+};
 
 /// The sources below one base directory, found and parsed on demand. One catalog serves one
 /// generator run: every file is located with one walk of the tree and parsed at most once, so
 /// asking again for the same tile (one request per tile instance) costs a lookup.
 class RtlCatalog {
  public:
-  explicit RtlCatalog(std::string base_dir);
+  explicit RtlCatalog(std::string base_dir, RtlOptions options = {});
   /// Shares the walk that found the description.
-  RtlCatalog(std::string base_dir, std::shared_ptr<const SourceTree> tree);
+  RtlCatalog(std::string base_dir, std::shared_ptr<const SourceTree> tree, RtlOptions options = {});
+  // The include finder handed to the preprocessor points back at this catalog.
+  RtlCatalog(const RtlCatalog&) = delete;
+  RtlCatalog& operator=(const RtlCatalog&) = delete;
 
   const std::string& base_dir() const { return base_dir_; }
   const SourceTree& tree() const { return *tree_; }
@@ -40,40 +57,19 @@ class RtlCatalog {
   /// name must match exactly one file of the tree.
   std::string locate(std::string_view name) const;
 
+  /// The file an `include names: first in the -I directories, then beside the including file,
+  /// then by the rules of locate(); nothing when it is in none of them.
+  std::optional<std::string> find_include(std::string_view name, const std::string& includer) const;
+
   const ParsedSource& parse(std::string_view name);
 
  private:
   std::string base_dir_;
   std::shared_ptr<const SourceTree> tree_;
+  RtlOptions options_;
+  PreprocessOptions preprocess_;
   std::unordered_map<std::string, std::string> located_;  // name -> path
   std::unordered_map<std::string, std::unique_ptr<ParsedSource>> by_path_;
-};
-
-/// The interface extractor of one source. The results become visible through the extract_*
-/// calls, in whichever order a caller makes them: extract_headers gives `includes`, extract_io
-/// `inputs` and `outputs`, extract_param `params`, extract_module `module_names`.
-class ExtractRtl {
- public:
-  ExtractRtl(RtlCatalog& catalog, std::string_view file_name);
-
-  void extract_headers() { headers_ = true; }
-  void extract_io() { io_ = true; }
-  void extract_param() { params_ = true; }
-  void extract_module() { module_ = true; }
-
-  const std::vector<std::string>& includes() const;
-  const std::vector<PortTuple>& inputs() const;
-  const std::vector<PortTuple>& outputs() const;
-  const std::vector<ModuleParameter>& params() const;
-  const std::vector<std::string>& module_names() const;
-  const std::string& path() const { return source_->path; }
-
-  /// Entry 0 of module_names, or an error naming the file when it declares no module.
-  const std::string& top_module() const;
-
- private:
-  const ParsedSource* source_;
-  bool headers_ = false, io_ = false, params_ = false, module_ = false;
 };
 
 /// The tile generator: the tile sources already stand in the tree, so generating one means

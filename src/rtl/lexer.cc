@@ -1,6 +1,5 @@
 #include "rtl/lexer.h"
 
-#include <cstdio>
 #include <string>
 
 namespace noc::rtl {
@@ -22,28 +21,32 @@ bool is_based_digit(char c) {
   return is_identifier_char(c) || c == '?';  // hex digits, x, z, _ and ? all allowed
 }
 
-// Operators of more than one character that the header parser or the dimension texts care
-// about; longest first.
+// Operators of more than one character, longest first so that a prefix never wins.
 constexpr std::string_view kOperators[] = {
     "<<<=", ">>>=", "===", "!==", "==?", "!=?", "<<<", ">>>", "<<=", ">>=", "->>",
-    "<->",  "::",   "==",  "!=",  "<=",  ">=",  "&&",  "||",  "**",  "<<",  ">>",
-    "+:",   "-:",   "++",  "--",  "+=",  "-=",  "*=",  "/=",  "%=",  "&=",  "|=",
-    "^=",   "->",   "~&",  "~|",  "~^",  "^~",  "##",  "|->", "|=>", ".*",
+    "<->",  "|->",  "|=>", "::",  "==",  "!=",  "<=",  ">=",  "&&",  "||",  "**",
+    "<<",   ">>",   "+:",  "-:",  "++",  "--",  "+=",  "-=",  "*=",  "/=",  "%=",
+    "&=",   "|=",   "^=",  "->",  "~&",  "~|",  "~^",  "^~",  "##",  ".*",  "'{",
 };
 
 class Lexer {
  public:
-  explicit Lexer(const SourceText& source) : source_(source), text_(source.text()) {}
+  Lexer(const SourceManager& sources, std::string_view text, SourceLocation base)
+      : sources_(sources), text_(text), base_(base) {}
 
-  std::vector<Token> run() {
+  std::vector<Token> run(bool fixed_location) {
     std::vector<Token> tokens;
     tokens.reserve(text_.size() / 4 + 1);
+    if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;
     bool line_start = true;
     for (;;) {
+      std::size_t before = pos_;
       line_start |= skip_trivia();
       Token token;
       token.starts_line = line_start;
-      token.location.offset = static_cast<std::uint32_t>(pos_);
+      token.space_before = pos_ != before;
+      token.location = base_;
+      if (!fixed_location) token.location.offset += static_cast<std::uint32_t>(pos_);
       if (pos_ >= text_.size()) {
         tokens.push_back(token);
         return tokens;
@@ -62,7 +65,9 @@ class Lexer {
   }
 
   [[noreturn]] void fail_at(std::size_t offset, const std::string& message) const {
-    source_.fail(SourceLocation{static_cast<std::uint32_t>(offset)}, message);
+    SourceLocation at = base_;
+    at.offset += static_cast<std::uint32_t>(offset);
+    sources_.fail(at, message);
   }
 
   // Skips white space, comments and attributes; returns whether a line break was crossed.
@@ -84,13 +89,20 @@ class Lexer {
         if (end == std::string_view::npos) fail_at(pos_, "unterminated block comment");
         for (std::size_t i = pos_; i < end; ++i) newline |= text_[i] == '\n';
         pos_ = end + 2;
-      } else if (c == '(' && peek(1) == '*' && peek(2) != ')') {
+      } else if (c == '(' && peek(1) == '*' && !is_event_star()) {
         skip_attribute();
       } else {
         break;
       }
     }
     return newline;
+  }
+
+  // "@(*)" and "@( * )" hold no attribute: a "*" followed by ")" after white space.
+  bool is_event_star() const {
+    std::size_t at = pos_ + 2;
+    while (at < text_.size() && (is_space(text_[at]) || text_[at] == '\n')) ++at;
+    return at < text_.size() && text_[at] == ')';
   }
 
   void skip_attribute() {
@@ -102,7 +114,7 @@ class Lexer {
         return;
       }
       if (text_[pos_] == '"') {
-        lex_string();
+        if (lex_string() == TokenKind::kUnterminatedString) break;
         continue;
       }
       ++pos_;
@@ -116,25 +128,20 @@ class Lexer {
       while (pos_ < text_.size() && is_identifier_char(text_[pos_])) ++pos_;
       return TokenKind::kIdentifier;
     }
-    if (c == '\\') {  // escaped identifier: up to the next white space
-      ++pos_;
-      while (pos_ < text_.size() && !is_space(text_[pos_]) && text_[pos_] != '\n') ++pos_;
-      return TokenKind::kIdentifier;
+    if (c == '\\') {  // escaped identifier: printable characters up to the next white space
+      std::size_t start = pos_++;
+      while (pos_ < text_.size() && static_cast<unsigned char>(text_[pos_]) > ' ' &&
+             text_[pos_] != 0x7f)
+        ++pos_;
+      return pos_ > start + 1 ? TokenKind::kEscapedIdentifier : TokenKind::kUnknown;
     }
     if (c == '$' && is_identifier_start(peek(1))) {
       ++pos_;
       while (pos_ < text_.size() && is_identifier_char(text_[pos_])) ++pos_;
       return TokenKind::kSystemIdentifier;
     }
-    if (c == '`' && (is_identifier_start(peek(1)))) {
-      ++pos_;
-      while (pos_ < text_.size() && is_identifier_char(text_[pos_])) ++pos_;
-      return TokenKind::kDirective;
-    }
-    if (c == '"') {
-      lex_string();
-      return TokenKind::kString;
-    }
+    if (c == '`') return lex_backtick();
+    if (c == '"') return lex_string();
     if (is_digit(c)) {
       lex_decimal();
       if (peek() == '\'' && is_base_after(1)) lex_based();
@@ -157,13 +164,32 @@ class Lexer {
         return TokenKind::kPunctuation;
       }
     }
-    if (static_cast<unsigned char>(c) < 0x80 && c > ' ' && c != 0x7f) {
-      ++pos_;
+    ++pos_;
+    if (static_cast<unsigned char>(c) < 0x80 && c > ' ' && c != 0x7f)
       return TokenKind::kPunctuation;
+    while (pos_ < text_.size() && static_cast<unsigned char>(text_[pos_]) >= 0x80) ++pos_;
+    return TokenKind::kUnknown;
+  }
+
+  TokenKind lex_backtick() {
+    ++pos_;
+    if (is_identifier_start(peek())) {
+      while (pos_ < text_.size() && is_identifier_char(text_[pos_])) ++pos_;
+      return TokenKind::kDirective;
     }
-    char code[8];
-    std::snprintf(code, sizeof code, "0x%02x", static_cast<unsigned char>(c));
-    fail_at(pos_, std::string("unexpected byte ") + code + " outside a comment or string");
+    if (peek() == '`') {
+      ++pos_;
+      return TokenKind::kMacroPaste;
+    }
+    if (peek() == '"') {
+      ++pos_;
+      return TokenKind::kMacroQuote;
+    }
+    if (peek() == '\\' && peek(1) == '`' && peek(2) == '"') {
+      pos_ += 3;
+      return TokenKind::kMacroEscapedQuote;
+    }
+    return TokenKind::kUnknown;
   }
 
   // True when a base specifier ('h, 'sb, 'D ...) starts at pos_ + ahead.
@@ -207,8 +233,7 @@ class Lexer {
     while (pos_ < text_.size() && is_based_digit(text_[pos_])) ++pos_;
   }
 
-  void lex_string() {
-    std::size_t start = pos_;
+  TokenKind lex_string() {
     ++pos_;
     while (pos_ < text_.size()) {
       char c = text_[pos_];
@@ -218,23 +243,29 @@ class Lexer {
       }
       if (c == '"') {
         ++pos_;
-        return;
+        return TokenKind::kString;
       }
       if (c == '\n') break;
       ++pos_;
     }
-    fail_at(start, "unterminated string literal");
+    return TokenKind::kUnterminatedString;
   }
 
-  const SourceText& source_;
+  const SourceManager& sources_;
   std::string_view text_;
+  SourceLocation base_;
   std::size_t pos_ = 0;
 };
 
 }  // namespace
 
-std::vector<Token> lex(const SourceText& source) {
-  return Lexer(source).run();
+std::vector<Token> lex(const SourceManager& sources, std::uint32_t buffer) {
+  return Lexer(sources, sources.buffer(buffer).text(), SourceLocation{buffer, 0}).run(false);
+}
+
+std::vector<Token> lex_fragment(const SourceManager& sources, std::string_view text,
+                                SourceLocation location) {
+  return Lexer(sources, text, location).run(true);
 }
 
 }  // namespace noc::rtl

@@ -1,13 +1,11 @@
 #include "rtl/module_header_parser.h"
 
 #include <optional>
-#include <string_view>
-#include <unordered_map>
+
+#include "rtl/expression.h"
 
 namespace noc::rtl {
 namespace {
-
-enum class Direction { kNone, kInput, kOutput, kInout };
 
 template <std::size_t N>
 bool one_of(std::string_view text, const std::string_view (&list)[N]) {
@@ -16,396 +14,467 @@ bool one_of(std::string_view text, const std::string_view (&list)[N]) {
   return false;
 }
 
-constexpr std::string_view kDirections[] = {"input", "output", "inout", "ref"};
-constexpr std::string_view kTypeKeywords[] = {
-    "wire",     "tri",      "wand",    "wor",     "triand",       "trior",    "tri0",  "tri1",
-    "uwire",    "supply0",  "supply1", "var",     "interconnect", "logic",    "reg",   "bit",
-    "byte",     "shortint", "int",     "longint", "integer",      "time",     "real",  "shortreal",
-    "realtime", "string",   "chandle", "event",   "signed",       "unsigned", "const",
+constexpr std::string_view kNetTypes[] = {
+    "wire", "tri",    "wand",  "wor",     "triand",  "trior",        "tri0",
+    "tri1", "trireg", "uwire", "supply0", "supply1", "interconnect",
 };
-// Regions of a module body that end with their own keyword and may hold port-like declarations
-// (function and task arguments) or nested declarations that are not the module's.
-const std::unordered_map<std::string_view, std::string_view> kRegions = {
-    {"function", "endfunction"},   {"task", "endtask"},           {"class", "endclass"},
-    {"covergroup", "endgroup"},    {"property", "endproperty"},   {"sequence", "endsequence"},
-    {"clocking", "endclocking"},   {"specify", "endspecify"},     {"checker", "endchecker"},
-    {"program", "endprogram"},     {"interface", "endinterface"}, {"package", "endpackage"},
-    {"primitive", "endprimitive"}, {"config", "endconfig"},
+constexpr std::string_view kIntegerVectorTypes[] = {"bit", "logic", "reg"};
+constexpr std::string_view kSimpleTypes[] = {
+    "byte", "shortint",  "int",      "longint", "integer", "time",
+    "real", "shortreal", "realtime", "string",  "chandle", "event",
 };
-// Words that make the next region keyword a prototype or a type, which has no end keyword.
-constexpr std::string_view kPrototypeWords[] = {"extern", "pure",    "import",
-                                                "export", "typedef", "virtual"};
-
-bool is_word_char(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-         c == '$' || c == '\'' || c == '`';
-}
-bool is_operator_char(char c) {
-  return std::string_view("+-*/%&|^~<>=!:?#@.").find(c) != std::string_view::npos;
-}
-
-bool needs_space(const Token& before, const Token& after) {
-  char last = before.text.back();
-  char first = after.text.front();
-  if (before.text.front() == '\\') return true;  // an escaped identifier ends at white space
-  if (is_word_char(last) && is_word_char(first)) return true;
-  return before.kind == TokenKind::kPunctuation && after.kind == TokenKind::kPunctuation &&
-         is_operator_char(last) && is_operator_char(first);
-}
-
-// One declaration item of a port list: the tokens between two commas, split into its parts.
-struct PortItem {
-  Direction direction = Direction::kNone;
-  bool interface_port = false;
-  bool has_type = false;  ///< a data or net type, or packed dimensions, was written
-  std::string type_text;
-  std::vector<std::string> packed;  ///< each "[...]" before the name
-  std::string name;
-  std::string unpacked;  ///< all "[...]" after the name, joined
+// Words that can never be the name of a type or a port.
+constexpr std::string_view kReserved[] = {
+    "input",     "output",   "inout",    "ref",      "var",       "interface", "struct",
+    "union",     "enum",     "packed",   "type",     "virtual",   "parameter", "localparam",
+    "const",     "signed",   "unsigned", "module",   "endmodule", "import",    "static",
+    "automatic", "vectored", "scalared", "assign",   "always",    "initial",   "function",
+    "task",      "begin",    "end",      "generate", "if",        "else",      "for",
 };
 
-class Parser {
+bool is_reserved(std::string_view word) {
+  return one_of(word, kReserved) || one_of(word, kNetTypes) || is_builtin_type(word);
+}
+
+Direction direction_of(std::string_view word) {
+  if (word == "input") return Direction::kInput;
+  if (word == "output") return Direction::kOutput;
+  if (word == "inout") return Direction::kInout;
+  if (word == "ref") return Direction::kRef;
+  return Direction::kNone;
+}
+
+std::string quoted(std::string_view name) {
+  return "\"" + std::string(name) + "\"";
+}
+
+class ItemParser {
  public:
-  Parser(const SourceText& source, const std::vector<Token>& tokens)
-      : source_(source), tokens_(tokens) {}
+  ItemParser(TokenReader& reader, const TypeNames& names) : r_(reader), names_(names) {}
 
-  std::vector<ModuleHeader> run() {
-    while (!at_end()) {
-      if (cur().is("extern") && (peek(1).is("module") || peek(1).is("macromodule"))) {
-        skip_past(";");
-      } else if (cur().is("module") || cur().is("macromodule")) {
-        parse_module();
-      } else {
-        ++pos_;
-      }
-    }
-    return std::move(modules_);
-  }
-
- private:
-  const Token& cur() const { return tokens_[pos_]; }
-  const Token& peek(std::size_t ahead) const {
-    std::size_t at = pos_ + ahead;
-    return at < tokens_.size() ? tokens_[at] : tokens_.back();
-  }
-  bool at_end() const { return cur().kind == TokenKind::kEndOfFile; }
-
-  [[noreturn]] void fail(const Token& at, const std::string& message) const {
-    source_.fail(at.location, message);
-  }
-
-  void expect(std::string_view text, const std::string& context) {
-    if (!cur().is(text))
-      fail(cur(), "expected '" + std::string(text) + "' " + context + ", found " + describe(cur()));
-    ++pos_;
-  }
-
-  static std::string describe(const Token& token) {
-    if (token.kind == TokenKind::kEndOfFile) return "the end of the file";
-    return "'" + std::string(token.text) + "'";
-  }
-
-  void skip_past(std::string_view text) {
-    while (!at_end() && !cur().is(text)) ++pos_;
-    if (!at_end()) ++pos_;
-  }
-
-  // Moves past a bracketed group that starts at the current token; returns its end.
-  std::size_t skip_group(const Token& opener) {
-    int depth = 0;
-    do {
-      if (at_end()) fail(opener, "'" + std::string(opener.text) + "' is never closed");
-      if (cur().is("(") || cur().is("[") || cur().is("{")) ++depth;
-      if (cur().is(")") || cur().is("]") || cur().is("}")) --depth;
-      ++pos_;
-    } while (depth > 0);
-    return pos_;
-  }
-
-  // Tokens of one list item: up to a "," or the closing token at depth 0.
-  std::pair<std::size_t, std::size_t> list_item(const Token& opener, std::string_view closer) {
-    std::size_t begin = pos_;
-    while (!cur().is(",") && !cur().is(closer)) {
-      if (at_end()) fail(opener, "'" + std::string(opener.text) + "' is never closed");
-      if (cur().is("(") || cur().is("[") || cur().is("{")) {
-        skip_group(cur());
-      } else {
-        ++pos_;
-      }
-    }
-    return {begin, pos_};
-  }
-
-  void parse_module() {
-    const Token& keyword = cur();
-    ++pos_;
-    if (cur().is("static") || cur().is("automatic")) ++pos_;
-    if (cur().kind != TokenKind::kIdentifier)
-      fail(cur(), "expected a module name after '" + std::string(keyword.text) + "'");
-    std::size_t index = modules_.size();
-    modules_.push_back({std::string(cur().text), keyword.location, {}, {}, {}});
-    std::string context = "in the header of module \"" + modules_[index].name + "\"";
-    ++pos_;
-    while (cur().is("import")) skip_past(";");
-    if (cur().is("#")) {
-      ++pos_;
-      const Token& open = cur();
-      expect("(", context);
-      parse_parameters(index, open);
-    }
-    std::vector<std::string> header_names;
-    bool ansi = true;
-    if (cur().is("(")) ansi = parse_port_list(index, header_names);
-    expect(";", context);
-    parse_body(index, keyword, ansi ? nullptr : &header_names);
-  }
-
-  void parse_parameters(std::size_t index, const Token& open) {
-    bool local = false;
-    while (!cur().is(")")) {
-      auto [begin, end] = list_item(open, ")");
-      if (begin == end) fail(cur(), "empty entry in a parameter list");
-      ModuleParameter param;
-      std::size_t equals = end;
-      for (std::size_t i = begin; i < end; ++i) {
-        const Token& t = tokens_[i];
-        if (t.is("parameter")) local = false;
-        if (t.is("localparam")) local = true;
-        if (t.is("=")) {
-          equals = i;
-          break;
-        }
-        if (t.kind == TokenKind::kIdentifier && !t.is("parameter") && !t.is("localparam") &&
-            !(i + 1 < end && tokens_[i + 1].is("::")) && !(i > begin && tokens_[i - 1].is("::")))
-          param.name = std::string(t.text);
-        if (t.is("[") || t.is("(")) i = group_end(i) - 1;
-      }
-      param.local = local;
-      if (equals < end) param.default_text = join_tokens(&tokens_[equals + 1], &tokens_[end]);
-      if (!param.name.empty()) modules_[index].params.push_back(std::move(param));
-      if (cur().is(",")) ++pos_;
-    }
-    ++pos_;
-  }
-
-  std::size_t group_end(std::size_t at) const {
-    int depth = 0;
-    for (std::size_t i = at; i < tokens_.size(); ++i) {
-      const Token& t = tokens_[i];
-      if (t.is("(") || t.is("[") || t.is("{")) ++depth;
-      if (t.is(")") || t.is("]") || t.is("}")) --depth;
-      if (depth == 0) return i + 1;
-    }
-    return tokens_.size() - 1;
-  }
-
-  PortItem parse_item(std::size_t begin, std::size_t end) const {
+  // [direction] [type] name {unpacked dimension} [= expression]
+  PortItem port_item() {
     PortItem item;
-    std::size_t equals = end;
-    for (std::size_t i = begin; i < end; ++i)
-      if (tokens_[i].is("=")) {
-        equals = i;
-        break;
-      }
-    end = equals;
-    // The name is the last identifier that is not part of a scoped or dotted type name.
-    std::optional<std::size_t> name_at;
-    for (std::size_t i = begin; i < end; ++i) {
-      const Token& t = tokens_[i];
-      if (t.is("[") || t.is("(")) {
-        i = group_end(i) - 1;
-        continue;
-      }
-      if (t.kind != TokenKind::kIdentifier || one_of(t.text, kDirections) ||
-          one_of(t.text, kTypeKeywords) || t.is("interface"))
-        continue;
-      bool scoped_after = i + 1 < end && (tokens_[i + 1].is("::") || tokens_[i + 1].is("."));
-      bool scoped_before = i > begin && (tokens_[i - 1].is("::") || tokens_[i - 1].is("."));
-      if (!scoped_after && !scoped_before) name_at = i;
+    item.direction = direction_of(r_.cur().kind == TokenKind::kIdentifier ? r_.cur().text : "");
+    if (item.direction != Direction::kNone) r_.advance();
+    if (r_.cur().is(".") || r_.cur().is("{"))
+      r_.fail(r_.cur(),
+              "port expressions such as .a(x) or {a, b} are not supported; declare "
+              "each port by name");
+    if (r_.accept("interface")) {
+      item.interface_port = item.has_type = true;
+      modport();
+    } else {
+      port_type(item);
     }
-    if (!name_at) fail(tokens_[begin], "cannot find the port name in this declaration");
-    item.name = std::string(tokens_[*name_at].text);
-    std::size_t type_begin = begin;
-    for (std::size_t i = begin; i < *name_at; ++i) {
-      const Token& t = tokens_[i];
-      if (one_of(t.text, kDirections) && t.kind == TokenKind::kIdentifier) {
-        item.direction = t.is("input")    ? Direction::kInput
-                         : t.is("output") ? Direction::kOutput
-                                          : Direction::kInout;
-        type_begin = i + 1;
-      } else if (t.is("interface") || t.is(".")) {
-        item.interface_port = true;
-      }
-    }
-    std::vector<const Token*> type_tokens;
-    for (std::size_t i = type_begin; i < *name_at; ++i) {
-      if (tokens_[i].is("[")) {
-        std::size_t close = group_end(i);
-        item.packed.push_back(join_tokens(&tokens_[i], &tokens_[close]));
-        item.has_type = true;
-        i = close - 1;
-        continue;
-      }
-      item.has_type = true;
-      if (!type_tokens.empty() && needs_space(*type_tokens.back(), tokens_[i]))
-        item.type_text += ' ';
-      item.type_text += tokens_[i].text;
-      type_tokens.push_back(&tokens_[i]);
-    }
-    if (*name_at + 1 < end) item.unpacked = join_tokens(&tokens_[*name_at + 1], &tokens_[end]);
+    name_and_rest(item);
     return item;
   }
 
-  void add_port(std::size_t index, const PortItem& item) {
-    if (item.interface_port) return;
-    if (item.direction != Direction::kInput && item.direction != Direction::kOutput) return;
-    std::string outer = item.packed.empty() ? "" : item.packed.front();
-    std::string inner;
-    for (std::size_t i = 1; i < item.packed.size(); ++i) inner += item.packed[i];
-    PortTuple tuple = make_port_tuple(std::move(outer), std::move(inner), item.name, item.unpacked,
-                                      item.type_text);
-    auto& list =
-        item.direction == Direction::kInput ? modules_[index].inputs : modules_[index].outputs;
-    list.push_back(std::move(tuple));
+  // The type part of a port declaration: net type, var, data type or an implicit type.
+  void port_type(PortItem& item) {
+    std::size_t start = r_.pos();
+    if (r_.cur().kind == TokenKind::kIdentifier && one_of(r_.cur().text, kNetTypes)) {
+      item.has_type = true;
+      r_.advance();
+    } else if (r_.accept("var")) {
+      item.has_type = true;
+    }
+    data_type(item, start);
   }
 
-  // A later item that names only a port takes everything from the item before it; one that
-  // names a type but no direction takes only the direction.
-  static void inherit(PortItem& item, const PortItem* previous) {
-    if (item.direction != Direction::kNone) return;
-    if (!previous) {
-      item.interface_port |= item.has_type;  // a bare type first: an interface port
-      return;
+  // A data type or an implicit one ([signing] {packed dimension}); fills type_text and packed.
+  void data_type(PortItem& item, std::size_t start) {
+    const Token& t = r_.cur();
+    bool word = t.kind == TokenKind::kIdentifier;
+    if (word && one_of(t.text, kIntegerVectorTypes)) {
+      r_.advance();
+      signing();
+    } else if (word && one_of(t.text, kSimpleTypes)) {
+      r_.advance();
+      signing();
+    } else if (word && (t.is("struct") || t.is("union"))) {
+      r_.advance();
+      r_.accept("packed");
+      signing();
+      brace_body();
+    } else if (word && t.is("enum")) {
+      r_.advance();
+      while (!r_.cur().is("{") && !r_.at_end()) r_.advance();  // the base type
+      brace_body();
+    } else if (word && t.is("type") && r_.peek(1).is("(")) {
+      r_.advance();
+      r_.seek(r_.group_end(r_.pos()));
+    } else if (word && t.is("virtual")) {
+      r_.advance();
+      r_.accept("interface");
+      named_type(item);
+    } else if (word && (t.is("signed") || t.is("unsigned"))) {
+      r_.advance();
+    } else if (r_.at_name() && !(word && is_reserved(t.text)) && named_type_ahead()) {
+      named_type(item);
     }
-    item.direction = previous->direction;
-    item.interface_port |= previous->interface_port && !item.has_type;
-    if (!item.has_type) {
-      item.type_text = previous->type_text;
-      item.packed = previous->packed;
-    }
+    if (r_.pos() != start) item.has_type = true;
+    std::size_t type_end = r_.pos();
+    item.type_text = join_tokens(&r_.raw(start), &r_.raw(start) + (type_end - start));
+    while (r_.cur().is("[")) item.packed.push_back(read_dimension(r_));
   }
 
-  // Returns false for an old-style list of bare names, whose directions follow in the body.
-  bool parse_port_list(std::size_t index, std::vector<std::string>& names) {
-    const Token& open = cur();
-    ++pos_;
-    std::optional<PortItem> previous;
-    bool ansi = true;
-    bool first = true;
-    while (!cur().is(")")) {
-      auto [begin, end] = list_item(open, ")");
-      if (first)
-        ansi = !(end - begin == 1 && tokens_[begin].kind == TokenKind::kIdentifier) &&
-               !tokens_[begin].is(".");
-      first = false;
-      if (!ansi) {
-        if (begin < end) {
-          std::size_t at = tokens_[begin].is(".") ? begin + 1 : begin;
-          names.emplace_back(tokens_[at].text);
-        }
-      } else if (begin == end) {
-        fail(cur(), "empty entry in the port list of module \"" + modules_[index].name + "\"");
-      } else {
-        PortItem item = parse_item(begin, end);
-        inherit(item, previous ? &*previous : nullptr);
-        add_port(index, item);
-        previous = std::move(item);
-      }
-      if (cur().is(",")) ++pos_;
-    }
-    ++pos_;
-    return ansi;
+  void name_and_rest(PortItem& item) {
+    if (!r_.at_name()) r_.fail_expected("a port name");
+    if (r_.cur().kind == TokenKind::kIdentifier && is_reserved(r_.cur().text))
+      r_.fail(r_.cur(), "'" + std::string(r_.cur().text) + "' is a keyword, not a port name");
+    item.name_token = &r_.take();
+    item.name = std::string(item.name_token->text);
+    // An escaped name ends at white space, and that space is part of how it is written.
+    if (item.name_token->kind == TokenKind::kEscapedIdentifier) item.name += ' ';
+    while (r_.cur().is("[")) item.unpacked += read_dimension(r_);
+    if (r_.accept("=")) skip_expression(r_);
   }
 
-  void parse_body(std::size_t index, const Token& keyword, std::vector<std::string>* header_names) {
-    std::unordered_map<std::string, PortItem> declared;
-    std::vector<std::string_view> regions;  // end keywords of the open regions
-    bool statement_start = true;
-    bool prototype = false;
+  const TypeNames& names() const { return names_; }
+
+ private:
+  void signing() {
+    if (!r_.accept("signed")) r_.accept("unsigned");
+  }
+
+  void brace_body() {
+    if (!r_.cur().is("{")) r_.fail_expected("'{'");
+    r_.seek(r_.group_end(r_.pos()));
+  }
+
+  void modport() {
+    if (!r_.accept(".")) return;
+    if (!r_.at_name()) r_.fail_expected("a modport name");
+    r_.advance();
+  }
+
+  // A bare name at the current token is a type when a name follows it (after any packed
+  // dimensions), or when a scope, a parameter list or a modport follows it.
+  bool named_type_ahead() const {
+    const Token& next = r_.peek(1);
+    if (next.is("::") || next.is("#")) return true;
+    if (next.is(".")) return true;
+    std::size_t at = r_.pos() + 1;
+    while (r_.raw(at).is("[")) at = r_.group_end(at);
+    const Token& after = r_.raw(at);
+    return after.kind == TokenKind::kIdentifier || after.kind == TokenKind::kEscapedIdentifier;
+  }
+
+  // pkg::type, cls#(8)::type, a bare type name, or interface.modport.
+  void named_type(PortItem& item) {
+    if (!r_.at_name()) r_.fail_expected("a type name");
+    item.type_token = &r_.take();
+    bool scoped = false;
     for (;;) {
-      if (at_end()) fail(keyword, "module \"" + modules_[index].name + "\" has no endmodule");
-      const Token& t = cur();
-      if (t.kind == TokenKind::kString) {
-        ++pos_;
-        statement_start = false;
-        continue;
-      }
-      if (regions.empty() && t.is("endmodule")) {
-        ++pos_;
+      if (r_.cur().is("#") && r_.peek(1).is("(")) {
+        r_.advance();
+        r_.seek(r_.group_end(r_.pos()));
+        scoped = true;
+      } else if (r_.accept("::")) {
+        if (!r_.at_name()) r_.fail_expected("a type name after '::'");
+        r_.advance();
+        scoped = true;
+      } else {
         break;
       }
-      if (regions.empty() && (t.is("module") || t.is("macromodule"))) {
-        parse_module();
-        statement_start = true;
-        continue;
-      }
-      if (!regions.empty() && t.text == regions.back()) {
-        regions.pop_back();
-        ++pos_;
-        statement_start = true;
-        prototype = false;
-        continue;
-      }
-      if (auto region = kRegions.find(t.text);
-          region != kRegions.end() && t.kind == TokenKind::kIdentifier && !prototype) {
-        regions.push_back(region->second);
-        ++pos_;
-        statement_start = false;
-        continue;
-      }
-      if (one_of(t.text, kPrototypeWords)) prototype = true;
-      if (regions.empty() && statement_start && header_names &&
-          (t.is("input") || t.is("output") || t.is("inout"))) {
-        parse_body_ports(declared);
-        continue;
-      }
-      statement_start = t.is(";") || t.is("begin") || t.is("end");
-      if (t.is(";")) prototype = false;
-      ++pos_;
     }
-    if (!header_names) return;
-    for (const std::string& name : *header_names) {
-      auto it = declared.find(name);
-      if (it != declared.end()) add_port(index, it->second);
+    if (!scoped && r_.cur().is(".")) {
+      item.interface_port = true;
+      modport();
+      return;
     }
+    item.named_type = !scoped;
   }
 
-  void parse_body_ports(std::unordered_map<std::string, PortItem>& declared) {
-    const Token& start = cur();
-    std::optional<PortItem> previous;
-    for (;;) {
-      auto [begin, end] = list_item(start, ";");
-      if (begin == end) fail(cur(), "empty entry in a port declaration");
-      PortItem item = parse_item(begin, end);
-      inherit(item, previous ? &*previous : nullptr);
-      declared[item.name] = item;
-      previous = std::move(item);
-      bool more = cur().is(",");
-      ++pos_;
-      if (!more) return;
-    }
-  }
-
-  const SourceText& source_;
-  const std::vector<Token>& tokens_;
-  std::size_t pos_ = 0;
-  std::vector<ModuleHeader> modules_;
+  TokenReader& r_;
+  const TypeNames& names_;
 };
+
+bool known_type(const TypeNames& names, std::string_view name) {
+  return names.types.count(name) || names.wildcard_import;
+}
+
+// A later item without a direction takes the direction of the one before it, and without a type
+// its type and packed dimensions too.
+void resolve(PortItem& item, const PortItem* previous, const TypeNames& names,
+             const TokenReader& reader) {
+  std::string_view type_name = item.type_token ? item.type_token->text : std::string_view();
+  if (item.direction != Direction::kNone) {
+    if (item.named_type && !known_type(names, type_name) && !names.interfaces.count(type_name))
+      reader.fail(*item.type_token,
+                  "unknown type '" + std::string(type_name) +
+                      "': no typedef, type parameter or package import of this source declares "
+                      "it; if " +
+                      quoted(item.name) + " is a second port, a comma is missing");
+    return;
+  }
+  if (!previous) return;  // the first port: inout by default, or an interface
+  if (item.named_type && !item.interface_port) {
+    if (names.interfaces.count(type_name)) {
+      item.interface_port = true;
+      return;
+    }
+    if (!names.types.count(type_name))
+      reader.fail(*item.type_token,
+                  "cannot tell whether '" + std::string(type_name) +
+                      "' is an interface or a data type: this source declares neither; write "
+                      "the direction of port " +
+                      quoted(item.name) + ", or a modport");
+  }
+  item.direction = previous->direction;
+  if (!item.has_type && item.packed.empty()) {
+    item.interface_port = previous->interface_port;
+    item.type_text = previous->type_text;
+    item.packed = previous->packed;
+  }
+}
+
+void skip_import(TokenReader& reader, TypeNames& names) {
+  reader.expect("import", "");
+  do {
+    if (!reader.at_name()) reader.fail_expected("a package name");
+    reader.advance();
+    reader.expect("::", "in a package import");
+    if (reader.accept("*")) {
+      names.wildcard_import = true;
+    } else if (!reader.at_name()) {
+      reader.fail_expected("a name or '*' after '::'");
+    } else {
+      reader.advance();
+    }
+  } while (reader.accept(","));
+  reader.expect(";", "after a package import");
+}
+
+// True when the name at the current token is the parameter's own name: its unpacked dimensions,
+// if any, and then "=", "," or ")" follow.
+bool ends_parameter_name(const TokenReader& r) {
+  std::size_t at = r.pos() + 1;
+  while (r.raw(at).is("[")) at = r.group_end(at);
+  const Token& next = r.raw(at);
+  return next.is("=") || next.is(",") || next.is(")");
+}
+
+void parse_parameters(TokenReader& r, ModuleHeader& header, TypeNames& names) {
+  r.expect("#", "");
+  r.expect("(", "to open the parameter list");
+  if (r.accept(")")) return;
+  ItemParser items(r, names);
+  bool local = false;
+  bool type_parameter = false;
+  for (;;) {
+    if (r.accept("parameter")) {
+      local = type_parameter = false;
+    } else if (r.accept("localparam")) {
+      local = true;
+      type_parameter = false;
+    }
+    bool bare_name = r.at_name() && !is_reserved(r.cur().text) && ends_parameter_name(r);
+    if (r.accept("type")) {
+      type_parameter = true;
+    } else if (!bare_name) {
+      type_parameter = false;  // "int N" after type parameters starts value parameters again
+      PortItem scratch;
+      items.data_type(scratch, r.pos());
+    }
+    if (!r.at_name()) r.fail_expected("a parameter name");
+    const Token& name = r.take();
+    ModuleParameter param{std::string(name.text), {}, local};
+    while (r.cur().is("[")) read_dimension(r);
+    if (r.accept("=")) {
+      std::size_t begin = r.pos();
+      if (type_parameter) {
+        PortItem scratch;
+        items.data_type(scratch, begin);
+        if (r.pos() == begin) r.fail_expected("a data type");
+      } else {
+        skip_expression(r);
+      }
+      param.default_text = join_tokens(&r.raw(begin), &r.raw(begin) + (r.pos() - begin));
+    }
+    if (type_parameter) names.types.insert(name.text);
+    header.params.push_back(std::move(param));
+    if (r.accept(",")) continue;
+    if (r.cur().is(")")) break;
+    r.fail(r.cur(), "expected ',' or ')' after parameter " + quoted(header.params.back().name) +
+                        ", found " + TokenReader::describe(r.cur()));
+  }
+  r.advance();
+}
+
+bool old_style_list(const TokenReader& r) {
+  const Token& first = r.cur();
+  if (first.kind != TokenKind::kIdentifier && first.kind != TokenKind::kEscapedIdentifier)
+    return false;
+  if (first.kind == TokenKind::kIdentifier && is_reserved(first.text)) return false;
+  // A first port with neither direction nor type starts an old-style list of names, where
+  // "a[3:0]" is a port expression.
+  return r.peek(1).is(",") || r.peek(1).is(")") || r.peek(1).is("[");
+}
+
+void parse_old_style_names(TokenReader& r, ModuleHeader& header) {
+  header.ansi = false;
+  for (;;) {
+    if (r.at_name()) {
+      header.port_names.push_back(&r.take());
+      if (r.cur().is("["))
+        r.fail(r.cur(),
+               "port expressions such as a[3:0] are not supported; list each port by "
+               "name");
+    } else if (r.cur().is(".") || r.cur().is("{")) {
+      r.fail(r.cur(),
+             "port expressions such as .a(x) or {a, b} are not supported; list each "
+             "port by name");
+    } else if (!r.cur().is(",") && !r.cur().is(")")) {
+      r.fail_expected("a port name");
+    }
+    if (r.accept(",")) continue;
+    r.expect(")", "to close the port list");
+    return;
+  }
+}
+
+void parse_ansi_ports(TokenReader& r, ModuleHeader& header, const TypeNames& names) {
+  ItemParser items(r, names);
+  std::optional<PortItem> previous;
+  for (;;) {
+    if (r.cur().is(")")) r.fail_expected("a port declaration after ','");
+    PortItem item = items.port_item();
+    resolve(item, previous ? &*previous : nullptr, names, r);
+    add_port(header, item);
+    previous = std::move(item);
+    if (r.accept(",")) continue;
+    if (r.accept(")")) return;
+    r.fail(r.cur(), "expected ',' or ')' after port " + quoted(previous->name) + ", found " +
+                        TokenReader::describe(r.cur()));
+  }
+}
+
+// The name declared by a typedef: the last name before its ";" outside brackets.
+void add_typedef(const std::vector<Token>& tokens, std::size_t& at, TypeNames& names) {
+  int depth = 0;
+  std::string_view last;
+  for (++at; at < tokens.size() && tokens[at].kind != TokenKind::kEndOfFile; ++at) {
+    const Token& t = tokens[at];
+    if (t.is("(") || t.is("[") || t.is("{") || t.is("'{")) ++depth;
+    if (t.is(")") || t.is("]") || t.is("}")) --depth;
+    if (depth == 0 && t.is(";")) break;
+    if (depth == 0 && (t.kind == TokenKind::kIdentifier || t.kind == TokenKind::kEscapedIdentifier))
+      last = t.text;
+  }
+  if (!last.empty()) names.types.insert(last);
+}
 
 }  // namespace
 
-std::string join_tokens(const Token* begin, const Token* end) {
-  std::string out;
-  for (const Token* t = begin; t != end; ++t) {
-    if (t != begin && needs_space(*(t - 1), *t)) out += ' ';
-    out += t->text;
+TypeNames collect_type_names(const std::vector<Token>& tokens) {
+  TypeNames names;
+  for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+    const Token& t = tokens[i];
+    const Token& next = tokens[i + 1];
+    if (t.is("typedef")) {
+      add_typedef(tokens, i, names);
+    } else if ((t.is("interface") || t.is("class")) && next.kind == TokenKind::kIdentifier &&
+               !is_reserved(next.text)) {
+      (t.is("class") ? names.types : names.interfaces).insert(next.text);
+    } else if (t.is("::") && next.is("*")) {
+      names.wildcard_import = true;
+    }
   }
-  return out;
+  return names;
 }
 
-std::vector<ModuleHeader> parse_module_headers(const SourceText& source,
-                                               const std::vector<Token>& tokens) {
-  return Parser(source, tokens).run();
+ModuleHeader parse_module_header(TokenReader& r, TypeNames& names) {
+  ModuleHeader header;
+  const Token& keyword = r.take();
+  header.location = keyword.location;
+  if (!r.accept("static")) r.accept("automatic");
+  if (!r.at_name()) r.fail_expected("a module name after '" + std::string(keyword.text) + "'");
+  header.name = std::string(r.take().text);
+  while (r.cur().is("import")) skip_import(r, names);
+  if (r.cur().is("#")) parse_parameters(r, header, names);
+  if (r.accept("(")) {
+    if (r.accept(")")) {
+    } else if (old_style_list(r)) {
+      parse_old_style_names(r, header);
+    } else {
+      parse_ansi_ports(r, header, names);
+    }
+  }
+  r.expect(";", "after the header of module " + quoted(header.name));
+  return header;
+}
+
+std::vector<PortItem> parse_port_declaration(TokenReader& r, const TypeNames& names) {
+  ItemParser items(r, names);
+  std::vector<PortItem> list;
+  for (;;) {
+    PortItem item;
+    if (list.empty()) {
+      item = items.port_item();
+    } else {
+      std::size_t start = r.pos();
+      items.data_type(item, start);
+      items.name_and_rest(item);
+    }
+    resolve(item, list.empty() ? nullptr : &list.back(), names, r);
+    list.push_back(std::move(item));
+    if (r.accept(",")) continue;
+    if (r.accept(";")) return list;
+    r.fail(r.cur(), "expected ',' or ';' after port " + quoted(list.back().name) + ", found " +
+                        TokenReader::describe(r.cur()));
+  }
+}
+
+std::vector<PortItem> parse_net_declaration(TokenReader& r, const TypeNames& names) {
+  ItemParser items(r, names);
+  std::size_t start = r.pos();
+  PortItem type;
+  if (r.cur().kind == TokenKind::kIdentifier && one_of(r.cur().text, kNetTypes)) {
+    r.advance();
+    if (r.cur().is("(")) r.seek(r.group_end(r.pos()));  // drive or charge strength
+    if (!r.accept("vectored")) r.accept("scalared");
+  } else {
+    r.accept("var");
+  }
+  std::size_t keyword_end = r.pos();
+  items.data_type(type, keyword_end);
+  std::string keywords = join_tokens(&r.raw(start), &r.raw(start) + (keyword_end - start));
+  if (!keywords.empty() && !type.type_text.empty()) keywords += ' ';
+  type.type_text = keywords + type.type_text;
+  if (r.cur().is("#")) {  // a delay
+    r.advance();
+    if (r.cur().is("(")) {
+      r.seek(r.group_end(r.pos()));
+    } else {
+      r.advance();
+    }
+  }
+  std::vector<PortItem> list;
+  do {
+    PortItem item = type;
+    items.name_and_rest(item);
+    list.push_back(std::move(item));
+  } while (r.accept(","));
+  r.expect(";", "after a declaration");
+  return list;
+}
+
+void add_port(ModuleHeader& header, const PortItem& item) {
+  if (item.interface_port ||
+      (item.direction != Direction::kInput && item.direction != Direction::kOutput)) {
+    ++header.unconnectable_ports;
+    return;
+  }
+  std::string outer = item.packed.empty() ? "" : item.packed.front();
+  std::string inner;
+  for (std::size_t i = 1; i < item.packed.size(); ++i) inner += item.packed[i];
+  PortTuple tuple =
+      make_port_tuple(std::move(outer), std::move(inner), item.name, item.unpacked, item.type_text);
+  auto& list = item.direction == Direction::kInput ? header.inputs : header.outputs;
+  list.push_back(std::move(tuple));
 }
 
 }  // namespace noc::rtl

@@ -2,15 +2,12 @@
 
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
+
+#include "rtl/macro.h"
 
 namespace noc::rtl {
 namespace {
-
-struct Macro {
-  bool function_like = false;
-  std::vector<std::string_view> params;
-  std::vector<Token> body;
-};
 
 struct Conditional {
   bool active;  ///< tokens of the current branch are kept
@@ -22,12 +19,20 @@ struct Conditional {
 
 // Directives that take the rest of their line and mean nothing for a port list.
 constexpr std::string_view kLineDirectives[] = {
-    "`timescale", "`default_nettype", "`line", "`pragma", "`begin_keywords", "`unconnected_drive",
+    "`timescale",
+    "`default_nettype",
+    "`line",
+    "`pragma",
+    "`begin_keywords",
+    "`unconnected_drive",
+    "`delay_mode_distributed",
+    "`delay_mode_path",
+    "`delay_mode_unit",
+    "`delay_mode_zero",
 };
 // Directives without arguments.
 constexpr std::string_view kBareDirectives[] = {
     "`resetall", "`celldefine", "`endcelldefine", "`end_keywords", "`nounconnected_drive",
-    "`__FILE__", "`__LINE__",
 };
 
 template <std::size_t N>
@@ -39,59 +44,78 @@ bool one_of(std::string_view text, const std::string_view (&list)[N]) {
 
 class Preprocessor {
  public:
-  Preprocessor(const SourceText& source, const std::vector<Token>& tokens)
-      : source_(source), in_(tokens) {}
+  Preprocessor(SourceManager& sources, const PreprocessOptions& options)
+      : sources_(sources), options_(options), expander_(sources, options) {}
 
-  PreprocessedSource run() {
-    while (in_[pos_].kind != TokenKind::kEndOfFile) {
-      const Token& token = in_[pos_];
-      if (token.kind == TokenKind::kDirective) {
-        directive();
-      } else {
-        if (active()) out_.tokens.push_back(token);
-        ++pos_;
-      }
-    }
-    if (!stack_.empty()) source_.fail(stack_.back().location, "`ifdef block has no `endif");
-    out_.tokens.push_back(in_[pos_]);
+  PreprocessedSource run(std::uint32_t buffer) {
+    main_buffer_ = buffer;
+    define_from_command_line();
+    run_buffer(buffer);
+    out_.tokens.push_back(Token{TokenKind::kEndOfFile, true, false, {}, end_of(buffer)});
     return std::move(out_);
   }
 
  private:
-  static constexpr int kMaxExpansionDepth = 64;
+  SourceLocation end_of(std::uint32_t buffer) const {
+    return {buffer, static_cast<std::uint32_t>(sources_.buffer(buffer).text().size())};
+  }
+
+  void define_from_command_line() {
+    for (const auto& [name, value] : options_.defines) {
+      std::uint32_t id = sources_.add("<command line -D" + name + ">", value);
+      Macro macro;
+      macro.body = lex(sources_, id);
+      macro.body.pop_back();
+      macros_[sources_.keep(name)] = std::move(macro);
+    }
+    for (const std::string& name : options_.undefines) {
+      macros_.erase(name);
+      undefined_.insert(sources_.keep(name));
+    }
+  }
+
+  void run_buffer(std::uint32_t buffer) {
+    std::vector<Token> tokens = lex(sources_, buffer);
+    std::size_t open_blocks = stack_.size();
+    TokenCursor cursor{tokens};
+    process(cursor, 0);
+    if (stack_.size() > open_blocks)
+      sources_.fail(stack_.back().location, "`ifdef block has no `endif in the same file");
+  }
 
   bool active() const { return stack_.empty() || stack_.back().active; }
 
-  // True while the token at `pos_` is on the same line as the directive that started it.
-  bool on_line() const { return in_[pos_].kind != TokenKind::kEndOfFile && !in_[pos_].starts_line; }
-
-  const Token& expect_name(const Token& directive) {
-    if (!on_line() || in_[pos_].kind != TokenKind::kIdentifier)
-      source_.fail(directive.location, std::string(directive.text) + " needs a macro name");
-    return in_[pos_++];
+  void process(TokenCursor& cursor, std::size_t depth) {
+    while (!cursor.at_end()) {
+      const Token& token = cursor.cur();
+      if (token.kind == TokenKind::kDirective) {
+        directive(cursor, depth);
+      } else {
+        if (active()) out_.tokens.push_back(token);
+        cursor.advance();
+      }
+    }
   }
 
-  void skip_line() {
-    while (on_line()) ++pos_;
-  }
-
-  void directive() {
-    const Token& token = in_[pos_++];
+  void directive(TokenCursor& cursor, std::size_t depth) {
+    const Token token = cursor.take();
     std::string_view name = token.text;
     if (name == "`ifdef" || name == "`ifndef") {
-      bool defined = macros_.count(expect_name(token).text) != 0;
-      bool parent = active();
-      bool value = name == "`ifdef" ? defined : !defined;
-      stack_.push_back({parent && value, value, false, parent, token.location});
+      open_conditional(cursor, token);
     } else if (name == "`elsif") {
       Conditional& block = open_block(token);
-      bool defined = macros_.count(expect_name(token).text) != 0;
-      if (block.else_seen) source_.fail(token.location, "`elsif after `else");
-      block.active = block.parent_active && !block.taken && defined;
-      block.taken |= defined;
+      if (block.else_seen) sources_.fail(token.location, "`elsif after `else");
+      if (block.parent_active && !block.taken) {
+        bool defined = test_macro(cursor, token);
+        block.active = defined;
+        block.taken = defined;
+      } else {
+        block.active = false;
+        skip_operand(cursor);
+      }
     } else if (name == "`else") {
       Conditional& block = open_block(token);
-      if (block.else_seen) source_.fail(token.location, "second `else in one `ifdef block");
+      if (block.else_seen) sources_.fail(token.location, "second `else in one `ifdef block");
       block.else_seen = true;
       block.active = block.parent_active && !block.taken;
       block.taken = true;
@@ -99,147 +123,158 @@ class Preprocessor {
       open_block(token);
       stack_.pop_back();
     } else if (!active()) {
-      // Inside a false branch only the conditional directives above count.
-    } else if (name == "`define") {
-      define(token);
+      // Inside a branch that is not taken only the nesting of conditionals counts.
+    } else {
+      active_directive(cursor, token, depth);
+    }
+  }
+
+  void active_directive(TokenCursor& cursor, const Token& token, std::size_t depth) {
+    std::string_view name = token.text;
+    if (name == "`define") {
+      auto [macro_name, macro] = read_definition(sources_, cursor, token);
+      undefined_.erase(macro_name);
+      macros_[macro_name] = std::move(macro);
     } else if (name == "`undef") {
-      macros_.erase(expect_name(token).text);
+      std::string_view macro_name = expect_macro_name(sources_, cursor, token).text;
+      macros_.erase(macro_name);
+      undefined_.insert(macro_name);
     } else if (name == "`undefineall") {
       macros_.clear();
     } else if (name == "`include") {
-      include(token);
+      include(cursor, token);
+    } else if (name == "`__FILE__") {
+      out_.tokens.push_back(made_token(TokenKind::kString,
+                                       "\"" + sources_.buffer(token.location.buffer).path() + "\"",
+                                       token.location));
+    } else if (name == "`__LINE__") {
+      int line = sources_.buffer(token.location.buffer).line_column(token.location.offset).line;
+      out_.tokens.push_back(made_token(TokenKind::kNumber, std::to_string(line), token.location));
     } else if (one_of(name, kLineDirectives)) {
-      skip_line();
+      cursor.skip_line();
     } else if (one_of(name, kBareDirectives)) {
     } else {
-      use_macro(token);
+      use_macro(cursor, token, depth);
     }
+  }
+
+  Token made_token(TokenKind kind, std::string text, SourceLocation location) {
+    return Token{kind, false, true, sources_.keep(std::move(text)), location};
+  }
+
+  void open_conditional(TokenCursor& cursor, const Token& token) {
+    bool parent = active();
+    if (!parent) {
+      skip_operand(cursor);  // `ifdef 0 in a skipped branch is no error to a compiler either
+      stack_.push_back({false, true, false, false, token.location});
+      return;
+    }
+    bool defined = test_macro(cursor, token);
+    bool value = token.text == "`ifdef" ? defined : !defined;
+    stack_.push_back({value, value, false, true, token.location});
+  }
+
+  // The operand of a conditional whose value does not matter, whatever it holds.
+  static void skip_operand(TokenCursor& cursor) {
+    if (cursor.on_line() && cursor.cur().kind != TokenKind::kDirective) cursor.advance();
+  }
+
+  // Reads the macro name of `ifdef, `ifndef or `elsif and tells whether it is defined. When it is
+  // not, and an include that could not be read might have defined it, the branch taken is only a
+  // guess: a marker in the stream lets the parser refuse it where it would change a port.
+  bool test_macro(TokenCursor& cursor, const Token& token) {
+    std::string_view name = expect_macro_name(sources_, cursor, token).text;
+    bool defined = macros_.count(name) != 0;
+    if (!defined && !undefined_.count(name) && !out_.missing_includes.empty())
+      out_.tokens.push_back(Token{TokenKind::kUncertain, false, true, name, token.location});
+    return defined;
   }
 
   Conditional& open_block(const Token& token) {
     if (stack_.empty())
-      source_.fail(token.location, std::string(token.text) + " without a matching `ifdef");
+      sources_.fail(token.location, std::string(token.text) + " without a matching `ifdef");
     return stack_.back();
   }
 
-  void define(const Token& token) {
-    std::string_view name = expect_name(token).text;
-    Macro macro;
-    // A parameter list only when "(" touches the name: `define F(x) is function-like, while
-    // `define F (x) is an object-like macro whose text is "(x)".
-    if (on_line() && in_[pos_].is("(") &&
-        in_[pos_].location.offset == in_[pos_ - 1].location.offset + name.size()) {
-      macro.function_like = true;
-      ++pos_;
-      while (on_line() && !in_[pos_].is(")")) {
-        if (in_[pos_].kind == TokenKind::kIdentifier) macro.params.push_back(in_[pos_].text);
-        ++pos_;
-      }
-      if (!on_line()) source_.fail(token.location, "macro parameter list has no ')'");
-      ++pos_;
-    }
-    while (on_line()) macro.body.push_back(in_[pos_++]);
-    macros_[name] = std::move(macro);
-  }
-
-  void include(const Token& token) {
-    if (on_line() && in_[pos_].kind == TokenKind::kString) {
-      std::string_view text = in_[pos_++].text;
-      out_.includes.emplace_back(text.substr(1, text.size() - 2));
-    } else if (on_line() && in_[pos_].is("<")) {
-      std::string name;
-      for (++pos_; on_line() && !in_[pos_].is(">"); ++pos_) name += in_[pos_].text;
-      if (!on_line()) source_.fail(token.location, "`include <...> has no closing '>'");
-      ++pos_;
-      out_.includes.push_back(std::move(name));
-    } else if (on_line() && in_[pos_].kind == TokenKind::kDirective) {
-      out_.includes.emplace_back(in_[pos_++].text);  // `include `HEADER: the macro is the entry
-    } else {
-      source_.fail(token.location, "`include needs a file name in double quotes");
-    }
-  }
-
-  void use_macro(const Token& token) {
-    auto it = macros_.find(token.text.substr(1));
-    if (it == macros_.end()) {
-      out_.tokens.push_back(token);  // defined elsewhere; keep it as text
+  void include(TokenCursor& cursor, const Token& token) {
+    std::string name = include_name(cursor, token);
+    if (token.location.buffer == main_buffer_) out_.includes.push_back(name);
+    std::optional<std::string> path;
+    if (options_.find_include)
+      path = options_.find_include(name, sources_.buffer(token.location.buffer).path());
+    if (!path) {
+      out_.missing_includes.push_back(name);
       return;
     }
-    std::vector<std::vector<Token>> args;
-    if (it->second.function_like) args = read_arguments(token);
-    expand(it->second, args, token, 0);
+    if (include_depth_ >= options_.max_include_depth)
+      sources_.fail(token.location, "includes nest deeper than " +
+                                        std::to_string(options_.max_include_depth) +
+                                        " levels; does a header include itself?");
+    std::uint32_t id = sources_.add(*path, read_source_file(*path));
+    out_.headers_read.push_back(*path);
+    ++include_depth_;
+    run_buffer(id);
+    --include_depth_;
   }
 
-  std::vector<std::vector<Token>> read_arguments(const Token& token) {
-    std::vector<std::vector<Token>> args;
-    if (!in_[pos_].is("("))
-      source_.fail(token.location,
-                   "macro " + std::string(token.text) + " needs arguments in parentheses");
-    ++pos_;
-    args.emplace_back();
-    int depth = 0;
-    for (;; ++pos_) {
-      const Token& t = in_[pos_];
-      if (t.kind == TokenKind::kEndOfFile)
-        source_.fail(token.location, "macro arguments have no closing ')'");
-      if (depth == 0 && t.is(")")) break;
-      if (depth == 0 && t.is(",")) {
-        args.emplace_back();
-        continue;
-      }
-      if (t.is("(") || t.is("[") || t.is("{")) ++depth;
-      if (t.is(")") || t.is("]") || t.is("}")) --depth;
-      args.back().push_back(t);
+  std::string include_name(TokenCursor& cursor, const Token& token) {
+    if (cursor.on_line() && cursor.cur().kind == TokenKind::kString) {
+      std::string_view text = cursor.take().text;
+      return std::string(text.substr(1, text.size() - 2));
     }
-    ++pos_;
-    return args;
-  }
-
-  void expand(const Macro& macro, const std::vector<std::vector<Token>>& args, const Token& use,
-              int depth) {
-    if (depth > kMaxExpansionDepth)
-      source_.fail(use.location, "macro " + std::string(use.text) + " expands without end");
-    for (const Token& t : macro.body) {
-      if (t.kind == TokenKind::kIdentifier) {
-        std::size_t p = 0;
-        while (p < macro.params.size() && macro.params[p] != t.text) ++p;
-        if (p < macro.params.size()) {
-          if (p < args.size()) emit_tokens(args[p], use, depth);
-          continue;
-        }
-      }
-      emit_tokens({t}, use, depth);
+    if (cursor.on_line() && cursor.cur().is("<")) {
+      std::string name;
+      for (cursor.advance(); cursor.on_line() && !cursor.cur().is(">"); cursor.advance())
+        name += cursor.cur().text;
+      if (!cursor.on_line()) sources_.fail(token.location, "`include <...> has no closing '>'");
+      cursor.advance();
+      return name;
     }
-  }
-
-  // Copies tokens of a macro body or argument, expanding the object-like macros among them.
-  void emit_tokens(const std::vector<Token>& tokens, const Token& use, int depth) {
-    for (const Token& t : tokens) {
-      if (t.kind == TokenKind::kDirective) {
-        auto inner = macros_.find(t.text.substr(1));
-        if (inner != macros_.end() && !inner->second.function_like) {
-          expand(inner->second, {}, use, depth + 1);
-          continue;
-        }
+    if (cursor.on_line() && cursor.cur().kind == TokenKind::kDirective) {
+      // `include `HEADER, with HEADER defined as a file name in double quotes.
+      const Token& usage = cursor.take();
+      auto it = macros_.find(usage.text.substr(1));
+      if (it != macros_.end() && it->second.body.size() == 1 &&
+          it->second.body[0].kind == TokenKind::kString) {
+        std::string_view text = it->second.body[0].text;
+        return std::string(text.substr(1, text.size() - 2));
       }
-      Token copy = t;
-      copy.starts_line = false;
-      out_.tokens.push_back(copy);
+      return std::string(usage.text);
     }
+    sources_.fail(token.location, "`include needs a file name in double quotes");
   }
 
-  const SourceText& source_;
-  const std::vector<Token>& in_;
-  std::size_t pos_ = 0;
+  void use_macro(TokenCursor& cursor, const Token& usage, std::size_t depth) {
+    auto it = macros_.find(usage.text.substr(1));
+    if (it == macros_.end()) {
+      out_.tokens.push_back(usage);  // not defined here; the parser decides whether it matters
+      return;
+    }
+    if (depth + 1 > options_.max_expansion_depth)
+      sources_.fail(usage.location, "macro " + std::string(usage.text) + " expands more than " +
+                                        std::to_string(options_.max_expansion_depth) +
+                                        " levels deep; does it use itself?");
+    std::vector<Token> expansion = expander_.expand(it->second, cursor, usage);
+    TokenCursor inner{expansion};
+    process(inner, depth + 1);
+  }
+
+  SourceManager& sources_;
+  const PreprocessOptions& options_;
+  MacroExpander expander_;
+  std::uint32_t main_buffer_ = 0;
+  std::size_t include_depth_ = 0;
   std::unordered_map<std::string_view, Macro> macros_;
+  std::unordered_set<std::string_view> undefined_;  ///< undefined on purpose: no guess needed
   std::vector<Conditional> stack_;
   PreprocessedSource out_;
 };
 
 }  // namespace
 
-PreprocessedSource preprocess(const SourceText& source, const std::vector<Token>& tokens) {
-  return Preprocessor(source, tokens).run();
+PreprocessedSource preprocess(SourceManager& sources, std::uint32_t buffer,
+                              const PreprocessOptions& options) {
+  return Preprocessor(sources, options).run(buffer);
 }
 
 }  // namespace noc::rtl

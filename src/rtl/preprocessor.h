@@ -1,25 +1,52 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "rtl/lexer.h"
 
 namespace noc::rtl {
 
-/// A source after the preprocessor: the tokens the parser sees, and the include entries in the
-/// order in which they stand in the file.
-struct PreprocessedSource {
-  std::vector<Token> tokens;  ///< ends with kEndOfFile
-  std::vector<std::string> includes;
+/// What a caller sets up around one source, as a compiler's -D, -U and -I do.
+struct PreprocessOptions {
+  /// -D NAME[=VALUE], in command-line order; a NAME without a value is defined as empty.
+  std::vector<std::pair<std::string, std::string>> defines;
+  /// -U NAME: undefines a name given with -D.
+  std::vector<std::string> undefines;
+  /// Finds the file an `include names, given the including file's path: its path, or nothing
+  /// when it is not there. Without it no include is read.
+  std::function<std::optional<std::string>(std::string_view name, const std::string& includer)>
+      find_include;
+  std::size_t max_expansion_depth = 64;
+  std::size_t max_expanded_tokens = std::size_t{1} << 20;
+  std::size_t max_include_depth = 32;
 };
 
-/// Runs the directives of one file on its tokens: `define (object-like and function-like),
-/// `undef, `undefineall, `ifdef / `ifndef / `elsif / `else / `endif with the macros defined
-/// earlier in the same file, and `include, whose entries are recorded but not read: the generator
-/// only needs the port lists, and included headers usually hold definitions of the outer
-/// framework. Other compiler directives are dropped. A usage of a macro that this file does not
-/// define is kept as one opaque token, so that `WIDTH in a dimension survives as text.
-PreprocessedSource preprocess(const SourceText& source, const std::vector<Token>& tokens);
+/// A source after the preprocessor: the tokens the parser sees and what the directives named.
+struct PreprocessedSource {
+  std::vector<Token> tokens;  ///< ends with kEndOfFile
+  /// The include entries of the source itself (not of the headers it includes), in file order.
+  std::vector<std::string> includes;
+  /// Include entries, of the source or of a header, that could not be found.
+  std::vector<std::string> missing_includes;
+  /// Paths of the headers read, in the order they were first read.
+  std::vector<std::string> headers_read;
+};
+
+/// Runs the directives of the source in `buffer`: `define (with arguments, defaults, ``
+/// pasting and `" strings), `undef, `undefineall, `ifdef / `ifndef / `elsif / `else / `endif,
+/// `include (read through PreprocessOptions::find_include), `__FILE__ and `__LINE__; the
+/// directives that change nothing for a port list are dropped. A branch that is not taken is
+/// skipped without reading anything but the nesting of conditionals, as compilers do. A usage
+/// of a macro that is not defined stays in the stream as one kDirective token: the parser
+/// decides whether it matters. Expansion depth and size are bounded; past a bound the source is
+/// refused with an error at the macro's usage.
+PreprocessedSource preprocess(SourceManager& sources, std::uint32_t buffer,
+                              const PreprocessOptions& options);
 
 }  // namespace noc::rtl

@@ -11,20 +11,30 @@
 
 namespace noc::rtl {
 
-LineColumn SourceText::line_column(SourceLocation location) const {
+LineColumn SourceText::line_column(std::uint32_t offset) const {
   if (line_starts_.empty()) {
     line_starts_.push_back(0);
     for (std::uint32_t i = 0; i < text_.size(); ++i)
       if (text_[i] == '\n') line_starts_.push_back(i + 1);
   }
-  auto after = std::upper_bound(line_starts_.begin(), line_starts_.end(), location.offset);
+  auto after = std::upper_bound(line_starts_.begin(), line_starts_.end(), offset);
   std::size_t line = static_cast<std::size_t>(after - line_starts_.begin());
-  return {static_cast<int>(line), static_cast<int>(location.offset - line_starts_[line - 1]) + 1};
+  return {static_cast<int>(line), static_cast<int>(offset - line_starts_[line - 1]) + 1};
 }
 
-void SourceText::fail(SourceLocation location, const std::string& message) const {
-  LineColumn where = line_column(location);
-  throw Error(message, path_, where.line, where.column);
+std::uint32_t SourceManager::add(std::string path, std::string text) {
+  buffers_.push_back(std::make_unique<SourceText>(std::move(path), std::move(text)));
+  return static_cast<std::uint32_t>(buffers_.size() - 1);
+}
+
+std::string_view SourceManager::keep(std::string text) {
+  return made_.emplace_back(std::move(text));
+}
+
+void SourceManager::fail(SourceLocation location, const std::string& message) const {
+  const SourceText& source = buffer(location.buffer);
+  LineColumn where = source.line_column(location.offset);
+  throw Error(message, source.path(), where.line, where.column);
 }
 
 std::string read_source_file(const std::string& path) {

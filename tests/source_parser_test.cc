@@ -1,0 +1,135 @@
+// Whole sources: which modules a file declares, bodies skipped to their endmodule, and the ports
+// of old-style modules merged from their body declarations.
+#include "rtl/source_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "common/error.h"
+#include "rtl/extract_rtl.h"
+
+namespace noc::rtl {
+namespace {
+
+std::string ports(const std::vector<PortTuple>& list) {
+  std::string out;
+  for (const PortTuple& p : list)
+    out += (out.empty() ? "" : ", ") + p.type_text + "|" + p.join_from(0);
+  return out;
+}
+
+struct BodyCase {
+  const char* label;
+  const char* source;
+  const char* inputs;
+  const char* outputs;
+};
+void PrintTo(const BodyCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class ReadsSource : public testing::TestWithParam<BodyCase> {};
+
+TEST_P(ReadsSource, FirstModulePorts) {
+  ParsedSource parsed = parse_source_text("t.sv", GetParam().source);
+  EXPECT_EQ(ports(parsed.first.inputs), GetParam().inputs);
+  EXPECT_EQ(ports(parsed.first.outputs), GetParam().outputs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReadsSource,
+    testing::Values(
+        BodyCase{"concurrent_assertions",
+                 "module m(input clk, req, output ack);\n"
+                 "a1: assert property (@(posedge clk) req |-> ack);\n"
+                 "assume property (@(posedge clk) req);\ncover property (@(posedge clk) ack);\n"
+                 "property p; @(posedge clk) req |=> ack; endproperty\n"
+                 "sequence s; req ##1 ack; endsequence\nendmodule",
+                 "| clk, | req", "| ack"},
+        BodyCase{"classes_functions_checkers",
+                 "module m(input a, output b);\nclass c; virtual function void f(); endfunction\n"
+                 "pure virtual task t(); extern function int g(input x); endclass\n"
+                 "checker ck(input y); endchecker\ncovergroup cg; endgroup\n"
+                 "import \"DPI-C\" function int h(input int q);\nendmodule",
+                 "| a", "| b"},
+        BodyCase{"event_control_with_spaces",
+                 "module m(input a, output b);\nalways @(* ) begin end\nalways @( * ) b = a;\n"
+                 "endmodule",
+                 "| a", "| b"},
+        BodyCase{"generate_and_nested_module",
+                 "module m(input a, output b);\ngenerate if (1) begin : g wire x; end endgenerate\n"
+                 "module inner(input z); endmodule\nendmodule : m",
+                 "| a", "| b"},
+        BodyCase{"old_style_with_redeclared_range",
+                 "module m(y, a, b);\noutput y;\nreg [3:0] y;\ninput a;\nwire signed [7:0] a;\n"
+                 "input [1:0] b;\nendmodule",
+                 "wire signed|[7:0] a, |[1:0] b", "reg|[3:0] y"},
+        BodyCase{"old_style_net_declared_first",
+                 "module m(q, d);\nwire [2:0] d;\ninput d;\noutput reg q;\nendmodule",
+                 "wire|[2:0] d", "reg| q"},
+        BodyCase{"old_style_function_inputs_are_not_ports",
+                 "module m(a, b, c);\noutput [1:0] c; input a;\ninput b;\n"
+                 "function f; input x; begin f = x; end endfunction\n"
+                 "task t; input y; endtask\nalways begin : blk reg [7:0] a; end\nendmodule",
+                 "| a, | b", "|[1:0] c"},
+        BodyCase{"included_ports_in_order",
+                 "`define P input logic p,\nmodule m(`P output o);endmodule", "logic| p", "| o"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(SourceParser, ModuleNamesInFileOrderAndLaterModulesOnlyNamed) {
+  ParsedSource parsed = parse_source_text(
+      "t.sv",
+      "`define CELL(k) module cell_``k (input logic a, output logic y); endmodule\n"
+      "`CELL(buf)\nmacromodule two; module nested; endmodule endmodule\n"
+      "extern module ext(input a);\nmodule `UNDEFINED_NAME (input [`X:0] q); endmodule\n");
+  EXPECT_EQ(parsed.module_names, (std::vector<std::string>{"cell_buf", "two", "nested"}));
+  EXPECT_EQ(ports(parsed.first.inputs), "logic| a");
+}
+
+TEST(SourceParser, IncludeEntriesInFileOrder) {
+  ParsedSource parsed =
+      parse_source_text("t.sv", "`include \"a.vh\"\nmodule one(); endmodule\n`include \"b.vh\"\n");
+  EXPECT_EQ(parsed.includes, (std::vector<std::string>{"a.vh", "b.vh"}));
+}
+
+struct BrokenCase {
+  const char* label;
+  const char* source;
+  int line;
+  int column;
+  const char* message;
+};
+void PrintTo(const BrokenCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class RefusesSource : public testing::TestWithParam<BrokenCase> {};
+
+TEST_P(RefusesSource, AtTheOffendingToken) {
+  try {
+    parse_source_text("t.sv", GetParam().source);
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.line(), GetParam().line) << error.what();
+    EXPECT_EQ(error.column(), GetParam().column) << error.what();
+    EXPECT_NE(error.message().find(GetParam().message), std::string::npos) << error.what();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusesSource,
+    testing::Values(
+        BrokenCase{"no_endmodule", "module m(input a);\n", 1, 1, "has no endmodule"},
+        BrokenCase{"old_style_port_without_direction", "module m(a, b);\ninput a;\nendmodule", 1,
+                   13, "port \"b\" of module \"m\" has no input"},
+        BrokenCase{"old_style_direction_not_listed", "module m(a);\ninput a, z;\nendmodule", 2, 10,
+                   "is not in the port list"},
+        BrokenCase{"old_style_macro_may_hold_ports", "module m(a);\n`PORTS\nendmodule", 2, 1,
+                   "`PORTS is not defined"},
+        BrokenCase{"old_style_bad_redeclaration", "module m(a);\ninput a;\nwire [3:0 a;\nendmodule",
+                   3, 6, "'[' is not closed"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace noc::rtl
