@@ -19,3 +19,15 @@ print(f"{side + 'x' + side:<9} {int(gen['routers']):>9} {ms:>9.1f} {mb:>8.1f} {m
       f"{ms / floor_ms:>10.1f} {gen['peak_RSS_MB']:>12.0f}")
 PY
 done
+
+echo
+printf '%-14s %9s %8s %9s %13s\n' source_lines ms MB/s ports us_per_kline
+for lines in 5000 20000 80000; do
+  run=$($bench --benchmark_filter="BM_ExtractSource/$lines\$" --benchmark_format=json)
+  python3 - "$lines" "$run" <<'PY'
+import json, sys
+lines, b = sys.argv[1], json.loads(sys.argv[2])["benchmarks"][0]
+print(f"{lines:<14} {b['real_time']:>9.1f} {b['bytes_per_second'] / 1e6:>8.0f} {int(b['ports']):>9} "
+      f"{b['us_per_kline']:>13.0f}")
+PY
+done

@@ -76,6 +76,7 @@ class Preprocessor {
 
   void run_buffer(std::uint32_t buffer) {
     std::vector<Token> tokens = lex(sources_, buffer);
+    out_.tokens.reserve(out_.tokens.size() + tokens.size());
     std::size_t open_blocks = stack_.size();
     TokenCursor cursor{tokens};
     process(cursor, 0);

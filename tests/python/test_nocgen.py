@@ -78,6 +78,39 @@ def test_ports_json_and_table(tools, example):
     assert missing.returncode == 1 and 'no source named "nope.sv"' in missing.stderr
 
 
+def test_ports_take_defines_and_include_directories(tools, tmp_path):
+    headers, design = tmp_path / "elsewhere", tmp_path / "design"
+    headers.mkdir()
+    design.mkdir()
+    (headers / "widths.vh").write_text("`define BUS [31:0]\n")
+    (design / "probe.sv").write_text(
+        '`include "widths.vh"\nmodule probe(input logic `BUS data,\n`ifdef WITH_DEBUG\n'
+        "output logic dbg,\n`endif\noutput logic ready);\nendmodule\n")
+    refused = nocgen(tools, "ports", design / "probe.sv")
+    assert refused.returncode == 1
+    assert "probe.sv:2:26: error: `BUS is not defined; it may come from \"widths.vh\"" in refused.stderr
+
+    def outputs(*flags):
+        done = nocgen(tools, "ports", design / "probe.sv", "-I", headers, *flags)
+        assert done.returncode == 0, done.stderr
+        report = json.loads(done.stdout)
+        assert report["inputs"][0]["declaration"] == "[31:0] data"
+        return [p["name"] for p in report["outputs"]]
+
+    assert outputs() == ["ready"]
+    assert outputs("-D", "WITH_DEBUG") == ["dbg", "ready"]
+    assert outputs("-D", "WITH_DEBUG=1", "-U", "WITH_DEBUG") == ["ready"]
+
+
+def test_check_and_generate_take_defines(tools, example):
+    source = (example / "compute_tile.sv").read_text()
+    (example / "compute_tile.sv").write_text(source.replace("module compute_tile", "`ifdef TILE_NAME\nmodule `TILE_NAME\n`else\nmodule compute_tile\n`endif", 1))
+    done = nocgen(tools, "generate", example, "-D", "TILE_NAME=renamed_tile")
+    assert done.returncode == 0, done.stderr
+    assert "renamed_tile\n#(" in (example / "noc_soc.sv").read_text()
+    assert nocgen(tools, "check", example, "-D", "TILE_NAME=renamed_tile").returncode == 0
+
+
 CHECKS = [
     ("clean", GOOD, []),
     ("unknown_neighbour", [("R_0", True, ["R_1", "T_9", "T_0"])] + GOOD[1:],
