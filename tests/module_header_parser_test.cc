@@ -7,17 +7,10 @@
 
 #include "common/error.h"
 #include "rtl/extract_rtl.h"
+#include "test_util.h"
 
 namespace noc::rtl {
 namespace {
-
-// "type|declaration" per port, joined by ", ".
-std::string ports(const std::vector<PortTuple>& list) {
-  std::string out;
-  for (const PortTuple& p : list)
-    out += (out.empty() ? "" : ", ") + p.type_text + "|" + p.join_from(0);
-  return out;
-}
 
 struct HeaderCase {
   const char* label;
@@ -33,8 +26,8 @@ class ReadsHeader : public testing::TestWithParam<HeaderCase> {};
 
 TEST_P(ReadsHeader, InputsAndOutputsInOrder) {
   ParsedSource parsed = parse_source_text("t.sv", GetParam().source);
-  EXPECT_EQ(ports(parsed.first.inputs), GetParam().inputs);
-  EXPECT_EQ(ports(parsed.first.outputs), GetParam().outputs);
+  EXPECT_EQ(test::port_list(parsed.first.inputs), GetParam().inputs);
+  EXPECT_EQ(test::port_list(parsed.first.outputs), GetParam().outputs);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -108,29 +101,12 @@ TEST(ModuleHeader, PortTupleHasTheNameAtPositionThree) {
   EXPECT_EQ(port.name_index, 3u);
 }
 
-struct BrokenCase {
-  const char* label;
-  const char* source;
-  int line;
-  int column;
-  const char* message;
-};
-void PrintTo(const BrokenCase& c, std::ostream* os) {
-  *os << c.label;
-}
+using BrokenCase = test::LocatedErrorCase;
 
 class RefusesHeader : public testing::TestWithParam<BrokenCase> {};
 
 TEST_P(RefusesHeader, AtTheOffendingToken) {
-  try {
-    parse_source_text("t.sv", GetParam().source);
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.file(), "t.sv");
-    EXPECT_EQ(error.line(), GetParam().line) << error.what();
-    EXPECT_EQ(error.column(), GetParam().column) << error.what();
-    EXPECT_NE(error.message().find(GetParam().message), std::string::npos) << error.what();
-  }
+  test::expect_located_error([] { parse_source_text("t.sv", GetParam().source); }, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -78,28 +78,12 @@ INSTANTIATE_TEST_SUITE_P(
         ExpandCase{"undefined_macro_stays", "[`W:0]", "[ `W : 0 ]"}),
     [](const auto& info) { return std::string(info.param.label); });
 
-struct ErrorCase {
-  const char* label;
-  const char* text;
-  int line;
-  int column;
-  const char* message;
-};
-void PrintTo(const ErrorCase& c, std::ostream* os) {
-  *os << c.label;
-}
+using ErrorCase = test::LocatedErrorCase;
 
 class Refuses : public testing::TestWithParam<ErrorCase> {};
 
 TEST_P(Refuses, AtTheDirectiveOrUsage) {
-  try {
-    expanded(GetParam().text);
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.line(), GetParam().line) << error.what();
-    EXPECT_EQ(error.column(), GetParam().column) << error.what();
-    EXPECT_NE(error.message().find(GetParam().message), std::string::npos) << error.what();
-  }
+  test::expect_located_error([] { expanded(GetParam().source); }, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(

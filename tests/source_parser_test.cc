@@ -8,16 +8,10 @@
 
 #include "common/error.h"
 #include "rtl/extract_rtl.h"
+#include "test_util.h"
 
 namespace noc::rtl {
 namespace {
-
-std::string ports(const std::vector<PortTuple>& list) {
-  std::string out;
-  for (const PortTuple& p : list)
-    out += (out.empty() ? "" : ", ") + p.type_text + "|" + p.join_from(0);
-  return out;
-}
 
 struct BodyCase {
   const char* label;
@@ -33,8 +27,8 @@ class ReadsSource : public testing::TestWithParam<BodyCase> {};
 
 TEST_P(ReadsSource, FirstModulePorts) {
   ParsedSource parsed = parse_source_text("t.sv", GetParam().source);
-  EXPECT_EQ(ports(parsed.first.inputs), GetParam().inputs);
-  EXPECT_EQ(ports(parsed.first.outputs), GetParam().outputs);
+  EXPECT_EQ(test::port_list(parsed.first.inputs), GetParam().inputs);
+  EXPECT_EQ(test::port_list(parsed.first.outputs), GetParam().outputs);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -84,7 +78,7 @@ TEST(SourceParser, ModuleNamesInFileOrderAndLaterModulesOnlyNamed) {
       "`CELL(buf)\nmacromodule two; module nested; endmodule endmodule\n"
       "extern module ext(input a);\nmodule `UNDEFINED_NAME (input [`X:0] q); endmodule\n");
   EXPECT_EQ(parsed.module_names, (std::vector<std::string>{"cell_buf", "two", "nested"}));
-  EXPECT_EQ(ports(parsed.first.inputs), "logic| a");
+  EXPECT_EQ(test::port_list(parsed.first.inputs), "logic| a");
 }
 
 TEST(SourceParser, IncludeEntriesInFileOrder) {
@@ -93,28 +87,12 @@ TEST(SourceParser, IncludeEntriesInFileOrder) {
   EXPECT_EQ(parsed.includes, (std::vector<std::string>{"a.vh", "b.vh"}));
 }
 
-struct BrokenCase {
-  const char* label;
-  const char* source;
-  int line;
-  int column;
-  const char* message;
-};
-void PrintTo(const BrokenCase& c, std::ostream* os) {
-  *os << c.label;
-}
+using BrokenCase = test::LocatedErrorCase;
 
 class RefusesSource : public testing::TestWithParam<BrokenCase> {};
 
 TEST_P(RefusesSource, AtTheOffendingToken) {
-  try {
-    parse_source_text("t.sv", GetParam().source);
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(error.line(), GetParam().line) << error.what();
-    EXPECT_EQ(error.column(), GetParam().column) << error.what();
-    EXPECT_NE(error.message().find(GetParam().message), std::string::npos) << error.what();
-  }
+  test::expect_located_error([] { parse_source_text("t.sv", GetParam().source); }, GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(

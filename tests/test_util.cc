@@ -1,5 +1,7 @@
 #include "test_util.h"
 
+#include <gtest/gtest.h>
+
 #include "app/soc_generator.h"
 #include "common/error.h"
 
@@ -65,6 +67,28 @@ bool has_temp_file(const std::string& dir) {
   for (const auto& entry : std::filesystem::directory_iterator(dir))
     if (entry.path().filename().string().find(".tmp.") != std::string::npos) return true;
   return false;
+}
+
+std::string port_list(const std::vector<rtl::PortTuple>& ports) {
+  std::string out;
+  for (const rtl::PortTuple& p : ports)
+    out += (out.empty() ? "" : ", ") + p.type_text + "|" + p.join_from(0);
+  return out;
+}
+
+void PrintTo(const LocatedErrorCase& row, std::ostream* os) {
+  *os << row.label;
+}
+
+void expect_located_error(const std::function<void()>& parse, const LocatedErrorCase& row) {
+  try {
+    parse();
+    ADD_FAILURE() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.line(), row.line) << error.what();
+    EXPECT_EQ(error.column(), row.column) << error.what();
+    EXPECT_NE(error.message().find(row.message), std::string::npos) << error.what();
+  }
 }
 
 }  // namespace noc::test

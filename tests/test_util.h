@@ -1,6 +1,11 @@
 #pragma once
 
+#include <functional>
+#include <iosfwd>
 #include <string>
+#include <vector>
+
+#include "rtl/port.h"
 
 namespace noc::test {
 
@@ -25,5 +30,22 @@ std::string example_dir();
 std::string run_error(const std::string& dir, const std::string& name = "noc_soc.json");
 /// Whether a temporary output file was left in `dir`.
 bool has_temp_file(const std::string& dir);
+
+/// Ports as "type|declaration", joined by ", ": one readable string per list for a table row.
+std::string port_list(const std::vector<rtl::PortTuple>& ports);
+
+/// A row of a table of refused inputs: where the error must point and what it must say.
+struct LocatedErrorCase {
+  const char* label;
+  const char* source;
+  int line;
+  int column;
+  const char* message;
+};
+void PrintTo(const LocatedErrorCase& row, std::ostream* os);
+
+/// Runs `parse`, which must throw the generator's error at the row's line and column with a
+/// message that holds the row's text.
+void expect_located_error(const std::function<void()>& parse, const LocatedErrorCase& row);
 
 }  // namespace noc::test

@@ -25,6 +25,14 @@ std::optional<std::string_view> field_at(std::string_view text, std::size_t inde
 /// Nothing when the text is not such a number or does not fit 64 bits.
 std::optional<std::int64_t> parse_decimal(std::string_view text);
 
+/// True when `text` is one of the words of `list`.
+template <std::size_t N>
+bool one_of(std::string_view text, const std::string_view (&list)[N]) {
+  for (std::string_view item : list)
+    if (item == text) return true;
+  return false;
+}
+
 /// Quotes a name for a message: R_1 becomes "R_1".
 std::string in_quotes(std::string_view name);
 

@@ -1,16 +1,11 @@
 #include "rtl/expression.h"
 
+#include "common/text.h"
+
 #include <string_view>
 
 namespace noc::rtl {
 namespace {
-
-template <std::size_t N>
-bool one_of(std::string_view text, const std::string_view (&list)[N]) {
-  for (std::string_view item : list)
-    if (item == text) return true;
-  return false;
-}
 
 constexpr std::string_view kBinary[] = {
     "+",   "-",  "*",  "/",   "%",   "**", "==",  "!=",     "===",  "!==", "==?",

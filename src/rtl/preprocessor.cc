@@ -1,5 +1,7 @@
 #include "rtl/preprocessor.h"
 
+#include "common/text.h"
+
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -34,13 +36,6 @@ constexpr std::string_view kLineDirectives[] = {
 constexpr std::string_view kBareDirectives[] = {
     "`resetall", "`celldefine", "`endcelldefine", "`end_keywords", "`nounconnected_drive",
 };
-
-template <std::size_t N>
-bool one_of(std::string_view text, const std::string_view (&list)[N]) {
-  for (std::string_view item : list)
-    if (item == text) return true;
-  return false;
-}
 
 class Preprocessor {
  public:

@@ -1,5 +1,7 @@
 #include "rtl/source_parser.h"
 
+#include "common/text.h"
+
 #include <unordered_map>
 
 #include "rtl/expression.h"
@@ -28,19 +30,8 @@ constexpr std::string_view kDeclarationWords[] = {
     "bit",  "var",    "integer", "signed",  "unsigned",
 };
 
-template <std::size_t N>
-bool one_of(std::string_view text, const std::string_view (&list)[N]) {
-  for (std::string_view item : list)
-    if (item == text) return true;
-  return false;
-}
-
 bool is_module_keyword(const Token& t) {
   return t.is("module") || t.is("macromodule");
-}
-
-std::string quoted(std::string_view name) {
-  return "\"" + std::string(name) + "\"";
 }
 
 // Declarations met in the body of an old-style module, by name.
@@ -117,7 +108,7 @@ class ModuleScanner {
     int depth = 0;
     bool statement_start = true;
     for (;;) {
-      if (r_.at_end()) r_.fail(keyword, "module " + quoted(name) + " has no endmodule");
+      if (r_.at_end()) r_.fail(keyword, "module " + in_quotes(name) + " has no endmodule");
       const Token& t = r_.raw(r_.pos());
       if (t.is("endmodule")) {
         r_.advance();
@@ -174,7 +165,7 @@ class ModuleScanner {
       for (PortItem& item : parse_port_declaration(r_, names_)) {
         std::string_view key = item.name_token->text;
         if (declared.ports.count(key))
-          r_.fail(*item.name_token, "port " + quoted(key) + " is declared twice");
+          r_.fail(*item.name_token, "port " + in_quotes(key) + " is declared twice");
         declared.ports.emplace(key, std::move(item));
       }
       r_.set_strict(false);
@@ -204,15 +195,15 @@ class ModuleScanner {
       bool listed = false;
       for (const Token* name : header.port_names) listed |= name->text == key;
       if (!listed)
-        r_.fail(*item.name_token, quoted(key) +
+        r_.fail(*item.name_token, in_quotes(key) +
                                       " is declared as a port but is not in the port "
                                       "list of module " +
-                                      quoted(header.name));
+                                      in_quotes(header.name));
     }
     for (const Token* name : header.port_names) {
       auto port = declared.ports.find(name->text);
       if (port == declared.ports.end())
-        r_.fail(*name, "port " + quoted(name->text) + " of module " + quoted(header.name) +
+        r_.fail(*name, "port " + in_quotes(name->text) + " of module " + in_quotes(header.name) +
                            " has no input, output or inout declaration");
       PortItem item = port->second;
       auto net = declared.nets.find(name->text);
