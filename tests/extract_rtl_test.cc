@@ -68,6 +68,15 @@ TEST_F(Catalog, AMissingHeaderIsAnErrorOnlyWhereItIsNeeded) {
   }
 }
 
+TEST_F(Catalog, AGuessAboutWhichModuleComesFirstIsRefused) {
+  write_file(at("rtl/m.sv"),
+             "`include \"framework.vh\"\n`ifdef WIDE\nmodule m(input [63:0] a);"
+             "endmodule\n`else\nmodule m(input [31:0] a);endmodule\n`endif\n");
+  RtlCatalog catalog(dir.path());
+  test::expect_located_error([&] { catalog.parse("m.sv"); },
+                             {"", "", 2, 1, "depend on whether WIDE is defined"});
+}
+
 TEST_F(Catalog, AnAmbiguousHeaderIsRefused) {
   write_file(at("a/defs.vh"), "");
   write_file(at("b/defs.vh"), "");

@@ -98,6 +98,8 @@ TEST_P(RefusesSource, AtTheOffendingToken) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusesSource,
     testing::Values(
+        BrokenCase{"unknown_macro_before_the_first_module", "`MODULE_DECL\nmodule m; endmodule", 1,
+                   1, "`MODULE_DECL is not defined"},
         BrokenCase{"no_endmodule", "module m(input a);\n", 1, 1, "has no endmodule"},
         BrokenCase{"old_style_port_without_direction", "module m(a, b);\ninput a;\nendmodule", 1,
                    13, "port \"b\" of module \"m\" has no input"},

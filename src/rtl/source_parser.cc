@@ -54,6 +54,11 @@ class ModuleScanner {
       } else if (is_module_keyword(t)) {
         module();
       } else {
+        // Before the first module, a guess about a conditional or an unknown macro could decide
+        // which module comes first, or what its header says.
+        if (!out_.has_module &&
+            (t.kind == TokenKind::kUncertain || t.kind == TokenKind::kDirective))
+          r_.fail(t, r_.unreadable(t));
         r_.advance();
       }
     }
