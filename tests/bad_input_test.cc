@@ -115,6 +115,22 @@ TEST(BadInput, EmptyRouterSourceDeclaresNoModule) {
   design.expect_failure("declares no module");
 }
 
+TEST(BadInput, TilePortWithAnEscapedNameIsRefused) {
+  Design design;
+  std::string tile = read_file(design.path("compute_tile.sv"));
+  tile.replace(tile.find("noc_in_valid"), 12, "\\noc_in_valid ");
+  write_file(design.path("compute_tile.sv"), tile);
+  design.expect_failure("compute tile port \"\\noc_in_valid \" has an escaped name");
+}
+
+TEST(BadInput, RouterHeaderThatCannotBeReadExactlyNamesTheToken) {
+  Design design;
+  std::string router = read_file(design.path("noc_router.sv"));
+  router.replace(router.find("input clk"), 9, "input clk_i clk");
+  write_file(design.path("noc_router.sv"), router);
+  design.expect_failure("unknown type 'clk_i'");
+}
+
 TEST(BadInput, UnreadableTileSourceNamesTheFile) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
   Design design;
