@@ -131,6 +131,18 @@ TEST(BadInput, RouterHeaderThatCannotBeReadExactlyNamesTheToken) {
   design.expect_failure("unknown type 'clk_i'");
 }
 
+TEST(BadInput, TilesWithoutRoutersWriteAnEmptyNetwork) {
+  // A tile NoC input without a second field pairs with nothing; with no router no wire is named.
+  Design design;
+  write_file(design.path("noc_soc.json"),
+             R"({"T_0": {"is_Router": false, "top_module_fname": "tile.sv"}})");
+  write_file(design.path("tile.sv"),
+             "module tile(input clk, input noc, output noc_out_x); endmodule\n");
+  EXPECT_EQ(run_error(design.dir.path()), "");
+  std::string top = read_file(design.path("noc_soc.sv"));
+  EXPECT_TRUE(top.ends_with("VCHANNELS = 2;\n\n\n\n\nendmodule\n")) << top;
+}
+
 TEST(BadInput, UnreadableTileSourceNamesTheFile) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
   Design design;

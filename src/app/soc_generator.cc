@@ -12,6 +12,7 @@
 #include "emit/output_file.h"
 #include "model/connection_tables.h"
 #include "model/description.h"
+#include "model/plan.h"
 #include "model/port_template.h"
 #include "model/router_table.h"
 #include "model/tile_interface.h"
@@ -68,7 +69,8 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   model::RouterPortTemplate router_ports = model::read_router_template(catalog);
   model::TileInterface tile = model::read_tile_interface(catalog, table.ip, router_ports);
   model::ConnectionTables wires = model::build_connection_tables(description, table, tile);
-  emit::Network network{description, table, router_ports, tile, wires, catalog};
+  model::Plan plan = model::build_plan(description, table, router_ports, tile, wires, catalog);
+  emit::Network network{description, table, router_ports, tile, wires, plan};
 
   RunSummary summary;
   summary.output_path = absolute_path(output_path_in(base_dir));

@@ -43,21 +43,17 @@ constexpr std::string_view kHeader =
 
 constexpr std::string_view kIncludeLine = "`include \"dbg_config.vh\"\n";
 
-void write_router_block(TextSink& out, const Network& network, std::size_t index,
-                        TileInstanceNamer& namer) {
-  const model::RouterRecord& router = network.routers.routers[index];
+void write_router_block(TextSink& out, const Network& network, const model::RouterBlock& block) {
+  const model::RouterRecord& router = *block.router;
   const model::EndpointWires wires = network.wires.wires_of(router);
   write_endpoint_wires(out, network, router, wires);
-  int count_ep = router.no_of_EPs - 1;
-  for (const model::Node* tile : router.ep_nodes) {
-    write_tile_instance(out, network, wires, *tile, count_ep, namer);
-    --count_ep;
-  }
+  for (const model::TileInstance& tile : block.tiles)
+    write_tile_instance(out, network, wires, tile);
   std::vector<std::string> owned_links;
   for (std::size_t i = 0; i < router.r_links.size(); ++i)
     if (router.r_first_end[i]) owned_links.push_back(router.r_links[i]);
   write_link_wires(out, owned_links, network.router_ports, network.tile);
-  write_router_instance(out, network, router, wires);
+  write_router_instance(out, network, block, wires);
   out << "\n\n";
 }
 
@@ -70,9 +66,8 @@ void write_header(TextSink& out, std::size_t include_count) {
 
 void write_noc_top(TextSink& out, const Network& network) {
   write_header(out, network.tile.total_includes.size());
-  TileInstanceNamer namer;
-  for (std::size_t i = 0; i < network.routers.routers.size(); ++i)
-    write_router_block(out, network, i, namer);
+  for (const model::RouterBlock& block : network.plan.blocks)
+    write_router_block(out, network, block);
   out << "endmodule\n";
 }
 

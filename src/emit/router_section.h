@@ -15,7 +15,7 @@ void write_link_wires(TextSink& out, const std::vector<std::string>& owned_links
 
 /// The router instance: module, parameters, clock and reset, and every data port joined to a
 /// concatenation of its tiles' wire elements and its links' wires.
-void write_router_instance(TextSink& out, const Network& network, const model::RouterRecord& router,
+void write_router_instance(TextSink& out, const Network& network, const model::RouterBlock& block,
                            const model::EndpointWires& wires);
 
 }  // namespace noc::emit

@@ -51,9 +51,10 @@ ConnectionTables build_connection_tables(const Description& description, const R
   // both carry the same router suffix, so that holds for every router alike.
   std::unordered_set<std::string> outputs(tile.out_to_noc.begin(), tile.out_to_noc.end());
   std::vector<std::string> partners;
+  // Without routers no wire is named, and an input without a second field pairs with nothing.
   for (const std::string& input : tile.in_from_noc) {
-    std::string partner = *tile_partner_name(input);
-    if (outputs.count(partner)) partners.push_back(std::move(partner));
+    std::optional<std::string> partner = tile_partner_name(input);
+    if (partner && outputs.count(*partner)) partners.push_back(std::move(*partner));
   }
   return ConnectionTables(tile.in_from_noc, tile.out_to_noc, std::move(partners));
 }

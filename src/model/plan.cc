@@ -1,0 +1,147 @@
+#include "model/plan.h"
+
+#include <unordered_map>
+
+#include "common/error.h"
+#include "common/text.h"
+
+namespace noc::model {
+namespace {
+
+// Names every tile instance: module + "_" + node + "_inst", and for a node instantiated again
+// (listed twice, or by two routers) "_1", "_2", ... in file order. Named after the module
+// alone, two tiles of one module would collide in every SystemVerilog tool.
+class InstanceNamer {
+ public:
+  std::string next(const std::string& module_name, const std::string& node_name) {
+    int repeat = seen_[node_name]++;
+    std::string name = module_name + "_" + node_name + "_inst";
+    if (repeat > 0) name += "_" + std::to_string(repeat);
+    return name;
+  }
+
+ private:
+  std::unordered_map<std::string, int> seen_;
+};
+
+class Planner {
+ public:
+  Planner(Plan& plan, rtl::RtlCatalog& catalog) : plan_(plan), catalog_(catalog) {}
+
+  void run() {
+    plan_.blocks.reserve(plan_.routers->routers.size());
+    bool first = true;
+    for (const RouterRecord& router : plan_.routers->routers) {
+      RouterBlock block;
+      block.router = &router;
+      check_endpoint_wires(router, first);
+      plan_tiles(router, block);
+      check_router_instance(router);
+      block.module = rtl::top_module(catalog_.parse(router.top_module_fname));
+      check_port_lines(router);
+      plan_.blocks.push_back(std::move(block));
+      first = false;
+    }
+  }
+
+ private:
+  // Every endpoint wire is declared with the tuple of the tile port it is named after. The
+  // lookup depends on the router only when a port name has fewer than three fields, since the
+  // wire's first three fields then take in part of the router's name.
+  void check_endpoint_wires(const RouterRecord& router, bool first) {
+    const TileInterface& tile = *plan_.tile;
+    check_declarations(tile.in_from_noc_dict, tile.in_from_noc, router, first);
+    check_declarations(tile.out_to_noc_dict, plan_.wires->partner_ports(), router, first);
+  }
+
+  void check_declarations(const OrderedMap<rtl::PortTuple>& ports,
+                          const std::vector<std::string>& names, const RouterRecord& router,
+                          bool first) {
+    std::string suffix = router.ep_wire ? "_" + *router.ep_wire : std::string();
+    for (const std::string& name : names) {
+      std::size_t fields = split_fields(name).size();
+      if (!first && fields >= 3) continue;
+      if (declaration_port(ports, name + suffix)) continue;
+      std::string problem = fields < 3   ? "fewer than three"
+                            : fields > 3 ? "more than three"
+                                         : "three";
+      throw Error("router " + in_quotes(router.name) + ": tile port " + in_quotes(name) + " has " +
+                  problem +
+                  " \"_\"-separated fields; tile NoC ports must be named like noc_in_flit");
+    }
+  }
+
+  void plan_tiles(const RouterRecord& router, RouterBlock& block) {
+    const TileInterface& tile = *plan_.tile;
+    int index = router.no_of_EPs - 1;
+    block.tiles.reserve(router.ep_nodes.size());
+    for (const Node* node : router.ep_nodes) {
+      if (tile.out_to_noc.empty())
+        throw Error("compute tile " + in_quotes(tile.source_name) +
+                    " has no NoC output (an output with \"noc\" in its name), so its instances "
+                    "cannot be connected");
+      std::string source = rtl::gen_tile(catalog_, node->top_module_fname);
+      std::string module = rtl::top_module(catalog_.parse(source));
+      std::string instance = namer_.next(module, node->name);
+      block.tiles.push_back(TileInstance{std::move(module), std::move(instance), index--});
+    }
+  }
+
+  void check_router_instance(const RouterRecord& router) {
+    if (router.r_neighbors.empty())
+      plan_.description->fail_at(*router.node, "router " + in_quotes(router.name) +
+                                                   " has no router neighbour; every router "
+                                                   "needs at least one");
+    if (plan_.tile->router_outputs_in_order.empty())
+      throw Error("router source " + in_quotes(kRouterSourceName) +
+                  ": no router output faces the compute tile " +
+                  in_quotes(plan_.tile->source_name) +
+                  " (a tile output noc_X needs a router output X paired with a router input)");
+  }
+
+  // The lists of one port line are read by position; a description whose tile and router
+  // ports do not pair up runs out of entries.
+  void check_port_lines(const RouterRecord& router) {
+    const TileInterface& tile = *plan_.tile;
+    const bool has_tiles = router.no_of_EPs > 0;
+    for (std::size_t i = 0; i < tile.router_inputs.size(); ++i) {
+      const std::string& port = tile.router_inputs[i];
+      if (has_tiles)
+        need(plan_.wires->partner_ports().size(), i, router, port, "paired tile NoC output");
+      if (router.has_second_end)
+        need(tile.router_outputs_in_order.size(), i, router, port,
+             "partner output among the router outputs facing the tile");
+    }
+    const std::vector<std::string>& outputs = tile.router_outputs_in_order;
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+      if (has_tiles) need(tile.in_from_noc.size(), i, router, outputs[i], "paired tile NoC input");
+  }
+
+  static void need(std::size_t size, std::size_t i, const RouterRecord& router,
+                   const std::string& port, const char* missing) {
+    if (i >= size)
+      throw Error("router " + in_quotes(router.name) + ": port " + in_quotes(port) + " has no " +
+                  missing);
+  }
+
+  Plan& plan_;
+  rtl::RtlCatalog& catalog_;
+  InstanceNamer namer_;
+};
+
+}  // namespace
+
+const rtl::PortTuple* declaration_port(const OrderedMap<rtl::PortTuple>& ports,
+                                       std::string_view wire) {
+  return ports.find(leading_fields(wire, 3));
+}
+
+Plan build_plan(const Description& description, const RouterTable& routers,
+                const RouterPortTemplate& router_ports, const TileInterface& tile,
+                const ConnectionTables& wires, rtl::RtlCatalog& catalog) {
+  Plan plan{&description, &routers, &router_ports, &tile, &wires, {}};
+  Planner(plan, catalog).run();
+  return plan;
+}
+
+}  // namespace noc::model
