@@ -103,16 +103,16 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"no_router_neighbour", R"({
           "R_4": {"is_Router": true, "neighbors": ["T_4"], "top_module_fname": "noc_router.sv"},
           "T_4": {"is_Router": false, "top_module_fname": "compute_tile.sv"}})",
-                    "router \"R_4\" has no router neighbour; every router needs at least one"},
+                    "node \"R_4\": has no router neighbour; every router needs at least one"},
         FailureCase{"router_without_tile", R"({
           "R_0": {"is_Router": true, "neighbors": ["R_1", "T_0"], "top_module_fname": "noc_router.sv"},
           "R_1": {"is_Router": true, "neighbors": ["R_0"], "top_module_fname": "noc_router.sv"},
           "T_0": {"is_Router": false, "top_module_fname": "compute_tile.sv"}})",
-                    "router \"R_1\" has no compute tile"},
+                    "node \"R_1\": has no compute tile"},
         FailureCase{"no_number", R"({
           "R": {"is_Router": true, "neighbors": ["R_1"], "top_module_fname": "noc_router.sv"},
           "R_1": {"is_Router": true, "neighbors": ["R"], "top_module_fname": "noc_router.sv"}})",
-                    "router \"R\" has router neighbours but no number"},
+                    "node \"R\": has router neighbours but no number"},
         FailureCase{
             "no_tile_source",
             R"({"R_0": {"is_Router": true, "neighbors": [], "top_module_fname": "noc_router.sv"}})",

@@ -8,18 +8,8 @@
 
 namespace noc::app {
 
-const char* severity_name(Severity severity) {
-  return severity == Severity::kError ? "error" : "warning";
-}
-
 std::string compiler_line(const Diagnostic& d) {
-  std::string line = d.file;
-  if (d.line > 0) line += ":" + std::to_string(d.line) + ":" + std::to_string(d.column);
-  line += ": ";
-  line += severity_name(d.severity);
-  line += ": ";
-  if (!d.node.empty()) line += "node " + in_quotes(d.node) + ": ";
-  return line + d.message;
+  return model::render(d);
 }
 
 void write_json(std::ostream& out, const std::vector<Diagnostic>& diagnostics) {
@@ -29,7 +19,8 @@ void write_json(std::ostream& out, const std::vector<Diagnostic>& diagnostics) {
     entry["file"] = d.file;
     entry["line"] = d.line;
     entry["column"] = d.column;
-    entry["severity"] = severity_name(d.severity);
+    entry["severity"] = model::severity_name(d.severity());
+    entry["code"] = d.code();
     entry["node"] = d.node;
     entry["message"] = d.message;
     list.push_back(std::move(entry));
@@ -39,7 +30,7 @@ void write_json(std::ostream& out, const std::vector<Diagnostic>& diagnostics) {
 
 bool has_errors(const std::vector<Diagnostic>& diagnostics) {
   return std::any_of(diagnostics.begin(), diagnostics.end(),
-                     [](const Diagnostic& d) { return d.severity == Severity::kError; });
+                     [](const Diagnostic& d) { return d.severity() == Severity::kError; });
 }
 
 }  // namespace noc::app

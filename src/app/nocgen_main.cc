@@ -57,28 +57,28 @@ struct SourceFlags {
 };
 
 int generate(const std::string& base_dir, const std::string& description,
-             const rtl::RtlOptions& rtl_options) {
+             const rtl::RtlOptions& rtl_options, bool werror) {
   auto start = std::chrono::steady_clock::now();
   RunOptions options;
   options.rtl = rtl_options;
   options.keep_identical_output = true;
   RunSummary s = soc_generator_noc(base_dir, description, options);
+  for (const model::Diagnostic& warning : s.warnings)
+    std::fprintf(stderr, "%s\n", model::render(warning).c_str());
   double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   std::printf("%s %s\n", s.unchanged ? "unchanged" : "wrote", s.output_path.c_str());
   std::printf("%zu routers, %zu tiles, %zu links, %llu bytes, %.1f ms\n", s.routers, s.tiles,
               s.links, static_cast<unsigned long long>(s.bytes), ms);
-  return 0;
+  return werror && !s.warnings.empty() ? kInputError : 0;
 }
 
 int check(const std::string& base_dir, const std::string& description, const std::string& format,
           bool werror, const rtl::RtlOptions& rtl_options) {
   app::CheckReport report = app::check_description(base_dir, description, rtl_options);
   std::size_t errors = 0, warnings = 0;
-  for (app::Diagnostic& d : report.diagnostics) {
-    if (werror) d.severity = app::Severity::kError;
-    (d.severity == app::Severity::kError ? errors : warnings) += 1;
-  }
+  for (const app::Diagnostic& d : report.diagnostics)
+    (d.severity() == app::Severity::kError ? errors : warnings) += 1;
   if (format == "json") {
     app::write_json(std::cout, report.diagnostics);
   } else {
@@ -87,7 +87,7 @@ int check(const std::string& base_dir, const std::string& description, const std
               << errors << (errors == 1 ? " error, " : " errors, ") << warnings
               << (warnings == 1 ? " warning\n" : " warnings\n");
   }
-  return errors > 0 ? kInputError : 0;
+  return errors > 0 || (werror && warnings > 0) ? kInputError : 0;
 }
 
 int topology(const std::string& kind, const std::string& size, app::TopologyRequest request,
@@ -149,9 +149,10 @@ int main(int argc, char** argv) {
       ->required();
   gen->add_option("--description", description, "File name of the description below BASE_DIR")
       ->capture_default_str();
+  gen->add_flag("--werror", werror, "Fail when there are warnings (the file is still written)");
   flags.add_to(gen);
   gen->callback(
-      [&] { command = [&] { return generate(base_dir, description, flags.options()); }; });
+      [&] { command = [&] { return generate(base_dir, description, flags.options(), werror); }; });
 
   CLI::App* ports = cli.add_subcommand("ports", "Show what the generator reads from a source");
   ports->add_option("FILE", file, "SystemVerilog source (a name below --base-dir when given)")

@@ -10,12 +10,8 @@
 #include "common/text.h"
 #include "emit/noc_top_writer.h"
 #include "emit/output_file.h"
-#include "model/connection_tables.h"
 #include "model/description.h"
-#include "model/plan.h"
-#include "model/port_template.h"
-#include "model/router_table.h"
-#include "model/tile_interface.h"
+#include "model/resolve.h"
 #include "rtl/extract_rtl.h"
 
 namespace noc {
@@ -62,17 +58,16 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
     std::cout << line << "\n" << std::flush;
   };
   model::Description description = model::load_description(*filepath, print);
-  model::RouterTable table = model::build_router_table(description);
-  if (!table.ip)
-    throw Error("no compute tile source: the description has no endpoint node", *filepath);
   rtl::RtlCatalog catalog(base_dir, tree, options.rtl);
-  model::RouterPortTemplate router_ports = model::read_router_template(catalog);
-  model::TileInterface tile = model::read_tile_interface(catalog, table.ip, router_ports);
-  model::ConnectionTables wires = model::build_connection_tables(description, table, tile);
-  model::Plan plan = model::build_plan(description, table, router_ports, tile, wires, catalog);
-  emit::Network network{description, table, router_ports, tile, wires, plan};
+  model::DiagnosticSink sink;
+  std::unique_ptr<model::Resolution> resolved = model::resolve(description, catalog, sink);
+  if (const model::Diagnostic* error = sink.first_error()) throw model::to_error(*error);
+  const model::RouterTable& table = resolved->table;
+  emit::Network network{description,      table,          *resolved->router_ports, *resolved->tile,
+                        *resolved->wires, *resolved->plan};
 
   RunSummary summary;
+  summary.warnings = sink.take();
   summary.output_path = absolute_path(output_path_in(base_dir));
   summary.description_path = *filepath;
   count_network(table, summary);

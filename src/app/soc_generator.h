@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/diagnostics.h"
 #include "rtl/extract_rtl.h"
 
 namespace noc {
@@ -19,6 +20,9 @@ struct RunSummary {
   std::size_t links = 0;  ///< distinct router-to-router links
   std::uint64_t bytes = 0;
   bool unchanged = false;  ///< the file already held this text and was left alone
+  /// What generates but gives hardware that is likely wrong; the entry points decide whether to
+  /// print them (nocgen does, the Python and direct-start entries stay silent).
+  std::vector<model::Diagnostic> warnings;
 };
 
 struct RunOptions {

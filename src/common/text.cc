@@ -64,6 +64,38 @@ std::optional<std::int64_t> parse_decimal(std::string_view text) {
   return negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
 }
 
+std::optional<Decimal> parse_big_decimal(std::string_view text) {
+  Decimal number;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    number.negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return std::nullopt;
+  for (char c : text)
+    if (c < '0' || c > '9') return std::nullopt;
+  std::size_t first = text.find_first_not_of('0');
+  number.digits = first == std::string_view::npos ? "0" : std::string(text.substr(first));
+  if (number.digits == "0") number.negative = false;
+  return number;
+}
+
+int compare(const Decimal& a, const Decimal& b) {
+  if (a.negative != b.negative) return a.negative ? -1 : 1;
+  int magnitude = a.digits.size() != b.digits.size() ? (a.digits.size() < b.digits.size() ? -1 : 1)
+                                                     : a.digits.compare(b.digits);
+  magnitude = magnitude < 0 ? -1 : magnitude > 0 ? 1 : 0;
+  return a.negative ? -magnitude : magnitude;
+}
+
+bool is_simple_identifier(std::string_view name) {
+  if (name.empty()) return false;
+  auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+  if (!letter(name[0])) return false;
+  for (char c : name)
+    if (!letter(c) && !(c >= '0' && c <= '9') && c != '$') return false;
+  return true;
+}
+
 std::string in_quotes(std::string_view name) {
   std::string out = "\"";
   out += name;

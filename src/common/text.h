@@ -25,6 +25,25 @@ std::optional<std::string_view> field_at(std::string_view text, std::size_t inde
 /// Nothing when the text is not such a number or does not fit 64 bits.
 std::optional<std::int64_t> parse_decimal(std::string_view text);
 
+/// A decimal integer of any length. Router numbers are compared and written as integers, and
+/// nothing bounds how many digits a description gives them.
+struct Decimal {
+  bool negative = false;
+  std::string digits;  ///< without leading zeros; "0" for zero
+
+  std::string text() const { return (negative ? "-" : "") + digits; }
+  friend bool operator==(const Decimal&, const Decimal&) = default;
+};
+
+/// Reads a decimal integer with an optional sign and leading zeros ("007" is 7, "-0" is 0).
+std::optional<Decimal> parse_big_decimal(std::string_view text);
+
+/// Negative when a < b, zero when equal, positive when a > b.
+int compare(const Decimal& a, const Decimal& b);
+
+/// True for a SystemVerilog simple identifier: [A-Za-z_][A-Za-z0-9_$]*.
+bool is_simple_identifier(std::string_view name);
+
 /// True when `text` is one of the words of `list`.
 template <std::size_t N>
 bool one_of(std::string_view text, const std::string_view (&list)[N]) {

@@ -2,7 +2,6 @@
 
 #include <unordered_set>
 
-#include "common/error.h"
 #include "common/text.h"
 
 namespace noc::model {
@@ -35,18 +34,20 @@ EndpointWires ConnectionTables::wires_of(const RouterRecord& router) const {
 }
 
 ConnectionTables build_connection_tables(const Description& description, const RouterTable& table,
-                                         const TileInterface& tile) {
+                                         const TileInterface& tile, const Node& tile_node,
+                                         DiagnosticSink& sink) {
   for (const std::string& input : tile.in_from_noc)
     if (!table.routers.empty() && !tile_partner_name(input))
-      throw Error("compute tile " + in_quotes(tile.source_name) + ": NoC input " +
-                  in_quotes(input) +
-                  " has no second \"_\"-separated field; NoC ports are named like noc_in_flit");
+      sink.add(description.diagnostic(
+          tile_node, Rule::kTilePortFields,
+          "compute tile " + in_quotes(tile.source_name) + ": NoC input " + in_quotes(input) +
+              " has no second \"_\"-separated field; NoC ports are named like noc_in_flit"));
   bool has_noc_ports = !tile.in_from_noc.empty() || !tile.out_to_noc.empty();
   for (const RouterRecord& router : table.routers)
-    if (has_noc_ports && !router.ep_wire)
-      description.fail_at(*router.node, "router " + in_quotes(router.name) +
-                                            " has no compute tile among its neighbours; every "
-                                            "router needs at least one");
+    if (has_noc_ports && !router.ep_wire && !router.incomplete)
+      sink.add(description.diagnostic(
+          *router.node, Rule::kNoTile,
+          "has no compute tile among its neighbours; every router needs at least one"));
   // An input's wire pairs with an output's wire when the partner name is among the outputs;
   // both carry the same router suffix, so that holds for every router alike.
   std::unordered_set<std::string> outputs(tile.out_to_noc.begin(), tile.out_to_noc.end());

@@ -38,8 +38,10 @@ class ConnectionTables {
 };
 
 /// Checks that every router can be wired to its tiles (the tile's NoC inputs have a partner
-/// field; every router has a tile when the tile has NoC ports) and returns the tables.
+/// field; every router has a tile when the tile has NoC ports) and returns the tables. Problems
+/// go to `sink`, the tile's at `tile_node`, the node whose source gave the tile interface.
 ConnectionTables build_connection_tables(const Description& description, const RouterTable& table,
-                                         const TileInterface& tile);
+                                         const TileInterface& tile, const Node& tile_node,
+                                         DiagnosticSink& sink);
 
 }  // namespace noc::model

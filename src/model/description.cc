@@ -63,7 +63,11 @@ class NodeBuilder : public nlohmann::json_sax<Json> {
   std::string error_message;
 
   bool null() override { return scalar(false); }
-  bool boolean(bool value) override { return scalar(value); }
+  bool boolean(bool value) override {
+    scalar(value);
+    if (depth_ == 2 && node_ && member_ == kIsRouter) node_->is_router_boolean = true;
+    return true;
+  }
   bool number_integer(number_integer_t value) override { return scalar(value != 0); }
   bool number_unsigned(number_unsigned_t value) override { return scalar(value != 0); }
   bool number_float(number_float_t value, const string_t&) override { return scalar(value != 0); }
@@ -96,7 +100,11 @@ class NodeBuilder : public nlohmann::json_sax<Json> {
                 : name == "neighbors"        ? kNeighbors
                 : name == "top_module_fname" ? kTopModule
                                              : kOther;
+      if (member_ != kOther && (seen_members_ & (1u << member_)))
+        node_->repeated_members.emplace_back(name, key_offset());
+      seen_members_ |= 1u << member_;
       if (member_ == kNeighbors) node_->neighbors.clear();
+      if (member_ == kIsRouter) node_->is_router_boolean = false;
     }
     return true;
   }
@@ -168,15 +176,19 @@ class NodeBuilder : public nlohmann::json_sax<Json> {
   void start_node(std::string name) {
     std::uint32_t offset = key_offset();
     auto [it, inserted] = index_.try_emplace(name, nodes.size());
+    std::optional<std::uint32_t> replaced;
     if (inserted) {
       nodes.push_back(Node{});
     } else {
+      replaced = nodes[it->second].offset;
       nodes[it->second] = Node{};  // the later record wins, at the first key's place
     }
     node_ = &nodes[it->second];
     node_->name = std::move(name);
     node_->offset = offset;
+    node_->replaced_offset = replaced;
     member_ = kOther;
+    seen_members_ = 0;
   }
 
   // The reader has just passed the closing quote of a key: walk back to its opening quote.
@@ -199,6 +211,7 @@ class NodeBuilder : public nlohmann::json_sax<Json> {
   int depth_ = 0;
   Node* node_ = nullptr;
   MemberKind member_ = kOther;
+  unsigned seen_members_ = 0;  ///< members of the current record met so far, by kind
   std::unordered_map<std::string, std::size_t> index_;
 };
 
@@ -241,6 +254,16 @@ std::pair<int, int> Description::line_column(const Node& node) const {
   return locate(line_starts_, node.offset);
 }
 
+std::pair<int, int> Description::line_column(std::uint32_t offset) const {
+  return locate(line_starts_, offset);
+}
+
+Diagnostic Description::diagnostic(const Node& node, Rule rule, std::string message,
+                                   std::string other) const {
+  auto [line, column] = line_column(node);
+  return Diagnostic{rule, path_, line, column, node.name, std::move(other), std::move(message)};
+}
+
 void Description::fail(const Node& node, const std::string& message) const {
   fail_at(node, "node " + in_quotes(node.name) + ": " + message);
 }
@@ -248,6 +271,15 @@ void Description::fail(const Node& node, const std::string& message) const {
 void Description::fail_at(const Node& node, const std::string& message) const {
   auto [line, column] = line_column(node);
   throw Error(message, path_, line, column);
+}
+
+Diagnostic source_problem(const Description& description, const Node& node, const Error& error) {
+  if (error.line() > 0) return from_error(Rule::kSourceProblem, error, node.name);
+  std::string message = error.message();
+  if (!error.file().empty()) message += " (" + error.file() + ")";
+  Diagnostic d = description.diagnostic(node, Rule::kSourceProblem, std::move(message));
+  d.errno_value = error.errno_value();
+  return d;
 }
 
 Description parse_description(std::string path, std::string_view text,

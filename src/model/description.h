@@ -2,10 +2,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "model/diagnostics.h"
 
 namespace noc::model {
 
@@ -27,6 +30,12 @@ struct Node {
   std::vector<std::string> neighbors;
   Member top_module_fname_member = Member::kAbsent;
   std::string top_module_fname;
+  bool is_router_boolean = false;  ///< is_Router was written as true or false
+  /// The key was given before at this offset; the record here replaced that one.
+  std::optional<std::uint32_t> replaced_offset;
+  /// Members the generator reads that were given twice: the name, and the offset of the key of
+  /// the one that wins (the later).
+  std::vector<std::pair<std::string, std::uint32_t>> repeated_members;
 };
 
 /// The parsed description: its nodes in the order in which their keys stand in the file (a key
@@ -48,6 +57,13 @@ class Description {
   /// 1-based line and column of a node's key.
   std::pair<int, int> line_column(const Node& node) const;
 
+  /// 1-based line and column of a byte offset of the file.
+  std::pair<int, int> line_column(std::uint32_t offset) const;
+
+  /// A diagnostic located at the node's key.
+  Diagnostic diagnostic(const Node& node, Rule rule, std::string message,
+                        std::string other = {}) const;
+
   /// Throws the generator's error for `node`, located at its key: `node "R_3": <message>`.
   [[noreturn]] void fail(const Node& node, const std::string& message) const;
   /// The same without the prefix, for messages that name the node themselves.
@@ -59,6 +75,10 @@ class Description {
   std::unordered_map<std::string_view, std::size_t> index_;
   std::vector<std::uint32_t> line_starts_;
 };
+
+/// A problem of a source that `node` names: located in the source when the error has a line, at
+/// the node otherwise (a source that is missing or unreadable), naming the file.
+Diagnostic source_problem(const Description& description, const Node& node, const Error& error);
 
 /// Called with the JSON parser's own message when the text is not valid JSON; the generator
 /// prints it as one line before it fails.

@@ -1,6 +1,7 @@
 #include "model/plan.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -26,7 +27,8 @@ class InstanceNamer {
 
 class Planner {
  public:
-  Planner(Plan& plan, rtl::RtlCatalog& catalog) : plan_(plan), catalog_(catalog) {}
+  Planner(Plan& plan, rtl::RtlCatalog& catalog, DiagnosticSink& sink)
+      : plan_(plan), catalog_(catalog), sink_(sink) {}
 
   void run() {
     plan_.blocks.reserve(plan_.routers->routers.size());
@@ -37,7 +39,7 @@ class Planner {
       check_endpoint_wires(router, first);
       plan_tiles(router, block);
       check_router_instance(router);
-      block.module = rtl::top_module(catalog_.parse(router.top_module_fname));
+      block.module = module_of(router.top_module_fname, *router.node);
       check_port_lines(router);
       plan_.blocks.push_back(std::move(block));
       first = false;
@@ -45,6 +47,16 @@ class Planner {
   }
 
  private:
+  void report(const Node& node, Rule rule, std::string message) {
+    sink_.add(plan_.description->diagnostic(node, rule, std::move(message)));
+  }
+
+  // A problem of the one tile interface or router template shows at every router alike; it is
+  // reported once, at the first router that meets it.
+  void report_once(const Node& node, Rule rule, std::string message) {
+    if (reported_.insert(message).second) report(node, rule, std::move(message));
+  }
+
   // Every endpoint wire is declared with the tuple of the tile port it is named after. The
   // lookup depends on the router only when a port name has fewer than three fields, since the
   // wire's first three fields then take in part of the router's name.
@@ -65,9 +77,9 @@ class Planner {
       std::string problem = fields < 3   ? "fewer than three"
                             : fields > 3 ? "more than three"
                                          : "three";
-      throw Error("router " + in_quotes(router.name) + ": tile port " + in_quotes(name) + " has " +
-                  problem +
-                  " \"_\"-separated fields; tile NoC ports must be named like noc_in_flit");
+      report_once(*router.node, Rule::kTilePortFields,
+                  "tile port " + in_quotes(name) + " has " + problem +
+                      " \"_\"-separated fields; tile NoC ports must be named like noc_in_flit");
     }
   }
 
@@ -77,26 +89,39 @@ class Planner {
     block.tiles.reserve(router.ep_nodes.size());
     for (const Node* node : router.ep_nodes) {
       if (tile.out_to_noc.empty())
-        throw Error("compute tile " + in_quotes(tile.source_name) +
-                    " has no NoC output (an output with \"noc\" in its name), so its instances "
-                    "cannot be connected");
-      std::string source = rtl::gen_tile(catalog_, node->top_module_fname);
-      std::string module = rtl::top_module(catalog_.parse(source));
+        report_once(*node, Rule::kTileNoNocOutput,
+                    "compute tile " + in_quotes(tile.source_name) +
+                        " has no NoC output (an output with \"noc\" in its name), so its "
+                        "instances cannot be connected");
+      std::string module = module_of(node->top_module_fname, *node);
       std::string instance = namer_.next(module, node->name);
       block.tiles.push_back(TileInstance{std::move(module), std::move(instance), index--});
     }
   }
 
+  // The first module of a source, which names the instances made of it. The tile generator's
+  // step (gen_tile) is the catalog's lookup of the source.
+  std::string module_of(const std::string& source, const Node& node) {
+    if (failed_sources_.count(source)) return {};
+    try {
+      return rtl::top_module(catalog_.parse(rtl::gen_tile(catalog_, source)));
+    } catch (const Error& error) {
+      failed_sources_.insert(source);
+      sink_.add(source_problem(*plan_.description, node, error));
+      return {};
+    }
+  }
+
   void check_router_instance(const RouterRecord& router) {
-    if (router.r_neighbors.empty())
-      plan_.description->fail_at(*router.node, "router " + in_quotes(router.name) +
-                                                   " has no router neighbour; every router "
-                                                   "needs at least one");
+    if (router.r_neighbors.empty() && !router.incomplete)
+      report(*router.node, Rule::kNoRouterNeighbour,
+             "has no router neighbour; every router needs at least one");
     if (plan_.tile->router_outputs_in_order.empty())
-      throw Error("router source " + in_quotes(kRouterSourceName) +
-                  ": no router output faces the compute tile " +
-                  in_quotes(plan_.tile->source_name) +
-                  " (a tile output noc_X needs a router output X paired with a router input)");
+      report_once(*router.node, Rule::kNoRouterOutputFacesTile,
+                  "router source " + in_quotes(kRouterSourceName) +
+                      ": no router output faces the compute tile " +
+                      in_quotes(plan_.tile->source_name) +
+                      " (a tile output noc_X needs a router output X paired with a router input)");
   }
 
   // The lists of one port line are read by position; a description whose tile and router
@@ -117,16 +142,19 @@ class Planner {
       if (has_tiles) need(tile.in_from_noc.size(), i, router, outputs[i], "paired tile NoC input");
   }
 
-  static void need(std::size_t size, std::size_t i, const RouterRecord& router,
-                   const std::string& port, const char* missing) {
+  void need(std::size_t size, std::size_t i, const RouterRecord& router, const std::string& port,
+            const char* missing) {
     if (i >= size)
-      throw Error("router " + in_quotes(router.name) + ": port " + in_quotes(port) + " has no " +
-                  missing);
+      report_once(*router.node, Rule::kPortLineShort,
+                  "router port " + in_quotes(port) + " has no " + missing);
   }
 
   Plan& plan_;
   rtl::RtlCatalog& catalog_;
+  DiagnosticSink& sink_;
   InstanceNamer namer_;
+  std::unordered_set<std::string> reported_;
+  std::unordered_set<std::string> failed_sources_;
 };
 
 }  // namespace
@@ -138,9 +166,9 @@ const rtl::PortTuple* declaration_port(const OrderedMap<rtl::PortTuple>& ports,
 
 Plan build_plan(const Description& description, const RouterTable& routers,
                 const RouterPortTemplate& router_ports, const TileInterface& tile,
-                const ConnectionTables& wires, rtl::RtlCatalog& catalog) {
+                const ConnectionTables& wires, rtl::RtlCatalog& catalog, DiagnosticSink& sink) {
   Plan plan{&description, &routers, &router_ports, &tile, &wires, {}};
-  Planner(plan, catalog).run();
+  Planner(plan, catalog, sink).run();
   return plan;
 }
 

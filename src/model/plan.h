@@ -38,11 +38,11 @@ struct Plan {
 };
 
 /// Resolves the module and instance names of every router block and runs, router by router in
-/// output order, every check that writing a block relies on. Throws the generator's error for
-/// the first problem, in the order in which writing would have met it.
+/// output order, every check that writing a block relies on. Each problem goes to `sink` once,
+/// in the order in which writing would have met it.
 Plan build_plan(const Description& description, const RouterTable& routers,
                 const RouterPortTemplate& router_ports, const TileInterface& tile,
-                const ConnectionTables& wires, rtl::RtlCatalog& catalog);
+                const ConnectionTables& wires, rtl::RtlCatalog& catalog, DiagnosticSink& sink);
 
 /// The tile port whose tuple declares an endpoint wire: the wire's first three "_"-fields,
 /// which is the port name exactly when the port name has three fields ("noc_in_flit"). Nothing

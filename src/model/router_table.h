@@ -30,6 +30,9 @@ struct RouterRecord {
   std::string top_module_fname;
   int no_of_ports = 0;  ///< router neighbours plus twice the tile neighbours
   int no_of_EPs = 0;    ///< tile neighbours, each listing counted
+  /// Some neighbour was left out for a problem already reported (unknown, unreadable or
+  /// unnumbered): what the router seems to lack is then no problem of its own.
+  bool incomplete = false;
 };
 
 struct RouterTable {
@@ -38,18 +41,21 @@ struct RouterTable {
   std::optional<std::string> ip;
 };
 
-/// The truth value of a node's is_Router, or the error naming the node when it has none.
-bool is_router(const Description& description, const Node& node);
-
-/// Why `name` cannot be a linked router's name (no decimal second "_"-separated field), or
-/// nothing when it can.
+/// Why `name` cannot be a linked router's name (no decimal second "_"-separated field), in words
+/// that follow the node's name, or nothing when it can.
 std::optional<std::string> router_number_problem(std::string_view name);
 
-/// Builds the router table: link names, endpoint wire names and port counts.
+/// Builds the router table: link names, endpoint wire names and port counts. Every problem goes
+/// to `sink`, once, and what cannot be read is left out: a router without neighbours or source
+/// name has no record, a neighbour that is unknown or unnumbered no link.
+RouterTable build_router_table(const Description& description, DiagnosticSink& sink);
+
+/// The same, throwing the first error.
 RouterTable build_router_table(const Description& description);
 
 /// The link name of routers `a` and `b` as `a` computes it: b's prefix, then the smaller and
-/// the larger router number. Nothing when either name lacks a decimal second field.
+/// the larger router number, of any length, in decimal without leading zeros. Nothing when either
+/// name lacks a decimal second field.
 std::optional<std::string> link_name(std::string_view a, std::string_view b);
 
 /// Whether `router` is the first-named end of its link to `neighbour`, the end that declares

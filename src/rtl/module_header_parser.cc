@@ -154,7 +154,7 @@ ModuleHeader parse_module_header(TokenReader& r, TypeNames& names) {
 void add_port(ModuleHeader& header, const PortItem& item) {
   if (item.interface_port ||
       (item.direction != Direction::kInput && item.direction != Direction::kOutput)) {
-    ++header.unconnectable_ports;
+    header.unconnectable_ports.push_back(item.name);
     return;
   }
   std::string outer = item.packed.empty() ? "" : item.packed.front();

@@ -18,7 +18,7 @@ struct ModuleHeader {
   std::vector<ModuleParameter> params;
   std::vector<PortTuple> inputs;
   std::vector<PortTuple> outputs;
-  std::size_t unconnectable_ports = 0;  ///< inout, ref and interface ports
+  std::vector<std::string> unconnectable_ports;  ///< names of inout, ref and interface ports
   bool ansi = true;
   /// Old style: the names of the port list, whose directions follow in the body.
   std::vector<const Token*> port_names;

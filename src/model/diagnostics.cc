@@ -1,0 +1,92 @@
+#include "model/diagnostics.h"
+
+#include "common/text.h"
+
+namespace noc::model {
+namespace {
+
+constexpr Severity E = Severity::kError;
+constexpr Severity W = Severity::kWarning;
+
+// One row per rule. Codes are stable: a retired rule keeps its number unused.
+const std::vector<RuleInfo> kRules = {
+    {Rule::kNoDescription, "NOC001", E, "no description of that name below the base directory"},
+    {Rule::kInvalidDescription, "NOC002", E, "the description is not a JSON object of nodes"},
+    {Rule::kRecordNotObject, "NOC003", E, "a node record is not a JSON object"},
+    {Rule::kIsRouterMissing, "NOC004", E, "a node has no is_Router"},
+    {Rule::kNeighborsMissing, "NOC005", E, "a router has no neighbors"},
+    {Rule::kNeighborsNotArray, "NOC006", E, "neighbors is not an array of node names"},
+    {Rule::kSourceNameMissing, "NOC007", E, "a node has no top_module_fname"},
+    {Rule::kSourceNameNotText, "NOC008", E, "top_module_fname is not a text"},
+    {Rule::kUnknownNeighbour, "NOC009", E, "a neighbour is not a node of the description"},
+    {Rule::kRouterWithoutNumber, "NOC010", E, "a linked router's name has no second field"},
+    {Rule::kRouterNumberNotDecimal, "NOC011", E, "a linked router's number is not decimal"},
+    {Rule::kNameNotIdentifier, "NOC012", E, "a node name is not a SystemVerilog identifier"},
+    {Rule::kNoEndpoint, "NOC013", E, "the description has no endpoint node"},
+    {Rule::kSourceProblem, "NOC014", E, "a source cannot be found, read or parsed"},
+    {Rule::kNoRouterNeighbour, "NOC015", E, "a router has no router neighbour"},
+    {Rule::kNoTile, "NOC016", E, "a router has no compute tile"},
+    {Rule::kTileNoNocOutput, "NOC017", E, "the compute tile has no NoC output"},
+    {Rule::kTilePortFields, "NOC018", E, "a tile NoC port is not named like noc_in_flit"},
+    {Rule::kNoRouterOutputFacesTile, "NOC019", E, "no router output faces the compute tile"},
+    {Rule::kPortLineShort, "NOC020", E, "a router port has no tile or partner port to pair with"},
+    {Rule::kNotMirrored, "NOC101", W, "a neighbour does not list the router back"},
+    {Rule::kListsItself, "NOC102", W, "a router lists itself"},
+    {Rule::kDifferentPrefixes, "NOC103", W, "linked routers have different prefixes"},
+    {Rule::kNumberNotPlain, "NOC104", W, "a router number has a leading zero or a sign"},
+    {Rule::kSameNumber, "NOC105", W, "two routers have one number"},
+    {Rule::kTileListedTwice, "NOC106", W, "a tile is listed more than once"},
+    {Rule::kTileSourcesDiffer, "NOC107", W, "endpoints name different tile sources"},
+    {Rule::kIsRouterNotBoolean, "NOC108", W, "is_Router is not a JSON boolean"},
+    {Rule::kNameGivenTwice, "NOC109", W, "a node name is given twice"},
+    {Rule::kMemberGivenTwice, "NOC110", W, "a member of a node record is given twice"},
+    {Rule::kTileNotListed, "NOC111", W, "no router lists the tile"},
+    {Rule::kUnconnectablePort, "NOC112", W, "an inout or interface port is left unconnected"},
+    {Rule::kRouterSourceDiffers, "NOC113", W, "a router's own source has other ports"},
+    {Rule::kPortWithoutPartner, "NOC114", W, "a NoC port finds no partner, so pairing shifts"},
+};
+
+}  // namespace
+
+const RuleInfo& rule_info(Rule rule) {
+  return kRules[static_cast<std::size_t>(rule)];
+}
+
+const std::vector<RuleInfo>& all_rules() {
+  return kRules;
+}
+
+const char* severity_name(Severity severity) {
+  return severity == Severity::kError ? "error" : "warning";
+}
+
+namespace {
+
+std::string prefixed_message(const Diagnostic& d) {
+  if (d.node.empty()) return d.message;
+  return "node " + in_quotes(d.node) + ": " + d.message;
+}
+
+}  // namespace
+
+std::string render(const Diagnostic& d) {
+  return format_problem(severity_name(d.severity()), prefixed_message(d), d.file, d.line, d.column,
+                        d.code());
+}
+
+Error to_error(const Diagnostic& d) {
+  return Error(prefixed_message(d), d.file, d.line, d.column, d.errno_value, d.code());
+}
+
+Diagnostic from_error(Rule rule, const Error& error, std::string node) {
+  return Diagnostic{rule, error.file(),    error.line(),       error.column(), std::move(node),
+                    {},   error.message(), error.errno_value()};
+}
+
+const Diagnostic* DiagnosticSink::first_error() const {
+  for (const Diagnostic& d : list_)
+    if (d.severity() == Severity::kError) return &d;
+  return nullptr;
+}
+
+}  // namespace noc::model
