@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
-for target in description extractor; do
+for target in description extractor pipeline; do
   work=build/fuzz/corpus_$target
   mkdir -p "$work"
   echo "fuzz: $target for ${seconds}s"
