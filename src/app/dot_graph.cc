@@ -5,6 +5,9 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -27,14 +30,19 @@ std::string dot_id(std::string_view name) {
   return out + "\"";
 }
 
+// What the rules found, by node: the nodes and links to draw in red, and for each node the lines
+// its tooltip shows.
 struct Trouble {
-  std::set<std::string> nodes;
+  std::map<std::string, std::string> nodes;             // node -> its diagnostics, one a line
   std::set<std::pair<std::string, std::string>> links;  // both orders
 
   explicit Trouble(const std::vector<Diagnostic>& diagnostics) {
     for (const Diagnostic& d : diagnostics) {
-      if (!d.node.empty()) nodes.insert(d.node);
-      if (!d.node.empty() && !d.other.empty()) {
+      if (d.node.empty()) continue;
+      std::string& lines = nodes[d.node];
+      lines += (lines.empty() ? "" : "\n") + std::string(d.code()) + " " +
+               model::severity_name(d.severity()) + ": " + d.message;
+      if (!d.other.empty()) {
         links.emplace(d.node, d.other);
         links.emplace(d.other, d.node);
       }
@@ -42,29 +50,108 @@ struct Trouble {
   }
 };
 
+// A position neato keeps, in inches.
+std::string pinned(double x, double y) {
+  char text[64];
+  std::snprintf(text, sizeof text, ", pos=\"%.1f,%.1f!\"", x, y);
+  return text;
+}
+
 const char* red(bool bad) {
   return bad ? ", color=red, fontcolor=red" : "";
 }
 
+// The column count of a grid when the routers are R_0 ... R_{n-1}, numbered row by row, and
+// every link joins grid neighbours (a mesh, or a torus with its wrap-around links), as nocgen
+// topology writes them; nothing for any other network.
+std::optional<int> grid_width(const model::Description& description) {
+  std::map<std::string_view, int> number;
+  std::vector<const Node*> routers;
+  for (const Node& node : description.nodes()) {
+    if (!node.record_is_object || !node.is_router) continue;
+    number[node.name] = static_cast<int>(routers.size());
+    routers.push_back(&node);
+  }
+  int n = static_cast<int>(routers.size());
+  for (int i = 0; i < n; ++i)
+    if (routers[i]->name != "R_" + std::to_string(i)) return std::nullopt;
+  for (int width = 2; width < n; ++width) {
+    if (n % width != 0) continue;
+    int height = n / width;
+    bool fits = true;
+    for (int i = 0; i < n && fits; ++i) {
+      for (const std::string& name : routers[i]->neighbors) {
+        auto at = number.find(name);
+        if (at == number.end()) continue;
+        int dr = std::abs(i / width - at->second / width),
+            dc = std::abs(i % width - at->second % width);
+        bool row_step = dr == 0 && (dc == 1 || dc == width - 1);
+        bool column_step = dc == 0 && (dr == 1 || dr == height - 1);
+        fits = fits && (row_step || column_step);
+      }
+    }
+    if (fits) return width;
+  }
+  return std::nullopt;
+}
+
 void write_nodes(emit::TextSink& out, const model::Description& description,
                  const Trouble& trouble) {
+  std::optional<int> width = grid_width(description);
+  // On a grid each tile is pinned beside the first router that lists it, one below the other.
+  std::map<std::string_view, std::pair<int, int>> tile_place;  // tile -> router index, order
+  if (width) {
+    int index = 0;
+    for (const Node& node : description.nodes()) {
+      if (!node.record_is_object || !node.is_router) continue;
+      int order = 0;
+      for (const std::string& name : node.neighbors) {
+        const Node* other = description.find(name);
+        if (other && !other->is_router && !tile_place.count(other->name))
+          tile_place[other->name] = {index, order++};
+      }
+      ++index;
+    }
+  }
+  int router_index = 0;
   for (const Node& node : description.nodes()) {
     bool is_router = node.record_is_object && node.is_router;
+    auto bad = trouble.nodes.find(node.name);
     out << "  " << dot_id(node.name) << " [shape=" << (is_router ? "box" : "ellipse")
-        << red(trouble.nodes.count(node.name) > 0) << "];\n";
+        << red(bad != trouble.nodes.end());
+    if (bad != trouble.nodes.end()) out << ", tooltip=" << dot_id(bad->second);
+    if (is_router && width) {
+      int row = router_index / *width, column = router_index % *width;
+      out << pinned(column * 3, -row * 3);
+    }
+    if (auto tile = tile_place.find(node.name); !is_router && tile != tile_place.end()) {
+      int row = tile->second.first / *width, column = tile->second.first % *width;
+      out << pinned(column * 3 + 1.4, -row * 3 - 0.9 - 0.6 * tile->second.second);
+    }
+    if (is_router) ++router_index;
+    out << "];\n";
   }
 }
 
-// One edge per router pair, labelled with the link name the first-listing router computes.
+// One edge per router pair, labelled with the link name the first-listing router computes. A
+// neighbour that is not a node of the description is drawn as a dashed red node of its own.
 void write_edges(emit::TextSink& out, const model::Description& description,
                  const Trouble& trouble) {
   std::set<std::pair<std::string_view, std::string_view>> drawn;
+  std::set<std::string_view> unknown;
   for (const Node& node : description.nodes()) {
     if (!node.record_is_object || !node.is_router) continue;
     for (const std::string& name : node.neighbors) {
       const Node* other = description.find(name);
-      if (!other) continue;
       bool bad = trouble.links.count({node.name, name}) > 0;
+      if (!other) {
+        if (unknown.insert(name).second)
+          out << "  " << dot_id(name) << " [shape=ellipse, style=dashed" << red(true)
+              << ", tooltip=\"not a node of the description\"];\n";
+        out << "  " << dot_id(node.name) << " -- " << dot_id(name) << " [style=dashed" << red(true)
+            << "];\n";
+        continue;
+      }
       if (!other->is_router) {
         out << "  " << dot_id(node.name) << " -- " << dot_id(name) << " [style=dashed" << red(bad)
             << "];\n";
@@ -85,7 +172,10 @@ void write_edges(emit::TextSink& out, const model::Description& description,
 }  // namespace
 
 void write_dot(emit::TextSink& out, const CheckReport& report) {
-  out << "graph noc {\n  graph [overlap=false];\n  node [fontname=\"Helvetica\"];\n"
+  out << "graph noc {\n  graph [overlap=false";
+  // A grid keeps its shape only when the routers are pinned, which neato honours and dot not.
+  if (report.description && grid_width(*report.description)) out << ", layout=neato";
+  out << "];\n  node [fontname=\"Helvetica\"];\n"
          "  edge [fontname=\"Helvetica\", fontsize=10];\n";
   if (report.description) {
     Trouble trouble(report.diagnostics);

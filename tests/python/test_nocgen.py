@@ -206,6 +206,22 @@ def test_dot_graph_renders_and_marks_problems(tools, example, tmp_path):
     assert svg.returncode == 0 and (tmp_path / "direct.svg").read_text().lstrip().startswith("<?xml")
 
 
+def test_dot_lays_out_grids_and_draws_unknown_neighbours(tools, example, tmp_path):
+    assert nocgen(tools, "topology", "mesh", "3x2", "-o", example / "noc_soc.json").returncode == 0
+    grid = nocgen(tools, "dot", example).stdout
+    assert "layout=neato" in grid
+    assert '"R_4" [shape=box, pos="3.0,-3.0!"];' in grid  # row 1, column 1
+    assert '"T_4" [shape=ellipse, pos="4.4,-3.9!"];' in grid  # beside its router
+    (example / "noc_soc.json").write_text(describe(
+        [("R_0", True, ["R_1", "T_0", "GHOST"]), ("R_1", True, ["R_0", "T_1"])] + GOOD[2:]))
+    graph = nocgen(tools, "dot", example).stdout
+    assert "layout=neato" not in graph
+    assert '"GHOST" [shape=ellipse, style=dashed, color=red' in graph
+    assert '"R_0" -- "GHOST" [style=dashed, color=red' in graph
+    assert re.search(r'"R_0" \[shape=box, color=red, fontcolor=red, tooltip="NOC009 error: '
+                     r'neighbour \\"GHOST\\" is not a node', graph), graph
+
+
 def test_schema_is_json_and_describes_node_records(tools):
     schema = json.loads(nocgen(tools, "schema").stdout)
     assert schema["$defs"]["node"]["required"] == ["is_Router", "top_module_fname"]
