@@ -20,6 +20,14 @@ TEST(LinkName, SmallerNumberFirstAndNeighbourPrefix) {
   EXPECT_EQ(link_name("R", "R_1"), std::nullopt);
 }
 
+TEST(LinkName, NumbersOfAnyLengthCompareAsIntegers) {
+  EXPECT_EQ(link_name("R_9223372036854775808", "R_1"), "R_1_9223372036854775808");
+  EXPECT_EQ(link_name("R_100000000000000000000", "R_99999999999999999999"),
+            "R_99999999999999999999_100000000000000000000");
+  EXPECT_EQ(link_name("R_-3", "R_+2"), "R_-3_2");
+  EXPECT_EQ(link_name("R_-0", "R_007"), "R_0_7");
+}
+
 TEST(RouterTable, CountsPortsAndNamesLinksInDescriptionOrder) {
   Description d = parse(R"({
     "T_0": {"is_Router": 0, "top_module_fname": "a.sv"},

@@ -53,6 +53,17 @@ def test_generate_reports_and_leaves_identical_output_alone(tools, example):
     assert os.stat(example / "noc_soc.sv").st_mtime_ns == before
 
 
+def test_generate_prints_warnings_and_werror_fails_on_them(tools, example):
+    (example / "noc_soc.json").write_text(describe(GOOD + [("T_9", False, [])]))
+    done = nocgen(tools, "generate", example)
+    assert done.returncode == 0, done.stderr
+    assert re.search(r'noc_soc\.json:\d+:1: warning: node "T_9": no router lists this tile.* '
+                     r'\[NOC111\]\n$', done.stderr)
+    assert nocgen(tools, "generate", example, "--werror").returncode == 1
+    report = json.loads(nocgen(tools, "check", example, "--format", "json").stdout)
+    assert [(d["code"], d["severity"], d["node"]) for d in report] == [("NOC111", "warning", "T_9")]
+
+
 def test_generate_error_is_one_line_naming_the_file(tools, example):
     (example / "noc_soc.sv").write_text("earlier\n")
     (example / "noc_soc.json").write_text('{"R_1": {"is_Router": true, "top_module_fname": "x"}}')
