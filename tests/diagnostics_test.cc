@@ -289,6 +289,15 @@ TEST(RuleTable, EveryRuleHasOneRowAndAUniqueCode) {
   EXPECT_EQ(all_rules().size(), static_cast<std::size_t>(Rule::kCount));
 }
 
+TEST(RuleTable, TheReadmeListsEveryCode) {
+  std::string readme = read_file(std::string(NOC_SOURCE_DIR) + "/README.md");
+  for (const RuleInfo& info : all_rules())
+    EXPECT_NE(readme.find(std::string("| ") + info.code + " | " + severity_name(info.severity) +
+                          " | " + info.summary + " |"),
+              std::string::npos)
+        << info.code;
+}
+
 TEST(RuleTable, GenerationErrorAndCheckLineAreOneText) {
   Diagnostic d{Rule::kNoRouterNeighbour,
                "d.json",
