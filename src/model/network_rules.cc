@@ -1,7 +1,5 @@
 #include "model/network_rules.h"
 
-#include <map>
-#include <set>
 #include <unordered_map>
 
 #include "common/text.h"
@@ -23,7 +21,10 @@ bool readable(const Node& node) {
 class NetworkRules {
  public:
   NetworkRules(const Description& description, DiagnosticSink& sink)
-      : description_(description), sink_(sink) {}
+      : description_(description),
+        sink_(sink),
+        numbered_(description.nodes().size()),
+        tile_listings_(description.nodes().size()) {}
 
   void run() {
     for (const Node& node : description_.nodes()) {
@@ -43,6 +44,10 @@ class NetworkRules {
   }
 
  private:
+  std::size_t index(const Node& node) const {
+    return static_cast<std::size_t>(&node - description_.nodes().data());
+  }
+
   void report(const Node& node, Rule rule, std::string message, std::string other = {}) {
     sink_.add(description_.diagnostic(node, rule, std::move(message), std::move(other)));
   }
@@ -70,14 +75,14 @@ class NetworkRules {
       if (other->is_router) {
         check_link(node, *other);
       } else {
-        tile_listings_[other].push_back(node.name);
+        tile_listings_[index(*other)].push_back(&node);
       }
     }
   }
 
   void check_link(const Node& node, const Node& other) {
-    numbered_.insert(&node);
-    numbered_.insert(&other);
+    numbered_[index(node)] = true;
+    numbered_[index(other)] = true;
     if (&node == &other)
       return report(node, Rule::kListsItself,
                     "lists itself as a neighbour; the router's output is wired to its own input",
@@ -99,9 +104,9 @@ class NetworkRules {
   // Link wires are named after router numbers: a number written with a leading zero or a sign
   // makes the first-end test fail at both ends, and two routers with one number share wires.
   void check_numbers() {
-    std::map<std::string, const Node*> by_number;
+    std::unordered_map<std::string, const Node*> by_number;
     for (const Node& node : description_.nodes()) {
-      if (!numbered_.count(&node) || router_number_problem(node.name)) continue;
+      if (!numbered_[index(node)] || router_number_problem(node.name)) continue;
       std::string_view field = *field_at(node.name, 1);
       Decimal number = *parse_big_decimal(field);
       if (field != number.text())
@@ -121,17 +126,17 @@ class NetworkRules {
   void check_tiles() {
     for (const Node& node : description_.nodes()) {
       if (!readable(node) || node.is_router) continue;
-      auto at = tile_listings_.find(&node);
-      if (at == tile_listings_.end()) {
+      const std::vector<const Node*>& listings = tile_listings_[index(node)];
+      if (listings.empty()) {
         report(node, Rule::kTileNotListed, "no router lists this tile, so it is not instantiated");
-      } else if (at->second.size() > 1) {
+      } else if (listings.size() > 1) {
         std::string by;
-        for (std::size_t i = 0; i < at->second.size() && i < 4; ++i)
-          by += (i ? ", " : "") + in_quotes(at->second[i]);
-        if (at->second.size() > 4) by += " and " + std::to_string(at->second.size() - 4) + " more";
+        for (std::size_t i = 0; i < listings.size() && i < 4; ++i)
+          by += (i ? ", " : "") + in_quotes(listings[i]->name);
+        if (listings.size() > 4) by += " and " + std::to_string(listings.size() - 4) + " more";
         report(node, Rule::kTileListedTwice,
-               "is listed " + std::to_string(at->second.size()) + " times as a neighbour (by " +
-                   by + "); a tile instance is written for every listing");
+               "is listed " + std::to_string(listings.size()) + " times as a neighbour (by " + by +
+                   "); a tile instance is written for every listing");
       }
       if (last_endpoint_ && node.top_module_fname_member == Member::kPresent &&
           node.top_module_fname != last_endpoint_->top_module_fname)
@@ -146,8 +151,8 @@ class NetworkRules {
   const Description& description_;
   DiagnosticSink& sink_;
   const Node* last_endpoint_ = nullptr;
-  std::set<const Node*> numbered_;
-  std::unordered_map<const Node*, std::vector<std::string>> tile_listings_;
+  std::vector<bool> numbered_;  ///< by place in the description: the router takes part in a link
+  std::vector<std::vector<const Node*>> tile_listings_;  ///< by place: the routers listing a tile
 };
 
 }  // namespace

@@ -93,23 +93,24 @@ class Planner {
                     "compute tile " + in_quotes(tile.source_name) +
                         " has no NoC output (an output with \"noc\" in its name), so its "
                         "instances cannot be connected");
-      std::string module = module_of(node->top_module_fname, *node);
-      std::string instance = namer_.next(module, node->name);
-      block.tiles.push_back(TileInstance{std::move(module), std::move(instance), index--});
+      const std::string& module = module_of(node->top_module_fname, *node);
+      block.tiles.push_back(TileInstance{module, namer_.next(module, node->name), index--});
     }
   }
 
   // The first module of a source, which names the instances made of it. The tile generator's
   // step (gen_tile) is the catalog's lookup of the source.
-  std::string module_of(const std::string& source, const Node& node) {
-    if (failed_sources_.count(source)) return {};
+  // Many instances name one source, so each source is looked up once; one that fails stays
+  // without a module, reported once.
+  const std::string& module_of(const std::string& source, const Node& node) {
+    auto [at, inserted] = modules_.try_emplace(source);
+    if (!inserted) return at->second;
     try {
-      return rtl::top_module(catalog_.parse(rtl::gen_tile(catalog_, source)));
+      at->second = rtl::top_module(catalog_.parse(rtl::gen_tile(catalog_, source)));
     } catch (const Error& error) {
-      failed_sources_.insert(source);
       sink_.add(source_problem(*plan_.description, node, error));
-      return {};
     }
+    return at->second;
   }
 
   void check_router_instance(const RouterRecord& router) {
@@ -154,7 +155,7 @@ class Planner {
   DiagnosticSink& sink_;
   InstanceNamer namer_;
   std::unordered_set<std::string> reported_;
-  std::unordered_set<std::string> failed_sources_;
+  std::unordered_map<std::string, std::string> modules_;  ///< source name -> its first module
 };
 
 }  // namespace

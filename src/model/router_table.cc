@@ -1,7 +1,6 @@
 #include "model/router_table.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "common/text.h"
 
@@ -20,7 +19,11 @@ std::optional<Decimal> router_number(std::string_view name) {
 class TableBuilder {
  public:
   TableBuilder(const Description& description, DiagnosticSink& sink)
-      : description_(description), sink_(sink) {}
+      : description_(description),
+        sink_(sink),
+        checked_(description.nodes().size()),
+        named_(description.nodes().size()),
+        numbers_checked_(description.nodes().size()) {}
 
   RouterTable run() {
     table_.routers.reserve(static_cast<std::size_t>(
@@ -42,8 +45,17 @@ class TableBuilder {
     sink_.add(description_.diagnostic(node, rule, std::move(message), std::move(other)));
   }
 
+  // Marks `node` in `seen` and tells whether it was the first time; nodes are counted by their
+  // place in the description, which is cheaper than hashing them on every neighbour.
+  bool first_time(std::vector<bool>& seen, const Node& node) const {
+    auto at = seen.begin() + (&node - description_.nodes().data());
+    bool first = !*at;
+    *at = true;
+    return first;
+  }
+
   bool readable(const Node& node) {
-    bool first = checked_.insert(&node).second;
+    bool first = first_time(checked_, node);
     if (!node.record_is_object) {
       if (first) report(node, Rule::kRecordNotObject, "the node record is not a JSON object");
       return false;
@@ -71,7 +83,7 @@ class TableBuilder {
   // Node names become parts of SystemVerilog names in noc_top; anything else would write an
   // illegal name, or text that is not a name at all.
   void check_identifier(const Node& node) {
-    if (!named_.insert(&node).second || is_simple_identifier(node.name)) return;
+    if (!first_time(named_, node) || is_simple_identifier(node.name)) return;
     report(node, Rule::kNameNotIdentifier,
            "the name is used in noc_top, so it must be a SystemVerilog identifier (letters, "
            "digits, \"_\" and \"$\", not starting with a digit or \"$\")");
@@ -79,7 +91,7 @@ class TableBuilder {
 
   bool numbered(const Node& node) {
     std::optional<std::string> problem = router_number_problem(node.name);
-    if (problem && numbers_checked_.insert(&node).second)
+    if (problem && first_time(numbers_checked_, node))
       report(node,
              field_at(node.name, 1) ? Rule::kRouterNumberNotDecimal : Rule::kRouterWithoutNumber,
              *problem);
@@ -147,7 +159,7 @@ class TableBuilder {
   const Description& description_;
   DiagnosticSink& sink_;
   RouterTable table_;
-  std::unordered_set<const Node*> checked_, named_, numbers_checked_;
+  std::vector<bool> checked_, named_, numbers_checked_;
 };
 
 }  // namespace
