@@ -3,12 +3,14 @@
 
 #include "app/soc_generator.h"
 #include "common/error.h"
+#include "emit/output_file.h"
 
 #ifndef NOC_SOC_BASE_DIR
 #error "NOC_SOC_BASE_DIR must name the example directory"
 #endif
 
 int main() {
+  noc::emit::clean_up_on_termination_signals();
   try {
     noc::RunSummary summary = noc::soc_generator_noc(NOC_SOC_BASE_DIR, "noc_soc.json");
     std::printf("wrote %s\n", summary.output_path.c_str());

@@ -135,6 +135,7 @@ int dot(const std::string& base_dir, const std::string& description, const std::
 
 int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);  // a consumer that quits early is reported as a write error
+  emit::clean_up_on_termination_signals();
   CLI::App cli{"nocgen: writes and inspects the top-level SystemVerilog of a network-on-chip SoC",
                "nocgen"};
   cli.require_subcommand(1);
@@ -237,6 +238,8 @@ int main(int argc, char** argv) {
     return code;
   } catch (const Error& error) {
     std::fprintf(stderr, "%s\n", error.what());
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "nocgen: error: out of memory\n");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "nocgen: error: %s\n", error.what());
   }

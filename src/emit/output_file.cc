@@ -5,14 +5,45 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "common/error.h"
 
 namespace noc::emit {
 namespace {
+
+// The temporary files being written, kept where a signal handler can read them without taking
+// a lock or allocating: a fixed number of fixed-size slots, each claimed by one OutputFile.
+constexpr std::size_t kSlots = 8;
+constexpr std::size_t kPathSize = 4096;
+char temp_paths[kSlots][kPathSize];
+std::atomic<bool> slot_used[kSlots];
+
+int claim_slot(const std::string& path) {
+  if (path.size() >= kPathSize) return -1;
+  for (std::size_t i = 0; i < kSlots; ++i) {
+    bool expected = false;
+    if (!slot_used[i].compare_exchange_strong(expected, true)) continue;
+    std::memcpy(temp_paths[i], path.c_str(), path.size() + 1);
+    return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void release_slot(int slot) {
+  if (slot >= 0) slot_used[slot].store(false);
+}
+
+void on_termination(int signal_number) {
+  remove_temporary_files_on_signal();
+  std::signal(signal_number, SIG_DFL);
+  std::raise(signal_number);
+}
 
 // mkstemp creates files readable by the owner only; a generated source should get the mode any
 // other new file gets.
@@ -31,6 +62,7 @@ OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_pat
   fd_ = ::mkstemp(name.data());
   if (fd_ < 0) throw file_error("cannot create the output file", final_path_, errno);
   temp_path_ = name.data();
+  slot_ = claim_slot(temp_path_);
   apply_default_mode(fd_);
 }
 
@@ -68,6 +100,8 @@ bool OutputFile::commit(bool keep_identical) {
     discard();
     throw file_error("cannot replace the output file", final_path_, err);
   }
+  release_slot(slot_);
+  slot_ = -1;
   temp_path_.clear();
   return true;
 }
@@ -97,7 +131,18 @@ void OutputFile::discard() noexcept {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   if (!temp_path_.empty()) ::unlink(temp_path_.c_str());
+  release_slot(slot_);
+  slot_ = -1;
   temp_path_.clear();
+}
+
+void remove_temporary_files_on_signal() noexcept {
+  for (std::size_t i = 0; i < kSlots; ++i)
+    if (slot_used[i].load()) ::unlink(temp_paths[i]);
+}
+
+void clean_up_on_termination_signals() {
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal_number, on_termination);
 }
 
 }  // namespace noc::emit

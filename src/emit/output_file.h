@@ -35,6 +35,16 @@ class OutputFile : public TextSink {
   std::string final_path_;
   std::string temp_path_;
   int fd_ = -1;
+  int slot_ = -1;  ///< where a signal handler finds temp_path_
 };
+
+/// Removes the temporary files of the output files being written, from a signal handler: it
+/// only calls unlink. The command-line entries call it on SIGINT, SIGTERM and SIGHUP before they
+/// end with the signal, so that an interrupted run leaves nothing behind.
+void remove_temporary_files_on_signal() noexcept;
+
+/// Installs handlers for SIGINT, SIGTERM and SIGHUP that remove the temporary output files and
+/// then end the process with the signal's usual status.
+void clean_up_on_termination_signals();
 
 }  // namespace noc::emit

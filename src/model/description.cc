@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/error.h"
+#include "common/input_file.h"
 #include "common/text.h"
 
 namespace noc::model {
@@ -302,26 +303,7 @@ Description parse_description(std::string path, std::string_view text,
 }
 
 Description load_description(const std::string& path, const ParseErrorReporter& report) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw file_error("cannot open the description", path, errno);
-  std::string text;
-  struct stat info;
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
-    text.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      int err = errno;
-      ::close(fd);
-      throw file_error("cannot read the description", path, err);
-    }
-    if (n == 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  return parse_description(path, text, report);
+  return parse_description(path, read_input_file(path, "description"), report);
 }
 
 }  // namespace noc::model

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "common/error.h"
+#include "common/input_file.h"
 #include "common/text.h"
 #include "rtl/source_parser.h"
 
@@ -64,8 +65,16 @@ RtlCatalog::RtlCatalog(std::string base_dir, std::shared_ptr<const SourceTree> t
 }
 
 std::string RtlCatalog::locate(std::string_view name) const {
+  if (!name.empty() && name.front() == '/')
+    throw Error("the source name " + in_quotes(name) +
+                    " is an absolute path; sources are named relative to the base directory",
+                absolute_path(base_dir_));
   if (name.find('/') != std::string_view::npos) {
     std::string path = absolute_path(base_dir_ + "/" + std::string(name));
+    // The generator reads files only below the base directory.
+    if (!stays_below(base_dir_, path))
+      throw Error("the source name " + in_quotes(name) + " leads outside the base directory",
+                  absolute_path(base_dir_));
     return path;
   }
   const std::vector<std::string>& found = tree_->find(name);
@@ -82,11 +91,13 @@ std::optional<std::string> RtlCatalog::find_include(std::string_view name,
   std::string entry(name);
   for (const std::string& dir : options_.include_dirs)
     if (is_regular_file(dir + "/" + entry)) return absolute_path(dir + "/" + entry);
-  if (is_regular_file(directory_of(includer) + "/" + entry))
-    return absolute_path(directory_of(includer) + "/" + entry);
-  if (entry.find('/') != std::string::npos) {
+  // Beside the includer and by path, a header is read only when it stays below the base
+  // directory; the -I directories are the user's own choice.
+  std::string beside = directory_of(includer) + "/" + entry;
+  if (stays_below(base_dir_, beside) && is_regular_file(beside)) return absolute_path(beside);
+  if (entry.find('/') != std::string::npos || entry.empty()) {
     std::string path = absolute_path(base_dir_ + "/" + entry);
-    if (is_regular_file(path)) return path;
+    if (stays_below(base_dir_, path) && is_regular_file(path)) return path;
     return std::nullopt;
   }
   const std::vector<std::string>& found = tree_->find(name);

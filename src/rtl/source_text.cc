@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "common/error.h"
+#include "common/input_file.h"
 
 namespace noc::rtl {
 
@@ -38,27 +39,7 @@ void SourceManager::fail(SourceLocation location, const std::string& message) co
 }
 
 std::string read_source_file(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw file_error("cannot open source file", path, errno);
-  struct FdCloser {
-    int fd;
-    ~FdCloser() { ::close(fd); }
-  } closer{fd};
-  struct stat info;
-  if (::fstat(fd, &info) != 0) throw file_error("cannot read source file", path, errno);
-  if (!S_ISREG(info.st_mode)) throw Error("source is not a regular file", path);
-  std::string text;
-  text.resize(static_cast<std::size_t>(info.st_size));
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::read(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw file_error("cannot read source file", path, errno);
-    if (n == 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  text.resize(done);
-  return text;
+  return read_input_file(path, "source file");
 }
 
 }  // namespace noc::rtl

@@ -1,0 +1,92 @@
+#include "common/input_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <new>
+
+#include "common/error.h"
+#include "common/source_tree.h"
+
+namespace noc {
+namespace {
+
+struct FdCloser {
+  int fd;
+  ~FdCloser() { ::close(fd); }
+};
+
+std::string real_path(const std::string& path) {
+  char resolved[PATH_MAX];
+  return ::realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+}
+
+bool is_inside(const std::string& dir, const std::string& path) {
+  if (dir == "/") return true;
+  return path == dir || (path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0 &&
+                         path[dir.size()] == '/');
+}
+
+}  // namespace
+
+std::uint64_t max_input_bytes() {
+  if (const char* limit = std::getenv("NOC_SOC_MAX_INPUT_BYTES")) {
+    char* end = nullptr;
+    unsigned long long value = std::strtoull(limit, &end, 10);
+    if (end != limit && *end == '\0') return value;
+  }
+  return std::uint64_t{1} << 30;
+}
+
+std::string read_input_file(const std::string& path, const char* what) {
+  // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw file_error(std::string("cannot open the ") + what, path, errno);
+  FdCloser closer{fd};
+  struct stat info;
+  if (::fstat(fd, &info) != 0)
+    throw file_error(std::string("cannot read the ") + what, path, errno);
+  if (!S_ISREG(info.st_mode))
+    throw Error(std::string("the ") + what +
+                    " is not a regular file (a directory, FIFO, device or socket); only files are "
+                    "read",
+                path);
+  std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+  if (size > max_input_bytes())
+    throw Error(std::string("the ") + what + " is " + std::to_string(size) +
+                    " bytes, more than the " + std::to_string(max_input_bytes()) +
+                    " bytes read at most",
+                path);
+  std::string text;
+  try {
+    text.resize(static_cast<std::size_t>(size));
+  } catch (const std::bad_alloc&) {
+    throw Error("out of memory while reading " + path, path);
+  }
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw file_error(std::string("cannot read the ") + what, path, errno);
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  text.resize(done);
+  return text;
+}
+
+bool stays_below(const std::string& base_dir, const std::string& path) {
+  std::string base = real_path(base_dir);
+  std::string normal = absolute_path(path);
+  std::string base_lexical = absolute_path(base_dir);
+  if (base.empty() || !is_inside(base_lexical, normal)) return false;
+  std::size_t slash = normal.rfind('/');
+  std::string dir = real_path(slash == 0 ? "/" : normal.substr(0, slash));
+  return !dir.empty() && is_inside(base, dir);
+}
+
+}  // namespace noc

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace noc {
+
+/// The largest input file read: 1 GiB, or NOC_SOC_MAX_INPUT_BYTES when that is set (tests use a
+/// small one). A description or source is held whole in memory while it is read.
+std::uint64_t max_input_bytes();
+
+/// Reads a whole input file (`what` names it in messages: "description", "source file"). Only a
+/// regular file is read, after following links: a FIFO, device, socket or directory is refused
+/// without blocking on it, and so is a file above max_input_bytes(). Running out of memory is
+/// "out of memory while reading FILE". Every error names the file.
+std::string read_input_file(const std::string& path, const char* what);
+
+/// Whether `path`, made absolute and normalised, lies below `base_dir` once the links among the
+/// directories it names are resolved (the file itself may be a link). No file outside is opened
+/// or even looked at, so the answer tells nothing about what exists outside.
+bool stays_below(const std::string& base_dir, const std::string& path);
+
+}  // namespace noc

@@ -1,0 +1,126 @@
+"""Hostile input: every run ends at once with one line naming the file, reads nothing outside the
+base directory, leaves no temporary file and leaves an existing noc_soc.sv as it was."""
+import os
+import re
+import signal
+import subprocess
+import time
+
+import pytest
+
+EARLIER = "earlier output\n"
+
+
+def run(tools, *args, env=None):
+    return subprocess.run([tools["nocgen"], *map(str, args)], capture_output=True, text=True,
+                          timeout=30, env=env)
+
+
+def sentinel(tmp_path):
+    """A file outside the design whose access time shows whether anything read it: its access
+    time is set before its change time, so under relatime any read moves it."""
+    outside = tmp_path / "outside"
+    outside.mkdir()
+    path = outside / "evil.sv"
+    path.write_text("module evil(input a, output b); endmodule\n")
+    stat = path.stat()
+    os.utime(path, (stat.st_mtime - 1000, stat.st_mtime))
+    return path
+
+
+def router_source(example, name):
+    text = (example / "noc_soc.json").read_text()
+    (example / "noc_soc.json").write_text(
+        text.replace('"noc_router.sv"', '"' + name + '"', 1))
+
+
+def escape_up(example, tmp_path):
+    router_source(example, "../outside/evil.sv")
+    return "leads outside the base directory"
+
+
+def escape_far(example, tmp_path):
+    router_source(example, "../../../../../../../../../../etc/passwd")
+    return "leads outside the base directory"
+
+
+def absolute_name(example, tmp_path):
+    router_source(example, str(tmp_path / "outside" / "evil.sv"))
+    return "is an absolute path"
+
+
+def linked_directory(example, tmp_path):
+    (example / "lib").symlink_to(tmp_path / "outside")
+    router_source(example, "lib/evil.sv")
+    return "leads outside the base directory"
+
+
+def fifo_description(example, tmp_path):
+    (example / "noc_soc.json").unlink()
+    os.mkfifo(example / "noc_soc.json")
+    return "not a regular file"
+
+
+def fifo_source(example, tmp_path):
+    (example / "noc_router.sv").unlink()
+    os.mkfifo(example / "noc_router.sv")
+    return "not a regular file"
+
+
+def zero_description(example, tmp_path):
+    (example / "noc_soc.json").unlink()
+    (example / "noc_soc.json").symlink_to("/dev/zero")
+    return "not a regular file"
+
+
+def zero_source(example, tmp_path):
+    (example / "compute_tile.sv").unlink()
+    (example / "compute_tile.sv").symlink_to("/dev/zero")
+    return "not a regular file"
+
+
+def oversized_description(example, tmp_path):
+    return "more than the 200 bytes read at most"
+
+
+CASES = [escape_up, escape_far, absolute_name, linked_directory, fifo_description, fifo_source,
+         zero_description, zero_source, oversized_description]
+
+
+@pytest.mark.parametrize("command", ["generate", "check"])
+@pytest.mark.parametrize("case", CASES, ids=[c.__name__ for c in CASES])
+def test_hostile_tree_is_refused_cleanly(tools, example, tmp_path, case, command):
+    watched = sentinel(tmp_path)
+    before = watched.stat().st_atime_ns
+    (example / "noc_soc.sv").write_text(EARLIER)
+    expected = case(example, tmp_path)
+    env = dict(os.environ)
+    if case is oversized_description:
+        env["NOC_SOC_MAX_INPUT_BYTES"] = "200"
+    done = run(tools, command, example, env=env)
+    assert done.returncode == 1, done.stdout + done.stderr
+    output = done.stderr if command == "generate" else done.stdout
+    assert expected in output, output
+    if command == "generate":
+        assert done.stderr.count("\n") == 1, done.stderr
+        assert re.search(r"(noc_soc\.json|noc_router\.sv|compute_tile\.sv|design)", done.stderr)
+    assert watched.stat().st_atime_ns == before, "a file outside the base directory was read"
+    assert (example / "noc_soc.sv").read_text() == EARLIER
+    assert not list(example.glob("noc_soc.sv.tmp.*"))
+
+
+def test_interrupted_generation_leaves_nothing_behind(tools, example):
+    assert run(tools, "topology", "mesh", "256x256", "-o", example / "noc_soc.json").returncode == 0
+    (example / "noc_soc.sv").write_text(EARLIER)
+    process = subprocess.Popen([tools["nocgen"], "generate", str(example)],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.monotonic() + 60
+    while not list(example.glob("noc_soc.sv.tmp.*")) and process.poll() is None:
+        assert time.monotonic() < deadline
+        time.sleep(0.002)
+    if process.poll() is not None:
+        pytest.skip("the generation ended before it could be interrupted")
+    process.send_signal(signal.SIGINT)
+    assert process.wait(timeout=30) == -signal.SIGINT
+    assert not list(example.glob("noc_soc.sv.tmp.*"))
+    assert (example / "noc_soc.sv").read_text() == EARLIER
