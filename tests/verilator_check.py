@@ -64,7 +64,7 @@ def main():
             shutil.copy(f, base / f.name)
     description = base / "noc_soc.json"
     subprocess.run([args.nocgen, "topology", kind, size, "--tiles-per-router", tiles,
-                    "-o", str(description)], check=True)
+                    "--force", "-o", str(description)], check=True)
     subprocess.run([args.nocgen, "check", "--werror", str(base)], check=True)
     subprocess.run([args.nocgen, "generate", str(base)], check=True)
     nodes = json.loads(description.read_text())

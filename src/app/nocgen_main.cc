@@ -1,5 +1,7 @@
 // nocgen: the command-line face of the generator, for people and for build scripts.
+#include <sys/stat.h>
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -61,6 +63,7 @@ int generate(const std::string& base_dir, const std::string& description,
   auto start = std::chrono::steady_clock::now();
   RunOptions options;
   options.rtl = rtl_options;
+  options.print_line = [](const std::string&) {};  // the error line on stderr says it all
   options.keep_identical_output = true;
   RunSummary s = soc_generator_noc(base_dir, description, options);
   for (const model::Diagnostic& warning : s.warnings)
@@ -90,15 +93,31 @@ int check(const std::string& base_dir, const std::string& description, const std
   return errors > 0 || (werror && warnings > 0) ? kInputError : 0;
 }
 
+constexpr int kPipeClosed = 128 + SIGPIPE;  // what a shell reports for a reader that quit
+
+bool is_regular_file(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Writes a file the way every subcommand does: "-" is standard output, and a written file is
+// announced on stdout unless stdout is the file.
+template <typename Write>
+int write_output(const std::string& output, Write write) {
+  emit::OutputFile out(output);
+  write(out);
+  out.commit();
+  if (output != "-") std::printf("wrote %s\n", output.c_str());
+  return 0;
+}
+
 int topology(const std::string& kind, const std::string& size, app::TopologyRequest request,
-             const std::string& output) {
+             const std::string& output, bool force) {
   request.kind = app::parse_topology_kind(kind);
   app::parse_topology_size(size, request);
-  emit::OutputFile out(output);
-  app::write_topology(out, request);
-  out.commit();
-  std::printf("wrote %s\n", output.c_str());
-  return 0;
+  if (!force && output != "-" && is_regular_file(output))
+    throw Error("the description exists already; give --force to replace it", output);
+  return write_output(output, [&](emit::TextSink& out) { app::write_topology(out, request); });
 }
 
 std::string extension_of(const std::string& path) {
@@ -117,15 +136,9 @@ int dot(const std::string& base_dir, const std::string& description, const std::
     emit::StringSink text;
     app::write_dot(text, report);
     app::render_dot(text.text(), format, output);
-  } else if (!output.empty()) {
-    emit::OutputFile out(output);
-    app::write_dot(out, report);
-    out.commit();
   } else {
-    emit::StringSink text;
-    app::write_dot(text, report);
-    std::cout << text.text();
-    return 0;
+    return write_output(output.empty() ? "-" : output,
+                        [&](emit::TextSink& out) { app::write_dot(out, report); });
   }
   std::printf("wrote %s\n", output.c_str());
   return 0;
@@ -205,8 +218,11 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   topo->add_option("--tile", request.tile_source, "Tile source named by every tile")
       ->capture_default_str();
-  topo->add_option("-o,--output", output, "Description file to write")->capture_default_str();
-  topo->callback([&] { command = [&] { return topology(kind, size, request, output); }; });
+  topo->add_option("-o,--output", output, "Description file to write; - for standard output")
+      ->capture_default_str();
+  bool force = false;
+  topo->add_flag("--force", force, "Replace an existing description");
+  topo->callback([&] { command = [&] { return topology(kind, size, request, output, force); }; });
 
   CLI::App* graph = cli.add_subcommand("dot", "Draw the network as a Graphviz graph");
   graph->add_option("BASE_DIR", base_dir, "Directory holding the description")->required();
@@ -214,14 +230,18 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   std::string graph_output;
   graph->add_option("-o,--output", graph_output,
-                    "File to write; .svg or .png is rendered with Graphviz (default: stdout)");
+                    "File to write; .svg or .png is rendered with Graphviz (default, or -: "
+                    "standard output)");
   graph->callback([&] { command = [&] { return dot(base_dir, description, graph_output); }; });
 
   CLI::App* schema = cli.add_subcommand("schema", "Print the JSON Schema of a description");
+  std::string schema_output = "-";
+  schema->add_option("-o,--output", schema_output, "File to write; - for standard output")
+      ->capture_default_str();
   schema->callback([&] {
-    command = [] {
-      std::cout << app::description_schema();
-      return 0;
+    command = [&] {
+      return write_output(schema_output,
+                          [](emit::TextSink& out) { out << app::description_schema(); });
     };
   });
 
@@ -234,9 +254,14 @@ int main(int argc, char** argv) {
   try {
     int code = command();
     std::cout.flush();
-    if (!std::cout) throw Error("cannot write to standard output");
+    if (!std::cout) {
+      if (errno == EPIPE) return kPipeClosed;
+      throw Error("cannot write to standard output");
+    }
     return code;
   } catch (const Error& error) {
+    // A reader that quit early (nocgen dot | head) is no error of the command's.
+    if (error.errno_value() == EPIPE) return kPipeClosed;
     std::fprintf(stderr, "%s\n", error.what());
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "nocgen: error: out of memory\n");

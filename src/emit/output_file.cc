@@ -56,6 +56,20 @@ void apply_default_mode(int fd) {
 }  // namespace
 
 OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_path)) {
+  if (final_path_ == "-") {
+    fd_ = STDOUT_FILENO;
+    direct_ = true;
+    return;
+  }
+  struct stat existing;
+  bool exists = ::stat(final_path_.c_str(), &existing) == 0;
+  if (exists && !S_ISREG(existing.st_mode)) {
+    if (S_ISDIR(existing.st_mode)) throw Error("the output path is a directory", final_path_);
+    fd_ = ::open(final_path_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd_ < 0) throw file_error("cannot open the output", final_path_, errno);
+    direct_ = true;
+    return;
+  }
   std::string pattern = final_path_ + ".tmp.XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
@@ -63,7 +77,11 @@ OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_pat
   if (fd_ < 0) throw file_error("cannot create the output file", final_path_, errno);
   temp_path_ = name.data();
   slot_ = claim_slot(temp_path_);
-  apply_default_mode(fd_);
+  if (exists) {
+    ::fchmod(fd_, existing.st_mode & 07777);  // a replaced file keeps its permission bits
+  } else {
+    apply_default_mode(fd_);
+  }
 }
 
 OutputFile::~OutputFile() {
@@ -76,7 +94,8 @@ void OutputFile::drain(std::string_view block) {
   while (left > 0) {
     ssize_t n = ::write(fd_, data, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw file_error("cannot write the output file", temp_path_, errno);
+    if (n < 0)
+      throw file_error("cannot write the output file", direct_ ? final_path_ : temp_path_, errno);
     data += n;
     left -= static_cast<std::size_t>(n);
   }
@@ -84,6 +103,12 @@ void OutputFile::drain(std::string_view block) {
 
 bool OutputFile::commit(bool keep_identical) {
   flush();
+  if (direct_) {
+    if (fd_ != STDOUT_FILENO && ::close(fd_) != 0)
+      throw file_error("cannot write the output", final_path_, errno);
+    fd_ = -1;
+    return true;
+  }
   int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) {
@@ -128,7 +153,7 @@ bool OutputFile::final_file_equals_temp() const {
 }
 
 void OutputFile::discard() noexcept {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0 && fd_ != STDOUT_FILENO) ::close(fd_);
   fd_ = -1;
   if (!temp_path_.empty()) ::unlink(temp_path_.c_str());
   release_slot(slot_);

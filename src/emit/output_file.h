@@ -7,10 +7,12 @@
 namespace noc::emit {
 
 /// The output file, replaced only when it is complete: text goes to a temporary file beside the
-/// final one, and commit() renames it over the final name. A run that fails (or an object
-/// destroyed without commit) removes the temporary file, so an earlier output stays byte for
-/// byte as it was. A final name that is a symbolic link is replaced by the new file; the link's
-/// target is not written.
+/// final one, and commit() renames it over the final name, keeping the permission bits of the
+/// file it replaces. A run that fails (or an object destroyed without commit) removes the
+/// temporary file, so an earlier output stays byte for byte as it was. A final name that is a
+/// symbolic link to a regular file is replaced by the new file; the link's target is not written.
+/// "-" means standard output, and an existing path that is not a regular file (a device, a FIFO,
+/// /dev/stdout) is written into as it is: neither can be replaced.
 class OutputFile : public TextSink {
  public:
   explicit OutputFile(std::string final_path);
@@ -36,6 +38,7 @@ class OutputFile : public TextSink {
   std::string temp_path_;
   int fd_ = -1;
   int slot_ = -1;  ///< where a signal handler finds temp_path_
+  bool direct_ = false;  ///< written into as it is: standard output, a device or a FIFO
 };
 
 /// Removes the temporary files of the output files being written, from a signal handler: it

@@ -110,7 +110,8 @@ def test_hostile_tree_is_refused_cleanly(tools, example, tmp_path, case, command
 
 
 def test_interrupted_generation_leaves_nothing_behind(tools, example):
-    assert run(tools, "topology", "mesh", "256x256", "-o", example / "noc_soc.json").returncode == 0
+    assert run(tools, "topology", "mesh", "256x256", "--force", "-o",
+               example / "noc_soc.json").returncode == 0
     (example / "noc_soc.sv").write_text(EARLIER)
     process = subprocess.Popen([tools["nocgen"], "generate", str(example)],
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -124,3 +125,34 @@ def test_interrupted_generation_leaves_nothing_behind(tools, example):
     assert process.wait(timeout=30) == -signal.SIGINT
     assert not list(example.glob("noc_soc.sv.tmp.*"))
     assert (example / "noc_soc.sv").read_text() == EARLIER
+
+
+def test_outputs_go_where_they_are_told(tools, example, tmp_path):
+    description = example / "noc_soc.json"
+    before = description.read_text()
+    refused = run(tools, "topology", "mesh", "2x2", "-o", description)
+    assert refused.returncode == 1 and "give --force" in refused.stderr
+    assert description.read_text() == before
+    description.chmod(0o640)
+    assert run(tools, "topology", "mesh", "3x2", "--force", "-o", description).returncode == 0
+    assert '"R_5"' in description.read_text()
+    assert description.stat().st_mode & 0o777 == 0o640  # a replaced file keeps its permissions
+    to_stdout = run(tools, "topology", "ring", "3", "-o", "-")
+    assert to_stdout.stdout.startswith("{") and "wrote" not in to_stdout.stdout
+    assert run(tools, "schema", "-o", "-").stdout.lstrip().startswith("{")
+    assert run(tools, "dot", example, "-o", "-").stdout.startswith("graph noc {")
+    fifo = tmp_path / "graph.fifo"
+    os.mkfifo(fifo)
+    reader = subprocess.Popen(["cat", str(fifo)], stdout=subprocess.PIPE, text=True)
+    assert run(tools, "dot", example, "-o", fifo).returncode == 0
+    assert reader.communicate(timeout=30)[0].startswith("graph noc {")
+    assert fifo.exists() and not fifo.is_file()  # written into, not replaced
+
+
+def test_a_reader_that_quits_early_is_no_error(tools, example):
+    assert run(tools, "topology", "mesh", "40x40", "--force", "-o",
+               example / "noc_soc.json").returncode == 0
+    done = subprocess.run(f"'{tools['nocgen']}' dot '{example}' | head -1", shell=True,
+                          capture_output=True, text=True, timeout=60)
+    assert done.stdout == "graph noc {\n"
+    assert done.stderr == ""

@@ -185,7 +185,7 @@ def test_check_reports_missing_and_broken_sources(tools, example):
 @pytest.mark.parametrize("kind, size, tiles", [("mesh", "4x3", 1), ("torus", "2x3", 2),
                                                ("ring", "7", 1), ("torus", "1x4", 1)])
 def test_topology_descriptions_pass_check_and_generate(tools, example, kind, size, tiles):
-    done = nocgen(tools, "topology", kind, size, "--tiles-per-router", tiles, "-o",
+    done = nocgen(tools, "topology", kind, size, "--tiles-per-router", tiles, "--force", "-o",
                   example / "noc_soc.json")
     assert done.returncode == 0, done.stderr
     assert nocgen(tools, "check", "--werror", example).returncode == 0
@@ -218,7 +218,7 @@ def test_dot_graph_renders_and_marks_problems(tools, example, tmp_path):
 
 
 def test_dot_lays_out_grids_and_draws_unknown_neighbours(tools, example, tmp_path):
-    assert nocgen(tools, "topology", "mesh", "3x2", "-o", example / "noc_soc.json").returncode == 0
+    assert nocgen(tools, "topology", "mesh", "3x2", "--force", "-o", example / "noc_soc.json").returncode == 0
     grid = nocgen(tools, "dot", example).stdout
     assert "layout=neato" in grid
     assert '"R_4" [shape=box, pos="3.0,-3.0!"];' in grid  # row 1, column 1
