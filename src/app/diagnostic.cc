@@ -16,13 +16,13 @@ void write_json(std::ostream& out, const std::vector<Diagnostic>& diagnostics) {
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
   for (const Diagnostic& d : diagnostics) {
     nlohmann::ordered_json entry;
-    entry["file"] = d.file;
+    entry["file"] = printable(d.file);
     entry["line"] = d.line;
     entry["column"] = d.column;
     entry["severity"] = model::severity_name(d.severity());
     entry["code"] = d.code();
-    entry["node"] = d.node;
-    entry["message"] = d.message;
+    entry["node"] = printable(d.node);
+    entry["message"] = printable(d.message);
     list.push_back(std::move(entry));
   }
   out << list.dump(2) << "\n";

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <ostream>
 
+#include "common/text.h"
 #include "rtl/extract_rtl.h"
 
 namespace noc::app {
@@ -28,6 +29,15 @@ rtl::ParsedSource extract(const std::string& file, const std::string& base_dir,
   return rtl::RtlCatalog(base_of(file, base_dir), options).parse(name_of(file, base_dir));
 }
 
+// Paths and escaped names may hold bytes that are not UTF-8; JSON takes them as \xNN text.
+void make_printable(Json& value) {
+  if (value.is_string()) {
+    value = printable(value.get<std::string>());
+  } else if (value.is_structured()) {
+    for (Json& element : value) make_printable(element);
+  }
+}
+
 Json ports_json(const std::vector<rtl::PortTuple>& ports) {
   Json list = Json::array();
   for (const rtl::PortTuple& port : ports) {
@@ -45,9 +55,9 @@ Json ports_json(const std::vector<rtl::PortTuple>& ports) {
 void table_rows(std::ostream& out, const char* direction, const std::vector<rtl::PortTuple>& ports,
                 std::size_t type_width) {
   for (const rtl::PortTuple& port : ports) {
-    std::string type = port.type_text.empty() ? "-" : port.type_text;
+    std::string type = port.type_text.empty() ? "-" : printable(port.type_text);
     out << "  " << direction << "  " << type << std::string(type_width - type.size() + 2, ' ')
-        << port.join_from(0) << "\n";
+        << printable(port.join_from(0)) << "\n";
   }
 }
 
@@ -65,13 +75,14 @@ void write_port_json(std::ostream& out, const std::string& file, const std::stri
               {"parameters", std::move(params)},
               {"inputs", ports_json(x.first.inputs)},
               {"outputs", ports_json(x.first.outputs)}};
+  make_printable(report);
   out << report.dump(2) << "\n";
 }
 
 void write_port_table(std::ostream& out, const std::string& file, const std::string& base_dir,
                       const rtl::RtlOptions& options) {
   rtl::ParsedSource x = extract(file, base_dir, options);
-  out << x.path << "\n";
+  out << printable(x.path) << "\n";
   for (const std::string& name : x.module_names) out << "  module     " << name << "\n";
   for (const std::string& name : x.includes) out << "  include    " << name << "\n";
   for (const rtl::ModuleParameter& p : x.first.params)

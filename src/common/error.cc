@@ -2,18 +2,20 @@
 
 #include <cstring>
 
+#include "common/text.h"
+
 namespace noc {
 
 std::string format_problem(const char* severity, const std::string& message,
                            const std::string& file, int line, int column, const std::string& code) {
   std::string tail = code.empty() ? message : message + " [" + code + "]";
-  if (file.empty()) return std::string(severity) + ": " + tail;
+  if (file.empty()) return printable(std::string(severity) + ": " + tail);
   std::string out = file;
   if (line > 0) {
     out += ":" + std::to_string(line);
     if (column > 0) out += ":" + std::to_string(column);
   }
-  return out + ": " + severity + ": " + tail;
+  return printable(out + ": " + severity + ": " + tail);
 }
 
 Error::Error(std::string message, std::string file, int line, int column, int errno_value,

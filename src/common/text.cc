@@ -96,6 +96,55 @@ bool is_simple_identifier(std::string_view name) {
   return true;
 }
 
+namespace {
+
+// The length of the valid UTF-8 sequence that starts at `at`, or 0 when none does.
+std::size_t utf8_length(std::string_view text, std::size_t at) {
+  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  unsigned char lead = byte(at);
+  if (lead < 0x80) return 1;
+  std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+  if (lead >= 0xF5 || length == 0 || at + length > text.size()) return 0;
+  for (std::size_t i = 1; i < length; ++i)
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+  unsigned char second = byte(at + 1);
+  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+      (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
+    return 0;  // overlong forms, surrogates and code points past U+10FFFF
+  return length;
+}
+
+}  // namespace
+
+std::string printable(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    std::size_t length = utf8_length(text, at);
+    if (length == 0) {
+      static const char kHex[] = "0123456789ABCDEF";
+      unsigned char byte = static_cast<unsigned char>(text[at]);
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+      ++at;
+    } else {
+      out.append(text.substr(at, length));
+      at += length;
+    }
+  }
+  return out;
+}
+
+std::size_t character_count(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t at = 0; at < text.size(); ++count) {
+    std::size_t length = utf8_length(text, at);
+    at += length == 0 ? 1 : length;
+  }
+  return count;
+}
+
 std::string in_quotes(std::string_view name) {
   std::string out = "\"";
   out += name;

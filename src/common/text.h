@@ -44,6 +44,14 @@ int compare(const Decimal& a, const Decimal& b);
 /// True for a SystemVerilog simple identifier: [A-Za-z_][A-Za-z0-9_$]*.
 bool is_simple_identifier(std::string_view name);
 
+/// The text with every byte that is not part of valid UTF-8 written as \xNN, so that a path or
+/// name in any encoding can be printed and put into JSON.
+std::string printable(std::string_view text);
+
+/// The number of characters (UTF-8 code points; other bytes count one each) in `text`: the
+/// column an editor shows is this count plus one.
+std::size_t character_count(std::string_view text);
+
 /// True when `text` is one of the words of `list`.
 template <std::size_t N>
 bool one_of(std::string_view text, const std::string_view (&list)[N]) {

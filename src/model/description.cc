@@ -223,10 +223,14 @@ std::vector<std::uint32_t> line_starts_of(std::string_view text) {
   return starts;
 }
 
-std::pair<int, int> locate(const std::vector<std::uint32_t>& starts, std::size_t offset) {
+// Line and column as an editor shows them: the column counts characters, not bytes.
+std::pair<int, int> locate(std::string_view text, const std::vector<std::uint32_t>& starts,
+                           std::size_t offset) {
   auto after = std::upper_bound(starts.begin(), starts.end(), offset);
   std::size_t line = static_cast<std::size_t>(after - starts.begin());
-  return {static_cast<int>(line), static_cast<int>(offset - starts[line - 1]) + 1};
+  std::size_t start = starts[line - 1];
+  return {static_cast<int>(line),
+          static_cast<int>(character_count(text.substr(start, offset - start))) + 1};
 }
 
 // nlohmann's message reads "[json.exception.parse_error.101] parse error at line 1, column 2:
@@ -240,8 +244,11 @@ std::string parse_detail(const std::string& message) {
 }  // namespace
 
 Description::Description(std::string path, std::vector<Node> nodes,
-                         std::vector<std::uint32_t> line_starts)
-    : path_(std::move(path)), nodes_(std::move(nodes)), line_starts_(std::move(line_starts)) {
+                         std::vector<std::uint32_t> line_starts, std::string text)
+    : path_(std::move(path)),
+      nodes_(std::move(nodes)),
+      line_starts_(std::move(line_starts)),
+      text_(std::move(text)) {
   index_.reserve(nodes_.size());
   for (std::size_t i = 0; i < nodes_.size(); ++i) index_.emplace(nodes_[i].name, i);
 }
@@ -252,11 +259,11 @@ const Node* Description::find(std::string_view name) const {
 }
 
 std::pair<int, int> Description::line_column(const Node& node) const {
-  return locate(line_starts_, node.offset);
+  return locate(text_, line_starts_, node.offset);
 }
 
 std::pair<int, int> Description::line_column(std::uint32_t offset) const {
-  return locate(line_starts_, offset);
+  return locate(text_, line_starts_, offset);
 }
 
 Diagnostic Description::diagnostic(const Node& node, Rule rule, std::string message,
@@ -293,13 +300,16 @@ Description parse_description(std::string path, std::string_view text,
   std::vector<std::uint32_t> starts = line_starts_of(text);
   if (builder.failed) {
     if (report) report(builder.error_message);
-    auto [line, column] = locate(starts, std::min(builder.error_position, text.size()));
+    // The reader's position counts the offending character itself.
+    std::size_t at = builder.error_position > 0 ? builder.error_position - 1 : 0;
+    auto [line, column] = locate(text, starts, std::min(at, text.size()));
     throw Error("the description is not valid JSON: " + parse_detail(builder.error_message), path,
                 line, column);
   }
   if (!builder.top_is_object)
     throw Error("the description must be a JSON object of node records", path, 1, 1);
-  return Description(std::move(path), std::move(builder.nodes), std::move(starts));
+  return Description(std::move(path), std::move(builder.nodes), std::move(starts),
+                     std::string(text));
 }
 
 Description load_description(const std::string& path, const ParseErrorReporter& report) {

@@ -43,7 +43,8 @@ struct Node {
 class Description {
  public:
   Description() = default;
-  Description(std::string path, std::vector<Node> nodes, std::vector<std::uint32_t> line_starts);
+  Description(std::string path, std::vector<Node> nodes, std::vector<std::uint32_t> line_starts,
+              std::string text);
   // The name index points into the nodes, so a copy would point into the original.
   Description(const Description&) = delete;
   Description& operator=(const Description&) = delete;
@@ -74,6 +75,7 @@ class Description {
   std::vector<Node> nodes_;
   std::unordered_map<std::string_view, std::size_t> index_;
   std::vector<std::uint32_t> line_starts_;
+  std::string text_;  ///< kept for columns, which count characters of the line
 };
 
 /// A problem of a source that `node` names: located in the source when the error has a line, at

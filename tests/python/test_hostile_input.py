@@ -1,5 +1,6 @@
 """Hostile input: every run ends at once with one line naming the file, reads nothing outside the
 base directory, leaves no temporary file and leaves an existing noc_soc.sv as it was."""
+import json
 import os
 import re
 import signal
@@ -156,3 +157,31 @@ def test_a_reader_that_quits_early_is_no_error(tools, example):
                           capture_output=True, text=True, timeout=60)
     assert done.stdout == "graph noc {\n"
     assert done.stderr == ""
+
+
+def test_json_error_column_is_the_offending_character(tools, example):
+    (example / "noc_soc.json").write_text('{"R_0": {"is_Router": true,, }}')
+    done = run(tools, "generate", example)
+    assert done.returncode == 1 and done.stdout == ""
+    assert re.search(r"noc_soc\.json:1:28: error: the description is not valid JSON", done.stderr)
+    # Columns count characters as an editor shows them, not bytes.
+    (example / "noc_soc.json").write_text('{"\u00e9\u00e9": 1,, }', encoding="utf-8")
+    assert ":1:10: error:" in run(tools, "check", example).stdout
+
+
+def test_paths_that_are_not_utf8_are_escaped(tools, tmp_path):
+    design = os.path.join(os.fsencode(tmp_path), b"d\xff")
+    os.mkdir(design)
+    with open(os.path.join(design, b"m.sv"), "w") as source:
+        source.write("module m(input a, output b); endmodule\n")
+    ports = subprocess.run([os.fsencode(tools["nocgen"]), b"ports", os.path.join(design, b"m.sv"),
+                            b"--format", b"json"], capture_output=True)
+    assert ports.returncode == 0, ports.stderr
+    assert "d\\\\xFF" in ports.stdout.decode("utf-8")  # valid UTF-8, the byte written as \xFF
+    check = subprocess.run([os.fsencode(tools["nocgen"]), b"check", design, b"--format", b"json"],
+                           capture_output=True)
+    assert check.returncode == 1
+    report = json.loads(check.stdout.decode("utf-8"))
+    assert "d\\xFF" in report[0]["file"] and report[0]["code"] == "NOC001"
+    text = subprocess.run([os.fsencode(tools["nocgen"]), b"check", design], capture_output=True)
+    assert b"d\\xFF" in text.stdout
