@@ -1,12 +1,14 @@
 // nocgen: the command-line face of the generator, for people and for build scripts.
 #include <sys/stat.h>
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
 
+#include "app/depfile.h"
 #include "app/description_check.h"
 #include "app/description_schema.h"
 #include "app/dot_graph.h"
@@ -58,22 +60,37 @@ struct SourceFlags {
   }
 };
 
+struct GenerateFlags {
+  bool werror = false;
+  bool quiet = false;
+  std::string output;   ///< empty: BASE_DIR/noc_soc.sv
+  std::string depfile;  ///< empty: none
+};
+
 int generate(const std::string& base_dir, const std::string& description,
-             const rtl::RtlOptions& rtl_options, bool werror) {
+             const rtl::RtlOptions& rtl_options, const GenerateFlags& flags) {
   auto start = std::chrono::steady_clock::now();
   RunOptions options;
   options.rtl = rtl_options;
+  options.output_path = flags.output;
   options.print_line = [](const std::string&) {};  // the error line on stderr says it all
   options.keep_identical_output = true;
   RunSummary s = soc_generator_noc(base_dir, description, options);
   for (const model::Diagnostic& warning : s.warnings)
     std::fprintf(stderr, "%s\n", model::render(warning).c_str());
+  if (!flags.depfile.empty()) {
+    emit::OutputFile out(flags.depfile);
+    out << app::depfile_text(flags.output.empty() ? s.output_path : flags.output, s.inputs);
+    out.commit(true);
+  }
   double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%s %s\n", s.unchanged ? "unchanged" : "wrote", s.output_path.c_str());
-  std::printf("%zu routers, %zu tiles, %zu links, %llu bytes, %.1f ms\n", s.routers, s.tiles,
-              s.links, static_cast<unsigned long long>(s.bytes), ms);
-  return werror && !s.warnings.empty() ? kInputError : 0;
+  if (!flags.quiet) {
+    std::printf("%s %s\n", s.unchanged ? "unchanged" : "wrote", s.output_path.c_str());
+    std::printf("%zu routers, %zu tiles, %zu links, %llu bytes, %.1f ms\n", s.routers, s.tiles,
+                s.links, static_cast<unsigned long long>(s.bytes), ms);
+  }
+  return flags.werror && !s.warnings.empty() ? kInputError : 0;
 }
 
 int check(const std::string& base_dir, const std::string& description, const std::string& format,
@@ -152,10 +169,11 @@ int main(int argc, char** argv) {
   CLI::App cli{"nocgen: writes and inspects the top-level SystemVerilog of a network-on-chip SoC",
                "nocgen"};
   cli.require_subcommand(1);
+  cli.set_version_flag("--version", std::string("nocgen ") + NOC_SOC_VERSION);
   std::function<int()> command;
 
   std::string base_dir, description = "noc_soc.json", format = "text", output, file, size, kind;
-  bool werror = false;
+  bool werror = false;  // check's
   SourceFlags flags;
 
   CLI::App* gen = cli.add_subcommand("generate", "Write BASE_DIR/noc_soc.sv from the description");
@@ -163,10 +181,18 @@ int main(int argc, char** argv) {
       ->required();
   gen->add_option("--description", description, "File name of the description below BASE_DIR")
       ->capture_default_str();
-  gen->add_flag("--werror", werror, "Fail when there are warnings (the file is still written)");
+  GenerateFlags generate_flags;
+  gen->add_flag("--werror", generate_flags.werror,
+                "Fail when there are warnings (the file is still written)");
+  gen->add_option("-o,--output", generate_flags.output,
+                  "Write the top here instead of BASE_DIR/noc_soc.sv");
+  gen->add_option("--depfile", generate_flags.depfile,
+                  "Write a Makefile rule naming every file read, for make, ninja and CMake");
+  gen->add_flag("-q,--quiet", generate_flags.quiet, "Print nothing but warnings and errors");
   flags.add_to(gen);
-  gen->callback(
-      [&] { command = [&] { return generate(base_dir, description, flags.options(), werror); }; });
+  gen->callback([&] {
+    command = [&] { return generate(base_dir, description, flags.options(), generate_flags); };
+  });
 
   CLI::App* ports = cli.add_subcommand("ports", "Show what the generator reads from a source");
   ports->add_option("FILE", file, "SystemVerilog source (a name below --base-dir when given)")
@@ -245,6 +271,17 @@ int main(int argc, char** argv) {
     };
   });
 
+  if (argc > 1 && argv[1][0] != '-') {
+    std::vector<std::string> names;
+    for (const CLI::App* sub : cli.get_subcommands({})) names.push_back(sub->get_name());
+    if (std::find(names.begin(), names.end(), argv[1]) == names.end()) {
+      std::string list;
+      for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+      std::fprintf(stderr, "nocgen: error: unknown subcommand '%s'; the subcommands are %s\n",
+                   argv[1], list.c_str());
+      return kUsageError;
+    }
+  }
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

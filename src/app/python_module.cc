@@ -2,12 +2,16 @@
 #include <pybind11/functional.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
 
 #include <cstring>
 #include <memory>
 
+#include "app/description_check.h"
 #include "app/soc_generator.h"
+#include "app/topology.h"
 #include "common/error.h"
+#include "emit/text_sink.h"
 #include "rtl/extract_rtl.h"
 
 namespace py = pybind11;
@@ -79,6 +83,7 @@ void print_to_python(const std::string& line) {
 
 PYBIND11_MODULE(noc_soc, m) {
   m.doc() = "Writes the top-level SystemVerilog (noc_soc.sv, module noc_top) of a network-on-chip.";
+  m.attr("__version__") = NOC_SOC_VERSION;
   static py::exception<noc::Error> generator_error(m, "GeneratorError", PyExc_RuntimeError);
   py::register_exception_translator([](std::exception_ptr failure) {
     try {
@@ -90,25 +95,81 @@ PYBIND11_MODULE(noc_soc, m) {
         PyErr_SetObject(PyExc_OSError, os_error.ptr());
         return;
       }
-      generator_error(error.what());
+      // The error's place and rule as attributes, so that a script need not parse the text.
+      py::object instance =
+          py::reinterpret_borrow<py::object>(generator_error.ptr())(std::string(error.what()));
+      auto known = [](const std::string& text) -> py::object {
+        return text.empty() ? py::object(py::none()) : py::object(py::str(text));
+      };
+      auto number = [](int value) -> py::object {
+        return value > 0 ? py::object(py::int_(value)) : py::object(py::none());
+      };
+      instance.attr("file") = known(error.file());
+      instance.attr("line") = number(error.line());
+      instance.attr("column") = number(error.column());
+      instance.attr("code") = known(error.code());
+      PyErr_SetObject(generator_error.ptr(), instance.ptr());
     }
   });
 
   m.def(
       "soc_generator_noc",
-      [](const std::string& base_dir, const std::string& in_json_file) {
+      [](const std::filesystem::path& base_dir, const std::filesystem::path& in_json_file) {
         noc::RunOptions options;
         options.print_line = print_to_python;
         py::gil_scoped_release released;  // other Python threads run while the file is written
-        noc::soc_generator_noc(base_dir, in_json_file, options);
+        noc::soc_generator_noc(base_dir.string(), in_json_file.string(), options);
       },
       py::arg("base_dir"), py::arg("in_json_file"),
       "Generates base_dir/noc_soc.sv from the description named in_json_file below base_dir.");
 
+  py::class_<noc::model::Diagnostic>(m, "Diagnostic", "One problem that check found.")
+      .def_property_readonly(
+          "severity",
+          [](const noc::model::Diagnostic& d) { return noc::model::severity_name(d.severity()); })
+      .def_property_readonly("code", [](const noc::model::Diagnostic& d) { return d.code(); })
+      .def_readonly("file", &noc::model::Diagnostic::file)
+      .def_readonly("line", &noc::model::Diagnostic::line)
+      .def_readonly("column", &noc::model::Diagnostic::column)
+      .def_readonly("node", &noc::model::Diagnostic::node)
+      .def_readonly("message", &noc::model::Diagnostic::message)
+      .def("__str__", [](const noc::model::Diagnostic& d) { return noc::model::render(d); })
+      .def("__repr__", [](const noc::model::Diagnostic& d) {
+        return "<Diagnostic " + std::string(d.code()) + " " + noc::model::render(d) + ">";
+      });
+
+  m.def(
+      "check",
+      [](const std::filesystem::path& base_dir, const std::filesystem::path& description) {
+        py::gil_scoped_release released;
+        return noc::app::check_description(base_dir.string(), description.string()).diagnostics;
+      },
+      py::arg("base_dir"), py::arg("description") = "noc_soc.json",
+      "Every problem of a design, as nocgen check finds them, sorted by file and place.");
+
+  m.def(
+      "topology",
+      [](const std::string& kind, int width, int height, int tiles_per_router) {
+        noc::app::TopologyRequest request;
+        request.kind = noc::app::parse_topology_kind(kind);
+        request.width = width;
+        request.height = height;
+        request.tiles_per_router = tiles_per_router;
+        if (width < 1 || height < 1 || tiles_per_router < 1)
+          throw noc::Error("the sizes and the tiles per router must be positive");
+        noc::emit::StringSink text;
+        noc::app::write_topology(text, request);
+        return py::module_::import("json").attr("loads")(text.text());
+      },
+      py::arg("kind"), py::arg("width"), py::arg("height"), py::arg("tiles_per_router") = 1,
+      "The description of a mesh, torus or ring as a dict, nodes in file order.");
+
   py::class_<PyExtractRtl>(m, "ExtractRtl",
                            "The interface of one SystemVerilog source, as the generator reads it.")
-      .def(py::init<const std::string&, const std::string&>(), py::arg("base_dir"),
-           py::arg("file_name"))
+      .def(py::init([](const std::filesystem::path& base_dir, const std::filesystem::path& name) {
+             return PyExtractRtl(base_dir.string(), name.string());
+           }),
+           py::arg("base_dir"), py::arg("file_name"))
       .def("extract_headers", [](PyExtractRtl& x) { x.extract_headers(); })
       .def("extract_io", [](PyExtractRtl& x) { x.extract_io(); })
       .def("extract_param", [](PyExtractRtl& x) { x.extract_param(); })

@@ -68,10 +68,14 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
 
   RunSummary summary;
   summary.warnings = sink.take();
-  summary.output_path = absolute_path(output_path_in(base_dir));
+  std::string output_path =
+      options.output_path.empty() ? output_path_in(base_dir) : options.output_path;
+  summary.output_path = absolute_path(output_path);
+  summary.inputs.push_back(*filepath);
+  for (std::string& file : catalog.files_read()) summary.inputs.push_back(std::move(file));
   summary.description_path = *filepath;
   count_network(table, summary);
-  emit::OutputFile out(output_path_in(base_dir));
+  emit::OutputFile out(output_path);
   emit::write_noc_top(out, network);
   summary.bytes = out.bytes();
   summary.unchanged = !out.commit(options.keep_identical_output);

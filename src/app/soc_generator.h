@@ -23,6 +23,8 @@ struct RunSummary {
   /// What generates but gives hardware that is likely wrong; the entry points decide whether to
   /// print them (nocgen does, the Python and direct-start entries stay silent).
   std::vector<model::Diagnostic> warnings;
+  /// Every file the run read: the description, then the sources and headers, sorted.
+  std::vector<std::string> inputs;
 };
 
 struct RunOptions {
@@ -34,6 +36,8 @@ struct RunOptions {
   bool keep_identical_output = false;
   /// -D, -U and -I for reading the router and tile sources; the two-argument operation uses none.
   rtl::RtlOptions rtl;
+  /// Where the top goes instead of BASE_DIR/noc_soc.sv (a build directory, say).
+  std::string output_path;
 };
 
 /// Generates base_dir/noc_soc.sv from the description named `in_json_file` (a bare file name,

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "common/error.h"
 #include "common/input_file.h"
 #include "common/text.h"
@@ -116,6 +118,18 @@ const ParsedSource& RtlCatalog::parse(std::string_view name) {
         parse_source_text(at->second, read_source_file(at->second), preprocess_));
   }
   return *slot;
+}
+
+std::vector<std::string> RtlCatalog::files_read() const {
+  std::vector<std::string> files;
+  for (const auto& [path, source] : by_path_) {
+    if (!source) continue;
+    files.push_back(path);
+    files.insert(files.end(), source->headers_read.begin(), source->headers_read.end());
+  }
+  std::sort(files.begin(), files.end());
+  files.erase(std::unique(files.begin(), files.end()), files.end());
+  return files;
 }
 
 std::string gen_tile(RtlCatalog& catalog, const std::optional<std::string>& name) {

@@ -63,6 +63,10 @@ class RtlCatalog {
 
   const ParsedSource& parse(std::string_view name);
 
+  /// Every file read so far, sources and the headers they included, sorted: what a build tool
+  /// must watch to know when the output is stale.
+  std::vector<std::string> files_read() const;
+
  private:
   std::string base_dir_;
   std::shared_ptr<const SourceTree> tree_;

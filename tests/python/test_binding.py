@@ -3,6 +3,8 @@ import contextlib
 import errno
 import io
 import os
+import pathlib
+import re
 import subprocess
 import threading
 
@@ -107,3 +109,48 @@ def test_extract_rtl_shows_what_the_generator_reads(example):
 def test_extract_rtl_errors_name_the_file(example):
     with pytest.raises(noc_soc.GeneratorError, match="no source named \"missing.sv\""):
         noc_soc.ExtractRtl(str(example), "missing.sv")
+
+
+def test_paths_may_be_path_objects(example):
+    noc_soc.soc_generator_noc(example, pathlib.Path("noc_soc.json"))
+    assert (example / "noc_soc.sv").is_file()
+    router = noc_soc.ExtractRtl(example, pathlib.Path("noc_router.sv"))
+    router.extract_module()
+    assert router.module_names == ["noc_router"]
+
+
+def test_version_and_error_attributes(example):
+    assert re.fullmatch(r"\d+\.\d+\.\d+", noc_soc.__version__)
+    (example / "noc_soc.json").write_text(
+        '{\n"R_3": {"is_Router": true, "neighbors": ["T_9"], "top_module_fname": "x"}}')
+    with pytest.raises(noc_soc.GeneratorError) as caught:
+        noc_soc.soc_generator_noc(example, "noc_soc.json")
+    error = caught.value
+    assert (error.file, error.line, error.column, error.code) == (
+        str(example / "noc_soc.json"), 2, 1, "NOC009")
+    (example / "noc_soc.json").write_text("{}")
+    with pytest.raises(noc_soc.GeneratorError) as whole:
+        noc_soc.soc_generator_noc(example, "noc_soc.json")
+    assert whole.value.code == "NOC013" and whole.value.line == 1
+
+
+def test_check_returns_the_diagnostics(example):
+    (example / "noc_soc.json").write_text(
+        '{\n"R_0": {"is_Router": true, "neighbors": ["R_1", "T_0", "GHOST"], '
+        '"top_module_fname": "noc_router.sv"},\n'
+        '"R_1": {"is_Router": true, "neighbors": ["R_0", "T_1"], "top_module_fname": "noc_router.sv"},\n'
+        '"T_0": {"is_Router": false, "top_module_fname": "compute_tile.sv"},\n'
+        '"T_1": {"is_Router": false, "top_module_fname": "compute_tile.sv"},\n'
+        '"T_2": {"is_Router": false, "top_module_fname": "compute_tile.sv"}}')
+    found = noc_soc.check(example)
+    assert [(d.severity, d.code, d.node, d.line) for d in found] == [
+        ("error", "NOC009", "R_0", 2), ("warning", "NOC111", "T_2", 6)]
+    assert str(found[0]).endswith("[NOC009]") and found[0].column == 1
+
+
+def test_topology_is_a_dict_in_file_order():
+    mesh = noc_soc.topology("mesh", 2, 2, tiles_per_router=2)
+    assert list(mesh)[:4] == ["R_0", "R_1", "R_2", "R_3"]
+    assert mesh["R_0"]["neighbors"] == ["R_1", "R_2", "T_0", "T_1"]
+    with pytest.raises(noc_soc.GeneratorError):
+        noc_soc.topology("hexagon", 2, 2)

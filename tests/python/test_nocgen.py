@@ -36,6 +36,29 @@ def test_every_subcommand_has_help(tools, command):
     assert done.returncode == 0 and "Usage" in done.stdout
 
 
+def test_version_and_unknown_subcommands(tools):
+    version = nocgen(tools, "--version")
+    assert version.returncode == 0 and re.fullmatch(r"nocgen \d+\.\d+\.\d+\n", version.stdout)
+    unknown = nocgen(tools, "gen", "x")
+    assert unknown.returncode == 2
+    assert unknown.stderr.startswith("nocgen: error: unknown subcommand 'gen'; the subcommands are")
+
+
+def test_generate_into_a_build_directory_with_a_depfile(tools, example, tmp_path):
+    build = tmp_path / "build dir"
+    build.mkdir()
+    done = nocgen(tools, "generate", example, "-o", build / "noc_top.sv", "--depfile",
+                  build / "noc_top.d", "--quiet")
+    assert done.returncode == 0 and done.stdout == "", done.stderr
+    assert not (example / "noc_soc.sv").exists()
+    assert "module noc_top" in (build / "noc_top.sv").read_text()
+    rule = (build / "noc_top.d").read_text()
+    target, inputs = rule.split(":", 1)
+    assert target == str(build / "noc_top.sv").replace(" ", "\\ ")
+    names = [os.path.basename(p) for p in inputs.replace("\\\n", " ").split()]
+    assert names == ["noc_soc.json", "compute_tile.sv", "dbg_config.vh", "noc_router.sv"]
+
+
 @pytest.mark.parametrize("args", [[], ["frobnicate"], ["generate"], ["check", "--format", "xml", "."],
                                   ["topology", "hexagon", "2x2"]])
 def test_usage_errors_exit_2(tools, args):
