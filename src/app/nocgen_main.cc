@@ -11,6 +11,7 @@
 #include "app/depfile.h"
 #include "app/description_check.h"
 #include "app/description_schema.h"
+#include "app/diagnostic_printer.h"
 #include "app/dot_graph.h"
 #include "app/port_report.h"
 #include "app/soc_generator.h"
@@ -60,6 +61,14 @@ struct SourceFlags {
   }
 };
 
+// How problems are shown on the two streams, set from --color and --format.
+struct Display {
+  std::string color = "auto";
+  app::DisplayStyle output;  ///< standard output (check's list)
+  app::DisplayStyle errors;  ///< standard error
+};
+Display display;
+
 struct GenerateFlags {
   bool werror = false;
   bool quiet = false;
@@ -76,8 +85,9 @@ int generate(const std::string& base_dir, const std::string& description,
   options.print_line = [](const std::string&) {};  // the error line on stderr says it all
   options.keep_identical_output = true;
   RunSummary s = soc_generator_noc(base_dir, description, options);
+  app::DiagnosticPrinter printer(display.errors);
   for (const model::Diagnostic& warning : s.warnings)
-    std::fprintf(stderr, "%s\n", model::render(warning).c_str());
+    std::fprintf(stderr, "%s\n", printer.show(warning).c_str());
   if (!flags.depfile.empty()) {
     emit::OutputFile out(flags.depfile);
     out << app::depfile_text(flags.output.empty() ? s.output_path : flags.output, s.inputs);
@@ -102,7 +112,8 @@ int check(const std::string& base_dir, const std::string& description, const std
   if (format == "json") {
     app::write_json(std::cout, report.diagnostics);
   } else {
-    for (const app::Diagnostic& d : report.diagnostics) std::cout << app::compiler_line(d) << "\n";
+    app::DiagnosticPrinter printer(display.output);
+    for (const app::Diagnostic& d : report.diagnostics) std::cout << printer.show(d) << "\n";
     std::cout << (report.description_path.empty() ? base_dir : report.description_path) << ": "
               << errors << (errors == 1 ? " error, " : " errors, ") << warnings
               << (warnings == 1 ? " warning\n" : " warnings\n");
@@ -170,6 +181,10 @@ int main(int argc, char** argv) {
                "nocgen"};
   cli.require_subcommand(1);
   cli.set_version_flag("--version", std::string("nocgen ") + NOC_SOC_VERSION);
+  cli.add_option("--color", display.color,
+                 "Colour diagnostics: auto (on a terminal, unless NO_COLOR is set), always, never")
+      ->check(CLI::IsMember({"auto", "always", "never"}))
+      ->capture_default_str();
   std::function<int()> command;
 
   std::string base_dir, description = "noc_soc.json", format = "text", output, file, size, kind;
@@ -189,6 +204,10 @@ int main(int argc, char** argv) {
   gen->add_option("--depfile", generate_flags.depfile,
                   "Write a Makefile rule naming every file read, for make, ninja and CMake");
   gen->add_flag("-q,--quiet", generate_flags.quiet, "Print nothing but warnings and errors");
+  gen->add_option("--format", format,
+                  "text (the source line and a caret under each problem on a terminal) or short")
+      ->check(CLI::IsMember({"text", "short"}))
+      ->capture_default_str();
   flags.add_to(gen);
   gen->callback([&] {
     command = [&] { return generate(base_dir, description, flags.options(), generate_flags); };
@@ -221,8 +240,10 @@ int main(int argc, char** argv) {
       ->required();
   chk->add_option("--description", description, "File name of the description below BASE_DIR")
       ->capture_default_str();
-  chk->add_option("--format", format, "text (compiler-style lines) or json")
-      ->check(CLI::IsMember({"text", "json"}))
+  chk->add_option("--format", format,
+                  "text (compiler style: the source line and a caret on a terminal), short (one "
+                  "line each) or json")
+      ->check(CLI::IsMember({"text", "short", "json"}))
       ->capture_default_str();
   chk->add_flag("--werror", werror, "Treat warnings as errors");
   flags.add_to(chk);
@@ -288,6 +309,9 @@ int main(int argc, char** argv) {
     int code = cli.exit(e);
     return code == 0 ? 0 : kUsageError;
   }
+  bool short_form = format == "short";
+  display.output = app::style_for(stdout, display.color, short_form);
+  display.errors = app::style_for(stderr, display.color, short_form);
   try {
     int code = command();
     std::cout.flush();
@@ -299,7 +323,8 @@ int main(int argc, char** argv) {
   } catch (const Error& error) {
     // A reader that quit early (nocgen dot | head) is no error of the command's.
     if (error.errno_value() == EPIPE) return kPipeClosed;
-    std::fprintf(stderr, "%s\n", error.what());
+    app::DiagnosticPrinter printer(display.errors);
+    std::fprintf(stderr, "%s\n", printer.show(error).c_str());
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "nocgen: error: out of memory\n");
   } catch (const std::exception& error) {

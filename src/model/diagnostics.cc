@@ -60,22 +60,18 @@ const char* severity_name(Severity severity) {
   return severity == Severity::kError ? "error" : "warning";
 }
 
-namespace {
-
-std::string prefixed_message(const Diagnostic& d) {
+std::string full_message(const Diagnostic& d) {
   if (d.node.empty()) return d.message;
   return "node " + in_quotes(d.node) + ": " + d.message;
 }
 
-}  // namespace
-
 std::string render(const Diagnostic& d) {
-  return format_problem(severity_name(d.severity()), prefixed_message(d), d.file, d.line, d.column,
+  return format_problem(severity_name(d.severity()), full_message(d), d.file, d.line, d.column,
                         d.code());
 }
 
 Error to_error(const Diagnostic& d) {
-  return Error(prefixed_message(d), d.file, d.line, d.column, d.errno_value, d.code());
+  return Error(full_message(d), d.file, d.line, d.column, d.errno_value, d.code());
 }
 
 Diagnostic from_error(Rule rule, const Error& error, std::string node) {

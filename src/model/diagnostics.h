@@ -80,6 +80,9 @@ struct Diagnostic {
 
 const char* severity_name(Severity severity);
 
+/// The message with the node it concerns in front: `node "R_3": message`.
+std::string full_message(const Diagnostic& diagnostic);
+
 /// "FILE:LINE:COL: error: node "R_3": message [NOC012]", the form compilers print and editors
 /// and CI annotate. Generation's error and check's line for one problem are this same text.
 std::string render(const Diagnostic& diagnostic);

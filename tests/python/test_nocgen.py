@@ -259,3 +259,29 @@ def test_dot_lays_out_grids_and_draws_unknown_neighbours(tools, example, tmp_pat
 def test_schema_is_json_and_describes_node_records(tools):
     schema = json.loads(nocgen(tools, "schema").stdout)
     assert schema["$defs"]["node"]["required"] == ["is_Router", "top_module_fname"]
+
+
+def on_terminal(command):
+    """Runs a command on a pseudo-terminal (script) and returns what it printed there."""
+    done = subprocess.run(["script", "-qec", command, "/dev/null"], capture_output=True,
+                          text=True, timeout=60,
+                          env={k: v for k, v in os.environ.items() if k != "NO_COLOR"})
+    return done.stdout.replace("\r\n", "\n")
+
+
+def test_diagnostics_on_a_terminal_show_the_line_and_a_caret(tools, example):
+    if shutil.which("script") is None:
+        pytest.skip("script is not installed")
+    (example / "noc_router.sv").write_text("module noc_router(\n\tinput [7:0 a);\nendmodule\n")
+    nocgen_path = tools["nocgen"]
+    plain = on_terminal(f"'{nocgen_path}' --color=never check '{example}'")
+    assert "noc_router.sv:2:8: error: node \"R_0\": '[' is not closed [NOC014]\n" \
+           "\tinput [7:0 a);\n\t      ^\n" in plain
+    coloured = on_terminal(f"'{nocgen_path}' check '{example}'")
+    assert "\033[1;31merror: \033[0m" in coloured and "\033[1;32m^\033[0m" in coloured
+    short = on_terminal(f"'{nocgen_path}' --color=never check '{example}' --format short")
+    assert "\tinput" not in short
+    piped = nocgen(tools, "check", example)
+    assert "\tinput" not in piped.stdout and "\033" not in piped.stdout
+    always = nocgen(tools, "--color=always", "generate", example)
+    assert always.stderr.startswith("\033[1m") and "\tinput" not in always.stderr
