@@ -185,6 +185,30 @@ void write_dot(emit::TextSink& out, const CheckReport& report) {
   out << "}\n";
 }
 
+std::vector<std::string> graphviz_formats() {
+  // dot answers an unknown format with the list of those it knows, after "Use one of:".
+  std::FILE* pipe = ::popen("dot -T? 2>&1", "r");
+  if (!pipe) return {};
+  std::string answer;
+  char buffer[4096];
+  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) answer.append(buffer, n);
+  ::pclose(pipe);
+  std::size_t list = answer.find("Use one of:");
+  if (list == std::string::npos) return {};
+  std::vector<std::string> formats;
+  std::string word;
+  for (char c : answer.substr(list + 11)) {
+    if (c == ' ' || c == '\n') {
+      if (!word.empty()) formats.push_back(word);
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  if (!word.empty()) formats.push_back(word);
+  return formats;
+}
+
 void render_dot(const std::string& dot_text, const std::string& format, const std::string& output) {
   int to_dot[2];
   if (pipe(to_dot) != 0) throw file_error("cannot start Graphviz", "dot", errno);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "emit/text_sink.h"
 
@@ -16,5 +17,9 @@ void write_dot(emit::TextSink& out, const CheckReport& report);
 /// Renders a graph with Graphviz's `dot` into `output` in `format` ("svg", "png"). Throws
 /// noc::Error when dot is not installed or fails.
 void render_dot(const std::string& dot_text, const std::string& format, const std::string& output);
+
+/// The output formats the installed Graphviz renders (`dot -T?` lists them), or none when it is
+/// not installed.
+std::vector<std::string> graphviz_formats();
 
 }  // namespace noc::app

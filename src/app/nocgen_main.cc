@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -160,14 +161,26 @@ int dot(const std::string& base_dir, const std::string& description, const std::
     throw Error(report.diagnostics.front().message, report.diagnostics.front().file,
                 report.diagnostics.front().line, report.diagnostics.front().column);
   std::string format = extension_of(output);
-  if (format == "svg" || format == "png") {
-    emit::StringSink text;
-    app::write_dot(text, report);
-    app::render_dot(text.text(), format, output);
-  } else {
+  std::transform(format.begin(), format.end(), format.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (output.empty() || output == "-" || format == "dot" || format == "gv") {
     return write_output(output.empty() ? "-" : output,
                         [&](emit::TextSink& out) { app::write_dot(out, report); });
   }
+  // Any other extension names a format for Graphviz to render; one it does not know is refused
+  // rather than written as DOT text under a misleading name.
+  std::vector<std::string> known = app::graphviz_formats();
+  if (known.empty())
+    throw Error("Graphviz's dot is not installed; write a .dot file and render it elsewhere",
+                output);
+  if (std::find(known.begin(), known.end(), format) == known.end())
+    throw Error("Graphviz renders no format \"" + format +
+                    "\"; use .dot, or one of .svg, .png, "
+                    "and the others dot -T? lists",
+                output);
+  emit::StringSink text;
+  app::write_dot(text, report);
+  app::render_dot(text.text(), format, output);
   std::printf("wrote %s\n", output.c_str());
   return 0;
 }

@@ -285,3 +285,17 @@ def test_diagnostics_on_a_terminal_show_the_line_and_a_caret(tools, example):
     assert "\tinput" not in piped.stdout and "\033" not in piped.stdout
     always = nocgen(tools, "--color=always", "generate", example)
     assert always.stderr.startswith("\033[1m") and "\tinput" not in always.stderr
+
+
+@pytest.mark.parametrize("name, magic", [("g.pdf", b"%PDF"), ("g.PNG", b"\x89PNG"),
+                                         ("g.jpg", b"\xff\xd8"), ("g.gv", b"graph noc")])
+def test_dot_renders_by_extension(tools, example, tmp_path, name, magic):
+    done = nocgen(tools, "dot", example, "-o", tmp_path / name)
+    assert done.returncode == 0, done.stderr
+    assert (tmp_path / name).read_bytes().startswith(magic)
+
+
+def test_dot_refuses_an_unknown_format(tools, example, tmp_path):
+    done = nocgen(tools, "dot", example, "-o", tmp_path / "g.xyz")
+    assert done.returncode == 1 and 'no format "xyz"' in done.stderr
+    assert not (tmp_path / "g.xyz").exists()
