@@ -4,7 +4,9 @@ include(CMakePackageConfigHelpers)
 
 install(TARGETS noc_soc_lib EXPORT noc_soc_targets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(TARGETS noc_soc nocgen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS noc_soc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# nocgen is exported too: noc_soc_generate() of the package runs it at build time.
+install(TARGETS nocgen EXPORT noc_soc_targets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY src/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/noc_soc
         FILES_MATCHING PATTERN "*.h")
 install(FILES ${NOC_SCHEMA_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/noc_soc)

@@ -7,12 +7,34 @@ build=$1 source=$2 work=$3 python=$4
 rm -rf "$work"
 mkdir -p "$work"
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
-cmake -S "$source/tests/consumer" -B "$work/consumer" -G Ninja \
-  -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
-cmake --build "$work/consumer" >/dev/null
+# expect_generation yes|no BUILD_DIR WHAT: builds and checks whether the top was generated.
+expect_generation() {
+  local log
+  log=$(cmake --build "$2")
+  if grep -q "Generating noc_top.sv" <<<"$log"; then
+    [ "$1" = yes ] || { echo "install check: $3 generated the top again" >&2; exit 1; }
+  else
+    [ "$1" = no ] || { echo "install check: $3 did not generate the top" >&2; exit 1; }
+  fi
+}
 cp -r "$source/examples/mesh_2x2" "$work/design"
 rm -f "$work/design/noc_soc.sv"
-"$work/consumer/consumer" "$work/design" | grep -qx "4 routers"
+for generator in Ninja "Unix Makefiles"; do
+  consumer="$work/consumer-${generator// /_}"
+  cmake -S "$source/tests/consumer" -B "$consumer" -G "$generator" \
+    -DCMAKE_PREFIX_PATH="$work/prefix" -DNOC_DESIGN_DIR="$work/design" >/dev/null
+  # The first build generates the top; a build with nothing changed runs nothing; touching the
+  # tile source generates it again, and the build after that runs nothing again.
+  expect_generation yes "$consumer" "first build"
+  test -s "$consumer/noc_top.sv"
+  expect_generation no "$consumer" "build without a change"
+  sleep 1
+  touch "$work/design/compute_tile.sv"
+  expect_generation yes "$consumer" "build after touching the tile source"
+  expect_generation no "$consumer" "second build after the touch"
+done
+consumer="$work/consumer-Ninja"
+"$consumer/consumer" "$work/design" | grep -qx "4 routers"
 test -s "$work/design/noc_soc.sv"
 test -x "$work/prefix/bin/nocgen"
 test -f "$work/prefix/share/noc_soc/noc_soc.schema.json"
