@@ -4,7 +4,14 @@ include(CMakePackageConfigHelpers)
 
 install(TARGETS noc_soc_lib EXPORT noc_soc_targets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(TARGETS noc_soc RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The direct-start program noc_soc is not installed: it generates the bundled example in a
+# directory fixed when it is built, which is this source tree. The example itself is installed
+# for users to copy; nocgen generate is the installed way to generate a design.
+install(DIRECTORY examples/mesh_2x2 DESTINATION ${CMAKE_INSTALL_DATADIR}/noc_soc/examples
+        PATTERN "noc_soc.sv" EXCLUDE PATTERN "noc_soc.sv.tmp.*" EXCLUDE)
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/noc_soc)
+install(FILES packaging/nocgen.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME nocgen)
 # nocgen is exported too: noc_soc_generate() of the package runs it at build time.
 install(TARGETS nocgen EXPORT noc_soc_targets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY src/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/noc_soc
@@ -34,10 +41,47 @@ if(TARGET noc_soc_python)
   install(TARGETS noc_soc_python LIBRARY DESTINATION ${NOC_PYTHON_INSTALL_DIR})
 endif()
 
+# The manual page of nocgen, made from its own help by help2man when that is installed.
+find_program(HELP2MAN help2man)
+if(HELP2MAN)
+  set(NOC_MAN_PAGE ${CMAKE_CURRENT_BINARY_DIR}/nocgen.1.gz)
+  add_custom_command(
+    OUTPUT ${NOC_MAN_PAGE}
+    COMMAND ${HELP2MAN} --no-info --section=1
+            "--name=write and inspect the top-level SystemVerilog of a network-on-chip SoC"
+            --output=${CMAKE_CURRENT_BINARY_DIR}/nocgen.1 $<TARGET_FILE:nocgen>
+    COMMAND gzip -9nf ${CMAKE_CURRENT_BINARY_DIR}/nocgen.1
+    DEPENDS nocgen
+    VERBATIM)
+  add_custom_target(nocgen_man_page ALL DEPENDS ${NOC_MAN_PAGE})
+  install(FILES ${NOC_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+# Debian wants a compressed changelog and a copyright file among the package's documents.
+set(NOC_CHANGELOG ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+add_custom_command(
+  OUTPUT ${NOC_CHANGELOG}
+  COMMAND gzip -9nc ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog > ${NOC_CHANGELOG}
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/changelog)
+add_custom_target(noc_changelog ALL DEPENDS ${NOC_CHANGELOG})
+install(FILES ${NOC_CHANGELOG} packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/noc-soc)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME noc-soc)
-set(CPACK_PACKAGE_CONTACT "noc_soc developers <noc-soc@invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Generator of the top-level SystemVerilog of a NoC SoC")
+set(CPACK_PACKAGE_CONTACT "noc_soc developers <maintainers@noc-soc.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "generator of the top-level SystemVerilog of a NoC SoC")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "noc_soc reads a JSON description of a network-on-chip (routers, the compute\n"
+    "tiles attached to them and the links between routers) and the SystemVerilog\n"
+    "sources of the router and the tiles, and writes noc_soc.sv, whose module\n"
+    "noc_top declares every wire, instantiates every tile and router and connects\n"
+    "every port. It ships the nocgen command, a Python module, a C++ library with\n"
+    "its CMake package, and a bundled example.")
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3 (>= 3.11)")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "graphviz, verilator")
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

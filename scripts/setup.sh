@@ -8,6 +8,7 @@ packages=(
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   verilator graphviz python3 python3-dev python3-pytest pybind11-dev libcli11-dev
   clang-14 libclang-rt-14-dev
+  lintian help2man bsdutils
 )
 
 missing=()
