@@ -9,6 +9,7 @@ packages=(
   verilator graphviz python3 python3-dev python3-pytest pybind11-dev libcli11-dev
   clang-14 libclang-rt-14-dev
   lintian help2man bsdutils
+  python3-pip python3-venv python3-setuptools python3-pybind11
 )
 
 missing=()
