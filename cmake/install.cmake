@@ -14,8 +14,13 @@ install(FILES packaging/nocgen.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME nocgen)
 # nocgen is exported too: noc_soc_generate() of the package runs it at build time.
 install(TARGETS nocgen EXPORT noc_soc_targets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(DIRECTORY src/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/noc_soc
-        FILES_MATCHING PATTERN "*.h")
+# Only the public interface is installed, under include/noc_soc/, and included as
+# <noc_soc/app/soc_generator.h>: the operation, its options and summary, the diagnostics and the
+# error type.
+foreach(header app/soc_generator.h model/diagnostics.h common/error.h rtl/rtl_options.h)
+  get_filename_component(header_dir ${header} DIRECTORY)
+  install(FILES src/${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/noc_soc/${header_dir})
+endforeach()
 install(FILES ${NOC_SCHEMA_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/noc_soc)
 
 set(NOC_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/noc_soc)

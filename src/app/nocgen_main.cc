@@ -167,7 +167,10 @@ int dot(const std::string& base_dir, const std::string& description, const std::
   std::string format = extension_of(output);
   std::transform(format.begin(), format.end(), format.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (output.empty() || output == "-" || format == "dot" || format == "gv") {
+  struct stat existing;
+  bool stream = ::stat(output.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode);
+  // A FIFO or device takes DOT text whatever its name says.
+  if (output.empty() || output == "-" || stream || format == "dot" || format == "gv") {
     return write_output(output.empty() ? "-" : output,
                         [&](emit::TextSink& out) { app::write_dot(out, report); });
   }

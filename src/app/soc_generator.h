@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "model/diagnostics.h"
-#include "rtl/extract_rtl.h"
+// The headers of the public interface name each other relative to themselves, so that they work
+// installed under include/noc_soc/ with no generic directory on a consumer's include path.
+#include "../model/diagnostics.h"
+#include "../rtl/rtl_options.h"
 
 namespace noc {
 

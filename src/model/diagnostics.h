@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "common/error.h"
+#include "../common/error.h"  // relative: a public header, see app/soc_generator.h
 
 namespace noc::model {
 

@@ -12,6 +12,7 @@
 #include "rtl/module_header_parser.h"
 #include "rtl/port.h"
 #include "rtl/preprocessor.h"
+#include "rtl/rtl_options.h"
 
 namespace noc::rtl {
 
@@ -30,13 +31,6 @@ ParsedSource parse_source_text(std::string path, std::string text,
 
 /// Entry 0 of the module names, or an error naming the file when it declares no module.
 const std::string& top_module(const ParsedSource& source);
-
-/// How sources are read, as a compiler's -D, -U and -I say it.
-struct RtlOptions {
-  std::vector<std::pair<std::string, std::string>> defines;  ///< -D NAME[=VALUE]
-  std::vector<std::string> undefines;                        ///< -U NAME
-  std::vector<std::string> include_dirs;                     ///< -I DIR, searched first
-};
 
 /// The sources below one base directory, found and parsed on demand. One catalog serves one
 /// generator run: every file is located with one walk of the tree and parsed at most once, so

@@ -1,8 +1,8 @@
 // Generates the top module of the design directory given as the argument.
 #include <cstdio>
 
-#include "app/soc_generator.h"
-#include "common/error.h"
+#include <noc_soc/app/soc_generator.h>
+#include <noc_soc/common/error.h>
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace noc::rtl {
+
+/// How sources are read, as a compiler's -D, -U and -I say it.
+struct RtlOptions {
+  std::vector<std::pair<std::string, std::string>> defines;  ///< -D NAME[=VALUE]
+  std::vector<std::string> undefines;                        ///< -U NAME
+  std::vector<std::string> include_dirs;                     ///< -I DIR, searched first
+};
+
+}  // namespace noc::rtl
