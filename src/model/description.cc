@@ -292,6 +292,12 @@ Diagnostic source_problem(const Description& description, const Node& node, cons
 
 Description parse_description(std::string path, std::string_view text,
                               const ParseErrorReporter& report) {
+  return parse_description(std::move(path), std::string(text), report);
+}
+
+Description parse_description(std::string path, std::string&& owned_text,
+                              const ParseErrorReporter& report) {
+  std::string_view text = owned_text;
   const char* cursor = text.data();
   NodeBuilder builder(text, &cursor);
   CountingIterator first{text.data(), &cursor};
@@ -309,7 +315,7 @@ Description parse_description(std::string path, std::string_view text,
   if (!builder.top_is_object)
     throw Error("the description must be a JSON object of node records", path, 1, 1);
   return Description(std::move(path), std::move(builder.nodes), std::move(starts),
-                     std::string(text));
+                     std::move(owned_text));
 }
 
 Description load_description(const std::string& path, const ParseErrorReporter& report) {

@@ -91,6 +91,10 @@ using ParseErrorReporter = std::function<void(const std::string&)>;
 Description parse_description(std::string path, std::string_view text,
                               const ParseErrorReporter& report);
 
+/// The same for a text the description then keeps (for columns), without a copy.
+Description parse_description(std::string path, std::string&& text,
+                              const ParseErrorReporter& report);
+
 /// Reads and parses the description file at `path`.
 Description load_description(const std::string& path, const ParseErrorReporter& report);
 
