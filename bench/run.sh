@@ -31,3 +31,12 @@ print(f"{lines:<14} {b['real_time']:>9.1f} {b['bytes_per_second'] / 1e6:>8.0f} {
       f"{b['us_per_kline']:>13.0f}")
 PY
 done
+
+echo
+printf '%-9s %9s %7s %7s\n' verify seconds links tiles
+run=$($bench --benchmark_filter='BM_Verify/8$' --benchmark_format=json)
+python3 - "$run" <<'PY'
+import json, sys
+b = json.loads(sys.argv[1])["benchmarks"][0]
+print(f"{'8x8':<9} {b['real_time']:>9.1f} {int(b['links']):>7} {int(b['tiles']):>7}")
+PY

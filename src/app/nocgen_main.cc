@@ -20,6 +20,7 @@
 #include "app/topology.h"
 #include "common/error.h"
 #include "emit/output_file.h"
+#include "verify/verify.h"
 
 namespace {
 
@@ -106,6 +107,25 @@ int generate(const std::string& base_dir, const std::string& description,
                 s.links, static_cast<unsigned long long>(s.bytes), ms);
   }
   return flags.werror && !s.warnings.empty() ? kInputError : 0;
+}
+
+int verify_command(const verify::VerifyOptions& options) {
+  verify::VerifyReport report = verify::verify_top(options);
+  for (const std::string& note : report.notes) std::printf("note: %s\n", note.c_str());
+  for (const std::string& problem : report.wiring.problems) std::printf("%s\n", problem.c_str());
+  const verify::WiringReport& w = report.wiring;
+  std::string counts = std::to_string(w.links_proven) + " of " + std::to_string(w.links) +
+                       " links and " + std::to_string(w.tiles_proven) + " of " +
+                       std::to_string(w.tiles) + " tiles proven";
+  if (report.proven()) {
+    std::printf("verified %s: %s in %.1f s\n", report.top_path.c_str(), counts.c_str(),
+                report.seconds);
+    return 0;
+  }
+  std::printf("%zu problem%s in %s: %s in %.1f s\n", w.problems.size(),
+              w.problems.size() == 1 ? "" : "s", report.top_path.c_str(), counts.c_str(),
+              report.seconds);
+  return kInputError;
 }
 
 int check(const std::string& base_dir, const std::string& description, const std::string& format,
@@ -269,6 +289,33 @@ int main(int argc, char** argv) {
   flags.add_to(chk);
   chk->callback([&] {
     command = [&] { return check(base_dir, description, format, werror, flags.options()); };
+  });
+
+  CLI::App* ver = cli.add_subcommand(
+      "verify", "Prove in simulation that BASE_DIR/noc_soc.sv wires what the description says");
+  verify::VerifyOptions verify_options;
+  ver->add_option("BASE_DIR", verify_options.base_dir,
+                  "Directory holding the description, the sources and the top")
+      ->required();
+  ver->add_option("--description", verify_options.description,
+                  "File name of the description below BASE_DIR")
+      ->capture_default_str();
+  ver->add_option("--top", verify_options.top, "The top to check instead of BASE_DIR/noc_soc.sv");
+  ver->add_option("--flit-width", verify_options.flit_width, "NOC_FLIT_WIDTH of the simulation")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 4096));
+  ver->add_option("--channels", verify_options.channels,
+                  "NOC_CHANNELS of the simulation (every tile takes two router slots)")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 64));
+  ver->add_option("--keep", verify_options.keep_dir,
+                  "Build the simulation in this directory and keep it");
+  flags.add_to(ver);
+  ver->callback([&] {
+    command = [&] {
+      verify_options.rtl = flags.options();
+      return verify_command(verify_options);
+    };
   });
 
   app::TopologyRequest request;

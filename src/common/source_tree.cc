@@ -55,6 +55,7 @@ void SourceTree::walk(const std::string& dir) {
       if (!is_link(path)) subdirs.push_back(std::move(path));
       continue;
     }
+    files_.push_back(path);
     by_name_[std::string(name)].push_back(std::move(path));
   }
   handle.reset();

@@ -20,11 +20,15 @@ class SourceTree {
   /// Every non-directory entry named exactly `name`, as absolute normalised paths, in walk order.
   const std::vector<std::string>& find(std::string_view name) const;
 
+  /// Every non-directory entry, in walk order.
+  const std::vector<std::string>& files() const { return files_; }
+
  private:
   void walk(const std::string& dir);
 
   std::string base_dir_;
   std::unordered_map<std::string, std::vector<std::string>> by_name_;
+  std::vector<std::string> files_;
 };
 
 /// `path` made absolute against the working directory and normalised, without resolving links.

@@ -7,24 +7,27 @@
 #include "rtl/expression.h"
 
 namespace noc::rtl {
-namespace {
 
-void skip_import(TokenReader& reader, TypeNames& names) {
+void read_import(TokenReader& reader, TypeNames& names, std::vector<std::string>& imports) {
   reader.expect("import", "");
   do {
     if (!reader.at_name()) reader.fail_expected("a package name");
-    reader.advance();
+    std::string item(reader.take().text);
     reader.expect("::", "in a package import");
     if (reader.accept("*")) {
       names.wildcard_import = true;
+      item += "::*";
     } else if (!reader.at_name()) {
       reader.fail_expected("a name or '*' after '::'");
     } else {
-      reader.advance();
+      item += "::" + std::string(reader.take().text);
     }
+    imports.push_back(std::move(item));
   } while (reader.accept(","));
   reader.expect(";", "after a package import");
 }
+
+namespace {
 
 // True when the name at the current token is the parameter's own name: its unpacked dimensions,
 // if any, and then "=", "," or ")" follow.
@@ -41,14 +44,19 @@ void parse_parameters(TokenReader& r, ModuleHeader& header, TypeNames& names) {
   if (r.accept(")")) return;
   bool local = false;
   bool type_parameter = false;
+  std::string type_text;  // carried over to a parameter that names neither keyword nor type
   for (;;) {
+    bool keyword = true;
     if (r.accept("parameter")) {
       local = type_parameter = false;
     } else if (r.accept("localparam")) {
       local = true;
       type_parameter = false;
+    } else {
+      keyword = false;
     }
     bool bare_name = r.at_name() && !is_reserved(r.cur().text) && ends_parameter_name(r);
+    std::size_t type_begin = r.pos();
     if (r.accept("type")) {
       type_parameter = true;
     } else if (!bare_name) {
@@ -56,10 +64,17 @@ void parse_parameters(TokenReader& r, ModuleHeader& header, TypeNames& names) {
       PortItem scratch;
       read_data_type(r, names, scratch);
     }
+    if (r.pos() != type_begin) {
+      type_text = join_tokens(&r.raw(type_begin), &r.raw(type_begin) + (r.pos() - type_begin));
+    } else if (keyword) {
+      type_text.clear();
+    }
     if (!r.at_name()) r.fail_expected("a parameter name");
     const Token& name = r.take();
-    ModuleParameter param{std::string(name.text), {}, local};
+    ModuleParameter param{std::string(name.text), {}, local, {}};
+    std::size_t dims_begin = r.pos();
     while (r.cur().is("[")) read_dimension(r);
+    std::string dims = join_tokens(&r.raw(dims_begin), &r.raw(dims_begin) + (r.pos() - dims_begin));
     if (r.accept("=")) {
       std::size_t begin = r.pos();
       if (type_parameter) {
@@ -71,6 +86,9 @@ void parse_parameters(TokenReader& r, ModuleHeader& header, TypeNames& names) {
       }
       param.default_text = join_tokens(&r.raw(begin), &r.raw(begin) + (r.pos() - begin));
     }
+    param.declaration = std::string(local ? "localparam " : "parameter ") + type_text +
+                        (type_text.empty() ? "" : " ") + param.name + dims +
+                        (param.default_text.empty() ? "" : " = " + param.default_text);
     if (type_parameter) names.types.insert(name.text);
     header.params.push_back(std::move(param));
     if (r.accept(",")) continue;
@@ -130,14 +148,16 @@ void parse_ansi_ports(TokenReader& r, ModuleHeader& header, const TypeNames& nam
 
 }  // namespace
 
-ModuleHeader parse_module_header(TokenReader& r, TypeNames& names) {
+ModuleHeader parse_module_header(TokenReader& r, TypeNames& names,
+                                 std::vector<std::string> unit_imports) {
   ModuleHeader header;
+  header.imports = std::move(unit_imports);
   const Token& keyword = r.take();
   header.location = keyword.location;
   if (!r.accept("static")) r.accept("automatic");
   if (!r.at_name()) r.fail_expected("a module name after '" + std::string(keyword.text) + "'");
   header.name = std::string(r.take().text);
-  while (r.cur().is("import")) skip_import(r, names);
+  while (r.cur().is("import")) read_import(r, names, header.imports);
   if (r.cur().is("#")) parse_parameters(r, header, names);
   if (r.accept("(")) {
     if (r.accept(")")) {

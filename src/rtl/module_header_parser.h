@@ -15,6 +15,9 @@ namespace noc::rtl {
 struct ModuleHeader {
   std::string name;
   SourceLocation location;
+  /// Package imports that the header sees, from the compilation unit before the module and from
+  /// the header itself, as written ("config_pkg::*").
+  std::vector<std::string> imports;
   std::vector<ModuleParameter> params;
   std::vector<PortTuple> inputs;
   std::vector<PortTuple> outputs;
@@ -27,7 +30,11 @@ struct ModuleHeader {
 /// Reads the header of the module whose keyword is the current token, up to and with the ";"
 /// that ends it, by the grammar of ANSI and non-ANSI port lists. What the grammar does not
 /// accept is an error at the offending token.
-ModuleHeader parse_module_header(TokenReader& reader, TypeNames& names);
+ModuleHeader parse_module_header(TokenReader& reader, TypeNames& names,
+                                 std::vector<std::string> unit_imports = {});
+
+/// Reads "import p::*, q::x;" at the current token into `imports` ("p::*", "q::x").
+void read_import(TokenReader& reader, TypeNames& names, std::vector<std::string>& imports);
 
 /// Adds a finished port to the header's lists by its direction.
 void add_port(ModuleHeader& header, const PortItem& item);

@@ -34,6 +34,10 @@ struct ModuleParameter {
   std::string name;
   std::string default_text;  ///< empty when the parameter has no default
   bool local = false;        ///< declared with localparam
+  /// The whole declaration as written after preprocessing, its keyword and type made explicit
+  /// where the list carried them over ("parameter int B = 2" for the B of "parameter int A = 1,
+  /// B = 2"): what a module with the same interface must declare.
+  std::string declaration;
   friend bool operator==(const ModuleParameter&, const ModuleParameter&) = default;
 };
 

@@ -53,6 +53,12 @@ class ModuleScanner {
         skip_past_semicolon();
       } else if (is_module_keyword(t)) {
         module();
+      } else if (!out_.has_module && t.is("import") && r_.raw(r_.pos() + 2).is("::")) {
+        // A compilation-unit import before the module is part of what its header sees (an
+        // import "DPI-C" is no package import).
+        r_.set_strict(true);
+        read_import(r_, names_, unit_imports_);
+        r_.set_strict(false);
       } else {
         // Before the first module, a guess about a conditional or an unknown macro could decide
         // which module comes first, or what its header says.
@@ -71,7 +77,7 @@ class ModuleScanner {
     out_.has_module = true;
     const Token& keyword = r_.raw(r_.pos());
     r_.set_strict(true);
-    ModuleHeader header = parse_module_header(r_, names_);
+    ModuleHeader header = parse_module_header(r_, names_, std::move(unit_imports_));
     r_.set_strict(false);
     out_.module_names.push_back(header.name);
     port_names_ = header.port_names;
@@ -232,7 +238,8 @@ class ModuleScanner {
   TokenReader r_;
   TypeNames names_;
   SourceModules out_;
-  std::vector<const Token*> port_names_;  ///< the old-style port list of the first module
+  std::vector<const Token*> port_names_;   ///< the old-style port list of the first module
+  std::vector<std::string> unit_imports_;  ///< imports met before the first module
 };
 
 }  // namespace

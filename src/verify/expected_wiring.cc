@@ -1,0 +1,162 @@
+#include "verify/expected_wiring.h"
+
+#include <algorithm>
+#include <map>
+
+#include "common/text.h"
+
+namespace noc::verify {
+namespace {
+
+std::string flip(const std::string& direction) {
+  return direction == "in" ? "out" : "in";
+}
+
+class WiringBuilder {
+ public:
+  WiringBuilder(const model::Resolution& resolution, int channels)
+      : plan_(*resolution.plan), tile_(*resolution.tile), channels_(channels) {}
+
+  ExpectedWiring run() {
+    for (const model::RouterBlock& block : plan_.blocks) add_router(block);
+    for (std::size_t b = 0; b < plan_.blocks.size(); ++b) add_router_inputs(b);
+    return std::move(out_);
+  }
+
+ private:
+  void add_router(const model::RouterBlock& block) {
+    const model::RouterRecord& router = *block.router;
+    int links = static_cast<int>(router.r_neighbors.size());
+    int tiles = static_cast<int>(block.tiles.size());
+    router_index_[router.name] = static_cast<int>(out_.instances.size());
+    out_.instances.push_back(
+        ExpectedInstance{router.name, block.module + "_" + router.name + "_inst", block.module,
+                         NodeKind::kRouter, links + channels_ * tiles});
+  }
+
+  void add_router_inputs(std::size_t b) {
+    const model::RouterBlock& block = plan_.blocks[b];
+    const model::RouterRecord& router = *block.router;
+    int self = router_index_.at(router.name);
+    int links = static_cast<int>(router.r_neighbors.size());
+    int tiles = static_cast<int>(block.tiles.size());
+    for (int slot = 0; slot < links; ++slot)
+      add_link_slot(self, router.r_neighbors[links - 1 - slot], slot);
+    for (int t = 0; t < tiles; ++t) {
+      const model::Node& node = *router.ep_nodes[t];
+      int tile = static_cast<int>(out_.instances.size());
+      out_.instances.push_back(ExpectedInstance{node.name, block.tiles[t].instance,
+                                                block.tiles[t].module, NodeKind::kTile, channels_});
+      int group = add_group(node.name, false);
+      for (int c = 0; c < channels_; ++c) {
+        int slot = links + channels_ * (tiles - 1 - t) + c;
+        add_tile_slot(self, tile, slot, c, group);
+      }
+    }
+  }
+
+  void add_link_slot(int self, const std::string& neighbour, int slot) {
+    auto found = router_index_.find(neighbour);
+    if (found == router_index_.end()) return;
+    const ExpectedInstance& me = out_.instances[self];
+    const model::RouterRecord& other = *plan_.blocks[block_of(found->second)].router;
+    auto back = std::find(other.r_neighbors.begin(), other.r_neighbors.end(), me.node);
+    // A link that only one end lists is the description's problem, which check reports.
+    if (back == other.r_neighbors.end()) return;
+    int other_slot =
+        static_cast<int>(other.r_neighbors.size() - 1 - (back - other.r_neighbors.begin()));
+    std::string a = std::min(me.node, neighbour), z = std::max(me.node, neighbour);
+    int group = add_group(a + " and " + z, true);
+    std::string words = me.node + " slot " + std::to_string(slot) + " to " + neighbour;
+    for (const std::string& port : tile_.router_inputs) {
+      auto dk = direction_and_kind(port, 0);
+      if (!dk || !is_router_output(flip(dk->first) + "_" + dk->second)) continue;
+      out_.inputs.push_back(ExpectedInput{
+          SlotRef{self, port, slot},
+          SlotRef{found->second, flip(dk->first) + "_" + dk->second, other_slot}, words, group});
+    }
+  }
+
+  void add_tile_slot(int router, int tile, int slot, int channel, int group) {
+    const ExpectedInstance& r = out_.instances[router];
+    const ExpectedInstance& t = out_.instances[tile];
+    std::string router_words = r.node + " slot " + std::to_string(slot) + " to " + t.node +
+                               " channel " + std::to_string(channel);
+    for (const std::string& port : tile_.router_inputs) {
+      auto dk = direction_and_kind(port, 0);
+      if (!dk) continue;
+      std::optional<std::string> from = tile_port(tile_.out_to_noc, flip(dk->first), dk->second);
+      if (!from) continue;
+      out_.inputs.push_back(ExpectedInput{SlotRef{router, port, slot},
+                                          SlotRef{tile, *from, channel}, router_words, group});
+    }
+    std::string tile_words = t.node + " channel " + std::to_string(channel) + " to " + r.node +
+                             " slot " + std::to_string(slot);
+    for (const std::string& port : tile_.in_from_noc) {
+      auto dk = direction_and_kind(port, 1);
+      if (!dk) continue;
+      std::string from = flip(dk->first) + "_" + dk->second;
+      if (!is_router_output(from)) continue;
+      out_.inputs.push_back(ExpectedInput{SlotRef{tile, port, channel}, SlotRef{router, from, slot},
+                                          tile_words, group});
+    }
+  }
+
+  bool is_router_output(const std::string& name) const {
+    const auto& outputs = tile_.router_outputs_in_order;
+    return std::find(outputs.begin(), outputs.end(), name) != outputs.end();
+  }
+
+  static std::optional<std::string> tile_port(const std::vector<std::string>& ports,
+                                              const std::string& direction,
+                                              const std::string& kind) {
+    for (const std::string& port : ports) {
+      auto dk = direction_and_kind(port, 1);
+      if (dk && dk->first == direction && dk->second == kind) return port;
+    }
+    return std::nullopt;
+  }
+
+  std::size_t block_of(int instance) const {
+    const std::string& node = out_.instances[instance].node;
+    for (std::size_t b = 0; b < plan_.blocks.size(); ++b)
+      if (plan_.blocks[b].router->name == node) return b;
+    return 0;
+  }
+
+  // A link is one group from either end; every tile instance is a group of its own.
+  int add_group(const std::string& name, bool link) {
+    int next = static_cast<int>(out_.groups.size());
+    if (link) {
+      auto [it, added] = link_groups_.emplace(name, next);
+      if (!added) return it->second;
+    }
+    out_.groups.push_back(Group{name, link});
+    return next;
+  }
+
+  const model::Plan& plan_;
+  const model::TileInterface& tile_;
+  int channels_;
+  ExpectedWiring out_;
+  std::map<std::string, int> router_index_;
+  std::map<std::string, int> link_groups_;
+};
+
+}  // namespace
+
+std::optional<std::pair<std::string, std::string>> direction_and_kind(const std::string& port,
+                                                                      std::size_t field) {
+  std::vector<std::string_view> fields = split_fields(port);
+  if (fields.size() < field + 2) return std::nullopt;
+  std::string kind;
+  for (std::size_t i = field + 1; i < fields.size(); ++i)
+    kind += (kind.empty() ? "" : "_") + std::string(fields[i]);
+  return std::make_pair(std::string(fields[field]), kind);
+}
+
+ExpectedWiring expected_wiring(const model::Resolution& resolution, int channels) {
+  return WiringBuilder(resolution, channels).run();
+}
+
+}  // namespace noc::verify

@@ -1,0 +1,114 @@
+#include "verify/stand_in.h"
+
+#include "common/error.h"
+#include "common/text.h"
+#include "verify/probe_code.h"
+
+namespace noc::verify {
+namespace {
+
+// An escaped identifier ends at white space, so every use of one needs a space after it.
+std::string ref(const std::string& name) {
+  return !name.empty() && name.front() == '\\' ? name + " " : name;
+}
+
+std::string declaration(const rtl::PortTuple& port, bool input) {
+  std::string packed, after_name;
+  for (std::size_t i = 0; i < port.pieces.size(); ++i) {
+    if (i < port.name_index && port.pieces[i] != " ") packed += port.pieces[i];
+    if (i > port.name_index) after_name += port.pieces[i];
+  }
+  std::string text = input ? "input" : "output";
+  for (const std::string& part : {port.type_text, packed})
+    if (!part.empty()) text += " " + part;
+  return text + " " + ref(port.name()) + after_name;
+}
+
+bool has_unpacked_dimensions(const rtl::PortTuple& port) {
+  return port.name_index + 1 < port.pieces.size();
+}
+
+std::string header_text(const rtl::ModuleHeader& header, const std::vector<std::string>& ports) {
+  std::string out = "module " + ref(header.name);
+  if (!header.imports.empty()) {
+    out += "\n  import ";
+    for (std::size_t i = 0; i < header.imports.size(); ++i)
+      out += (i ? ", " : "") + header.imports[i];
+    out += ";";
+  }
+  if (!header.params.empty()) {
+    out += "\n  #(";
+    for (std::size_t i = 0; i < header.params.size(); ++i)
+      out += (i ? ",\n    " : "") + header.params[i].declaration;
+    out += ")";
+  }
+  out += "\n  (";
+  for (std::size_t i = 0; i < ports.size(); ++i) out += (i ? ",\n   " : "") + ports[i];
+  return out + ");\n";
+}
+
+}  // namespace
+
+StandIn write_stand_in(const rtl::ModuleHeader& header, const std::string& origin,
+                       int module_number) {
+  StandIn out;
+  std::vector<std::string> declarations;
+  auto add = [&](const rtl::PortTuple& port, bool input) {
+    declarations.push_back(declaration(port, input));
+    out.ports.push_back(ProbedPort{port.name(), input, !has_unpacked_dimensions(port)});
+  };
+  for (const rtl::PortTuple& port : header.inputs) add(port, true);
+  for (const rtl::PortTuple& port : header.outputs) add(port, false);
+  if (out.ports.size() > kMaxPorts)
+    throw Error("module " + in_quotes(header.name) + " has more than " + std::to_string(kMaxPorts) +
+                    " ports, more than verify can number",
+                origin);
+
+  std::string body;
+  std::string drive, sample, report;
+  for (std::size_t p = 0; p < out.ports.size(); ++p) {
+    const ProbedPort& port = out.ports[p];
+    if (!port.probed) continue;
+    std::string n = std::to_string(p), name = ref(port.name), bits = "$bits(" + name + ")";
+    if (port.input) {
+      body += "  wire [" + bits + "-1:0] nv_in_" + n + " = " + name + ";\n";
+      body += "  longint unsigned nv_rx_" + n + " [" + bits + "];\n";
+      sample += "    for (int i = 0; i < " + bits + "; i++) nv_rx_" + n + "[i] = {nv_rx_" + n +
+                "[i][62:0], nv_in_" + n + "[i]};\n";
+      report += "    $write(\"RECV %s " + n + " %0d\", nv_path, " + bits + ");\n" +
+                "    for (int i = 0; i < " + bits + "; i++) $write(\" %h\", nv_rx_" + n +
+                "[i]);\n    $write(\"\\n\");\n";
+    } else {
+      body += "  logic [" + bits + "-1:0] nv_out_" + n + ";\n";
+      body += "  assign " + name + " = nv_out_" + n + ";\n";
+      drive += "    for (int i = 0; i < " + bits + "; i++) nv_out_" + n +
+               "[i] = 1'(noc_verify_probe::code(nv_id, " + n +
+               ", i) >> (63 - noc_verify_probe::step));\n";
+      report += "    $display(\"SEND %s " + n + " %0d\", nv_path, " + bits + ");\n";
+    }
+  }
+  out.text = "// Stand-in written by nocgen verify for module " + header.name + " of " + origin +
+             ":\n// its interface, and a body that sends and records probe codes.\n";
+  out.text += header_text(header, declarations);
+  // Verilator compiles a block that names its instance (%m), or waits for time, once per
+  // instance; so only a one-line block names it, the bench keeps the time, and the loops are
+  // compiled once per module.
+  out.text += "  int unsigned nv_id;\n  string nv_path;\n" + body;
+  out.text +=
+      "  initial begin\n"
+      "    nv_path = $sformatf(\"%m\");\n"
+      "    nv_id = noc_verify_probe::instance_id(nv_path);\n"
+      "  end\n"
+      "  always @(noc_verify_probe::drive_tick) begin\n" +
+      drive +
+      "  end\n"
+      "  always @(noc_verify_probe::sample_tick) begin\n" +
+      sample +
+      "  end\n"
+      "  final begin\n"
+      "    $display(\"INST %s %0d " +
+      std::to_string(module_number) + "\", nv_path, nv_id);\n" + report + "  end\nendmodule\n";
+  return out;
+}
+
+}  // namespace noc::verify

@@ -1,0 +1,248 @@
+#include "verify/verify.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+
+#include "common/error.h"
+#include "common/input_file.h"
+#include "common/source_tree.h"
+#include "common/text.h"
+#include "model/resolve.h"
+#include "verify/bench.h"
+#include "verify/compile_set.h"
+#include "verify/probe_code.h"
+#include "verify/process.h"
+
+namespace noc::verify {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A work directory: the one the user asked to keep, or a fresh temporary one removed with it.
+class WorkDir {
+ public:
+  explicit WorkDir(const std::string& keep) : keep_(!keep.empty()) {
+    if (keep_) {
+      std::error_code ec;
+      fs::create_directories(keep, ec);
+      if (ec) throw file_error("cannot create the directory", keep, ec.value());
+      path_ = absolute_path(keep);
+      return;
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/nocgen-verify-XXXXXX";
+    if (!::mkdtemp(pattern.data())) throw file_error("cannot create", pattern, errno);
+    path_ = pattern;
+  }
+  WorkDir(const WorkDir&) = delete;
+  WorkDir& operator=(const WorkDir&) = delete;
+  ~WorkDir() {
+    std::error_code ec;
+    if (!keep_) fs::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  void write(const std::string& name, const std::string& text) const {
+    std::string target = file(name);
+    std::error_code ec;
+    fs::create_directories(fs::path(target).parent_path(), ec);
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out.flush()) throw file_error("cannot write", target, errno);
+  }
+
+ private:
+  bool keep_;
+  std::string path_;
+};
+
+std::unique_ptr<model::Resolution> resolve_description(const VerifyOptions& options,
+                                                       rtl::RtlCatalog& catalog,
+                                                       model::Description& description) {
+  model::DiagnosticSink sink;
+  auto resolution = model::resolve(description, catalog, sink);
+  if (const model::Diagnostic* error = sink.first_error()) throw model::to_error(*error);
+  if (!resolution->plan)
+    throw Error("the description gives no network to verify", options.base_dir);
+  return resolution;
+}
+
+// The first lines of a failed tool's log that say why.
+std::string log_excerpt(const std::string& log_path) {
+  std::ifstream in(log_path);
+  std::string line, out;
+  int kept = 0;
+  while (std::getline(in, line) && kept < 12) {
+    if (line.rfind("%Error", 0) == 0 || line.find("error") != std::string::npos) {
+      out += "\n  " + line;
+      ++kept;
+    }
+  }
+  return out;
+}
+
+// Verilator's 2-state simulation lets one of two drivers win, so a wire driven twice shows only
+// as the loser's missing link; its build warning names the wire itself.
+std::vector<std::string> multiple_drivers(const std::string& build_log, const std::string& top) {
+  std::vector<std::string> problems;
+  constexpr std::string_view kWarning = "%Warning-MULTIDRIVEN: ";
+  std::ifstream in(build_log);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.rfind(kWarning, 0) != 0) continue;
+    std::string rest = line.substr(kWarning.size());
+    if (rest.rfind(top + ":", 0) != 0) continue;
+    std::size_t quote = rest.find('\'');
+    std::size_t end = quote == std::string::npos ? quote : rest.find('\'', quote + 1);
+    std::size_t bits = rest.find("Bits ");
+    std::size_t of = rest.find(" of signal");
+    std::size_t place_end = rest.find(": ", top.size() + 1);
+    if (end == std::string::npos || place_end == std::string::npos) continue;
+    std::string range = bits != std::string::npos && of != std::string::npos && of > bits
+                            ? " (bits " + rest.substr(bits + 5, of - bits - 5) + ")"
+                            : "";
+    problems.push_back(rest.substr(0, place_end) + ": wire " +
+                       rest.substr(quote + 1, end - quote - 1) +
+                       " is driven by more than one output" + range);
+  }
+  return problems;
+}
+
+struct StandIns {
+  std::string text;
+  std::vector<ModulePorts> modules;
+  std::vector<std::string> sources;  ///< their texts, for the packages they name
+};
+
+// One stand-in per module that the plan instantiates, read from the source it names.
+StandIns write_stand_ins(const model::Resolution& resolution, rtl::RtlCatalog& catalog) {
+  std::vector<std::pair<std::string, std::string>> wanted;  // module, source
+  auto want = [&](const std::string& module, const std::string& source) {
+    for (const auto& [name, from] : wanted)
+      if (name == module) return;
+    wanted.emplace_back(module, source);
+  };
+  for (const model::RouterBlock& block : resolution.plan->blocks) {
+    want(block.module, block.router->top_module_fname);
+    for (std::size_t t = 0; t < block.tiles.size(); ++t)
+      want(block.tiles[t].module, block.router->ep_nodes[t]->top_module_fname);
+  }
+  StandIns out;
+  for (const auto& [module, source] : wanted) {
+    const rtl::ParsedSource& parsed = catalog.parse(source);
+    StandIn stand_in =
+        write_stand_in(parsed.first, parsed.path, static_cast<int>(out.modules.size()));
+    out.modules.push_back(ModulePorts{module, std::move(stand_in.ports)});
+    out.sources.push_back(stand_in.text);
+    out.text += stand_in.text + "\n";
+  }
+  return out;
+}
+
+// Numbers every instance by its name and returns the seed that keeps the numbers distinct.
+std::uint32_t number_instances(ExpectedWiring& wiring) {
+  if (wiring.instances.size() >= kMaxInstances / 16)
+    throw Error("the network has more instances than verify can number");
+  std::vector<std::string> names;
+  for (const ExpectedInstance& instance : wiring.instances) names.push_back(instance.instance);
+  std::uint32_t seed = distinct_seed(names);
+  for (ExpectedInstance& instance : wiring.instances)
+    instance.number = instance_number(instance.instance, seed);
+  return seed;
+}
+
+}  // namespace
+
+VerifyReport verify_top(const VerifyOptions& options) {
+  auto start = std::chrono::steady_clock::now();
+  VerifyReport report;
+  if (options.flit_width < 1 || options.channels < 1)
+    throw Error("the flit width and the channel count must be at least 1");
+  std::optional<std::string> verilator = find_on_path(options.verilator);
+  if (!verilator)
+    throw Error(
+        "verify simulates with Verilator, which is not on PATH; install the Debian "
+        "package verilator (apt-get install verilator)");
+
+  auto tree = std::make_shared<SourceTree>(options.base_dir);
+  const std::vector<std::string>& found = tree->find(options.description);
+  if (found.empty())
+    throw Error(
+        "no description named " + in_quotes(options.description) + " below the base directory",
+        absolute_path(options.base_dir));
+  report.top_path =
+      absolute_path(options.top.empty() ? options.base_dir + "/noc_soc.sv" : options.top);
+  struct stat st {};
+  if (::stat(report.top_path.c_str(), &st) != 0)
+    throw Error("there is no top to verify; run nocgen generate " + options.base_dir + " first",
+                report.top_path);
+  std::string top_text = read_input_file(report.top_path, "top");
+
+  model::Description description = model::load_description(found.back(), [](const std::string&) {});
+  rtl::RtlCatalog catalog(options.base_dir, tree, options.rtl);
+  auto resolution = resolve_description(options, catalog, description);
+  ExpectedWiring expected = expected_wiring(*resolution, options.channels);
+
+  rtl::ParsedSource top = rtl::parse_source_text(report.top_path, top_text);
+  StandIns stand_ins = write_stand_ins(*resolution, catalog);
+  CompileSet compile = gather_compile_set(catalog, report.top_path, top_text, stand_ins.sources);
+  report.notes = compile.notes;
+
+  WorkDir work(options.keep_dir);
+  for (const auto& [name, text] : compile.written) work.write(name, text);
+  work.write("noc_verify_probe.sv", probe_package_text(number_instances(expected)));
+  work.write("stand_ins.sv", stand_ins.text);
+  work.write("noc_verify_bench.sv", bench_text(top.first, options.flit_width, options.channels));
+
+  // The stand-ins' loops over port bits stay loops: unrolled, they would grow the model's C++
+  // (and its build time) with every bit of every port.
+  std::vector<std::string> command = {*verilator,
+                                      "--binary",
+                                      "--timing",
+                                      "-Wno-fatal",
+                                      "-Wno-lint",
+                                      "-Wno-style",
+                                      "--unroll-count",
+                                      "1",
+                                      "--top-module",
+                                      kBenchModule,
+                                      "-j",
+                                      "2",
+                                      "-Mdir",
+                                      work.file("obj"),
+                                      "-I" + work.path()};
+  for (const std::string& dir : options.rtl.include_dirs) command.push_back("-I" + dir);
+  for (const std::string& dir : compile.include_dirs) command.push_back("-I" + dir);
+  for (const auto& [name, text] : compile.written)
+    if (name.ends_with(".sv")) command.push_back(work.file(name));
+  for (const std::string& file : compile.package_files) command.push_back(file);
+  for (const char* file : {"noc_verify_probe.sv", "stand_ins.sv"})
+    command.push_back(work.file(file));
+  command.push_back(report.top_path);
+  command.push_back(work.file("noc_verify_bench.sv"));
+
+  std::string build_log = work.file("build.log");
+  if (run_logged(command, work.path(), build_log) != 0)
+    throw Error("Verilator could not build the simulation of the top:" + log_excerpt(build_log),
+                report.top_path);
+  std::string run_log = work.file("simulation.log");
+  if (run_logged({work.file(std::string("obj/V") + kBenchModule)}, work.path(), run_log) != 0)
+    throw Error("the simulation of the top failed:" + log_excerpt(run_log), report.top_path);
+
+  ProbeLog log = parse_probe_log(read_input_file(run_log, "simulation log"));
+  report.wiring = check_wiring(expected, stand_ins.modules, log);
+  std::vector<std::string> twice = multiple_drivers(build_log, report.top_path);
+  report.wiring.problems.insert(report.wiring.problems.begin(), twice.begin(), twice.end());
+  report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return report;
+}
+
+}  // namespace noc::verify

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "rtl/rtl_options.h"
+#include "verify/wiring_check.h"
+
+namespace noc::verify {
+
+struct VerifyOptions {
+  std::string base_dir;
+  std::string description = "noc_soc.json";
+  std::string top;  ///< the top to check; empty: BASE_DIR/noc_soc.sv
+  int flit_width = 32;
+  /// Channels of CONFIG: two, since the generator gives every tile two slots of its router.
+  int channels = 2;
+  std::string keep_dir;  ///< build here and keep it; empty: a temporary directory, removed
+  rtl::RtlOptions rtl;
+  std::string verilator = "verilator";
+};
+
+struct VerifyReport {
+  std::string top_path;
+  std::vector<std::string> notes;  ///< what verify stood in for the user's files
+  WiringReport wiring;
+  double seconds = 0;
+  bool proven() const { return wiring.problems.empty(); }
+};
+
+/// Proves in simulation that the existing top wires what the description says: every router
+/// and tile module is replaced by a stand-in with its interface whose outputs send codes, and
+/// Verilator runs the top. It never writes the top. Setup failures (no top, a description with
+/// errors, no Verilator, a build that fails) are errors; wiring problems are in the report.
+VerifyReport verify_top(const VerifyOptions& options);
+
+}  // namespace noc::verify
