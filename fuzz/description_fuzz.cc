@@ -1,15 +1,22 @@
 // Description loading and the router table on arbitrary bytes: anything but the generator's own
-// error is a finding.
+// error is a finding, and so is a text that the plain JSON scanner reads otherwise than the full
+// JSON reader.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include <cstdlib>
+
 #include "common/error.h"
+#include "json_events.h"
 #include "model/description.h"
 #include "model/router_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
+  // What the plain scanner reads itself it must read as the full JSON reader does.
+  if (std::optional<std::string> plain = noc::test::plain_events(text))
+    if (plain != noc::test::full_events(text)) std::abort();
   try {
     noc::model::Description description =
         noc::model::parse_description("fuzz.json", text, [](const std::string&) {});

@@ -7,11 +7,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <iterator>
+#include <memory>
 #include <nlohmann/json.hpp>
 
 #include "common/error.h"
 #include "common/input_file.h"
 #include "common/text.h"
+#include "model/json_scan.h"
+#include "model/name_index.h"
 
 namespace noc::model {
 namespace {
@@ -47,9 +50,9 @@ struct CountingIterator {
 
 // Builds the nodes straight from the reader's events, without a document tree: a description
 // of 65,536 routers then costs one pass and the nodes themselves.
-class NodeBuilder : public nlohmann::json_sax<Json> {
+class NodeBuilder : public JsonHandler {
  public:
-  NodeBuilder(std::string_view text, const char** cursor) : text_(text), cursor_(cursor) {
+  explicit NodeBuilder(std::string_view text) {
     // A node record takes some 80 bytes of text; reserving from the size saves the rehashes and
     // reallocations that dominate large descriptions.
     std::size_t expected = text.size() / 80 + 16;
@@ -59,101 +62,44 @@ class NodeBuilder : public nlohmann::json_sax<Json> {
 
   std::vector<Node> nodes;
   bool top_is_object = false;
-  bool failed = false;
-  std::size_t error_position = 0;
-  std::string error_message;
 
-  bool null() override { return scalar(false); }
-  bool boolean(bool value) override {
+  void null_value() override { scalar(false); }
+  void boolean_value(bool value) override {
     scalar(value);
     if (depth_ == 2 && node_ && member_ == kIsRouter) node_->is_router_boolean = true;
-    return true;
   }
-  bool number_integer(number_integer_t value) override { return scalar(value != 0); }
-  bool number_unsigned(number_unsigned_t value) override { return scalar(value != 0); }
-  bool number_float(number_float_t value, const string_t&) override { return scalar(value != 0); }
-  bool binary(binary_t&) override { return scalar(true); }
+  void number_value(bool nonzero) override { scalar(nonzero); }
 
-  bool string(string_t& value) override {
+  void string_value(std::string_view value) override {
     if (depth_ == 1 && node_) node_->record_is_object = false;
     if (depth_ == 2 && node_) {
       if (member_ == kIsRouter) set_is_router(!value.empty());
       if (member_ == kNeighbors) node_->neighbors_member = Member::kWrongType;
       if (member_ == kTopModule) {
         node_->top_module_fname_member = Member::kPresent;
-        node_->top_module_fname = std::move(value);
+        node_->top_module_fname = value;
       }
     } else {
       element(&value);
     }
-    return true;
   }
 
-  bool start_object(std::size_t) override { return open(true); }
-  bool start_array(std::size_t) override { return open(false); }
-  bool end_object() override { return close(); }
-  bool end_array() override { return close(); }
-
-  bool key(string_t& name) override {
-    if (depth_ == 1) start_node(std::move(name));
+  void key(std::string_view name, std::uint32_t offset) override {
+    if (depth_ == 1) start_node(name, offset);
     if (depth_ == 2 && node_) {
       member_ = name == "is_Router"          ? kIsRouter
                 : name == "neighbors"        ? kNeighbors
                 : name == "top_module_fname" ? kTopModule
                                              : kOther;
       if (member_ != kOther && (seen_members_ & (1u << member_)))
-        node_->repeated_members.emplace_back(name, key_offset());
+        node_->repeated_members.emplace_back(name, offset);
       seen_members_ |= 1u << member_;
       if (member_ == kNeighbors) node_->neighbors.clear();
       if (member_ == kIsRouter) node_->is_router_boolean = false;
     }
-    return true;
   }
 
-  bool parse_error(std::size_t position, const std::string&,
-                   const nlohmann::detail::exception& error) override {
-    failed = true;
-    error_position = position;
-    error_message = error.what();
-    return false;
-  }
-
- private:
-  enum MemberKind { kOther, kIsRouter, kNeighbors, kTopModule };
-
-  void set_is_router(bool value) {
-    node_->is_router_member = Member::kPresent;
-    node_->is_router = value;
-  }
-
-  // A value directly inside a node record, or inside one of its members.
-  bool scalar(bool truth) {
-    if (depth_ == 0) return true;  // a top level that is not an object
-    if (depth_ == 1 && node_) node_->record_is_object = false;
-    if (depth_ == 2 && node_) {
-      if (member_ == kIsRouter) set_is_router(truth);
-      if (member_ == kNeighbors) node_->neighbors_member = Member::kWrongType;
-      if (member_ == kTopModule) node_->top_module_fname_member = Member::kWrongType;
-    }
-    element(nullptr);
-    return true;
-  }
-
-  // A value one level inside a member of a node record: an array element of "neighbors", or
-  // the first thing that makes a container "is_Router" non-empty.
-  void element(std::string* text) {
-    if (depth_ != 3 || !node_) return;
-    if (member_ == kIsRouter) set_is_router(true);
-    if (member_ == kNeighbors) {
-      if (text && node_->neighbors_member == Member::kPresent) {
-        node_->neighbors.push_back(std::move(*text));
-      } else {
-        node_->neighbors_member = Member::kWrongType;
-      }
-    }
-  }
-
-  bool open(bool is_object) {
+  void open(bool is_object) override {
     if (depth_ == 0) top_is_object = is_object;
     if (depth_ == 1 && node_ && !is_object) node_->record_is_object = false;
     if (depth_ == 2 && node_) {
@@ -165,33 +111,113 @@ class NodeBuilder : public nlohmann::json_sax<Json> {
       element(nullptr);
     }
     ++depth_;
-    return true;
   }
 
-  bool close() {
+  void close() override {
     --depth_;
     if (depth_ == 1) member_ = kOther;
-    return true;
   }
 
-  void start_node(std::string name) {
-    std::uint32_t offset = key_offset();
-    auto [it, inserted] = index_.try_emplace(name, nodes.size());
-    std::optional<std::uint32_t> replaced;
-    if (inserted) {
-      nodes.push_back(Node{});
-    } else {
-      replaced = nodes[it->second].offset;
-      nodes[it->second] = Node{};  // the later record wins, at the first key's place
+ private:
+  enum MemberKind { kOther, kIsRouter, kNeighbors, kTopModule };
+
+  void set_is_router(bool value) {
+    node_->is_router_member = Member::kPresent;
+    node_->is_router = value;
+  }
+
+  // A value directly inside a node record, or inside one of its members.
+  void scalar(bool truth) {
+    if (depth_ == 0) return;  // a top level that is not an object
+    if (depth_ == 1 && node_) node_->record_is_object = false;
+    if (depth_ == 2 && node_) {
+      if (member_ == kIsRouter) set_is_router(truth);
+      if (member_ == kNeighbors) node_->neighbors_member = Member::kWrongType;
+      if (member_ == kTopModule) node_->top_module_fname_member = Member::kWrongType;
     }
-    node_ = &nodes[it->second];
-    node_->name = std::move(name);
+    element(nullptr);
+  }
+
+  // A value one level inside a member of a node record: an array element of "neighbors", or
+  // the first thing that makes a container "is_Router" non-empty.
+  void element(const std::string_view* text) {
+    if (depth_ != 3 || !node_) return;
+    if (member_ == kIsRouter) set_is_router(true);
+    if (member_ == kNeighbors) {
+      if (text && node_->neighbors_member == Member::kPresent) {
+        node_->neighbors.emplace_back(*text);
+      } else {
+        node_->neighbors_member = Member::kWrongType;
+      }
+    }
+  }
+
+  void start_node(std::string_view name, std::uint32_t offset) {
+    auto name_of = [this](std::uint32_t i) -> std::string_view { return nodes[i].name; };
+    std::uint32_t number = index_.insert(name, static_cast<std::uint32_t>(nodes.size()), name_of);
+    std::optional<std::uint32_t> replaced;
+    if (number == nodes.size()) {
+      nodes.push_back(Node{});
+      nodes.back().name = name;
+    } else {
+      replaced = nodes[number].offset;
+      std::string kept = std::move(nodes[number].name);
+      nodes[number] = Node{};  // the later record wins, at the first key's place
+      nodes[number].name = std::move(kept);
+    }
+    node_ = &nodes[number];
     node_->offset = offset;
     node_->replaced_offset = replaced;
     member_ = kOther;
     seen_members_ = 0;
   }
 
+  int depth_ = 0;
+  Node* node_ = nullptr;
+  MemberKind member_ = kOther;
+  unsigned seen_members_ = 0;  ///< members of the current record met so far, by kind
+  NameIndex index_;
+};
+
+// The full JSON reader's events, for texts the plain scanner leaves to it: every escape, byte
+// and number form, and the reader's own words for an error.
+class SaxAdapter : public nlohmann::json_sax<Json> {
+ public:
+  SaxAdapter(std::string_view text, const char** cursor, NodeBuilder& builder)
+      : text_(text), cursor_(cursor), builder_(builder) {}
+
+  bool failed = false;
+  std::size_t error_position = 0;
+  std::string error_message;
+
+  bool null() override { return builder_.null_value(), true; }
+  bool boolean(bool value) override { return builder_.boolean_value(value), true; }
+  bool number_integer(number_integer_t value) override {
+    return builder_.number_value(value != 0), true;
+  }
+  bool number_unsigned(number_unsigned_t value) override {
+    return builder_.number_value(value != 0), true;
+  }
+  bool number_float(number_float_t value, const string_t&) override {
+    return builder_.number_value(value != 0), true;
+  }
+  bool binary(binary_t&) override { return builder_.number_value(true), true; }
+  bool string(string_t& value) override { return builder_.string_value(value), true; }
+  bool start_object(std::size_t) override { return builder_.open(true), true; }
+  bool start_array(std::size_t) override { return builder_.open(false), true; }
+  bool end_object() override { return builder_.close(), true; }
+  bool end_array() override { return builder_.close(), true; }
+  bool key(string_t& name) override { return builder_.key(name, key_offset()), true; }
+
+  bool parse_error(std::size_t position, const std::string&,
+                   const nlohmann::detail::exception& error) override {
+    failed = true;
+    error_position = position;
+    error_message = error.what();
+    return false;
+  }
+
+ private:
   // The reader has just passed the closing quote of a key: walk back to its opening quote.
   std::uint32_t key_offset() const {
     std::size_t end = static_cast<std::size_t>(*cursor_ - text_.data());
@@ -209,11 +235,7 @@ class NodeBuilder : public nlohmann::json_sax<Json> {
 
   std::string_view text_;
   const char** cursor_;
-  int depth_ = 0;
-  Node* node_ = nullptr;
-  MemberKind member_ = kOther;
-  unsigned seen_members_ = 0;  ///< members of the current record met so far, by kind
-  std::unordered_map<std::string, std::size_t> index_;
+  NodeBuilder& builder_;
 };
 
 std::vector<std::uint32_t> line_starts_of(std::string_view text) {
@@ -250,12 +272,15 @@ Description::Description(std::string path, std::vector<Node> nodes,
       line_starts_(std::move(line_starts)),
       text_(std::move(text)) {
   index_.reserve(nodes_.size());
-  for (std::size_t i = 0; i < nodes_.size(); ++i) index_.emplace(nodes_[i].name, i);
+  auto name_of = [this](std::uint32_t i) -> std::string_view { return nodes_[i].name; };
+  for (std::size_t i = 0; i < nodes_.size(); ++i)
+    index_.insert(nodes_[i].name, static_cast<std::uint32_t>(i), name_of);
 }
 
 const Node* Description::find(std::string_view name) const {
-  auto it = index_.find(name);
-  return it == index_.end() ? nullptr : &nodes_[it->second];
+  std::int64_t at =
+      index_.find(name, [this](std::uint32_t i) -> std::string_view { return nodes_[i].name; });
+  return at < 0 ? nullptr : &nodes_[static_cast<std::size_t>(at)];
 }
 
 std::pair<int, int> Description::line_column(const Node& node) const {
@@ -298,23 +323,26 @@ Description parse_description(std::string path, std::string_view text,
 Description parse_description(std::string path, std::string&& owned_text,
                               const ParseErrorReporter& report) {
   std::string_view text = owned_text;
-  const char* cursor = text.data();
-  NodeBuilder builder(text, &cursor);
-  CountingIterator first{text.data(), &cursor};
-  CountingIterator last{text.data() + text.size(), &cursor};
-  Json::sax_parse(first, last, &builder);
-  std::vector<std::uint32_t> starts = line_starts_of(text);
-  if (builder.failed) {
-    if (report) report(builder.error_message);
-    // The reader's position counts the offending character itself.
-    std::size_t at = builder.error_position > 0 ? builder.error_position - 1 : 0;
-    auto [line, column] = locate(text, starts, std::min(at, text.size()));
-    throw Error("the description is not valid JSON: " + parse_detail(builder.error_message), path,
-                line, column);
+  auto builder = std::make_unique<NodeBuilder>(text);
+  if (!scan_plain_json(text, *builder)) {
+    builder = std::make_unique<NodeBuilder>(text);
+    const char* cursor = text.data();
+    SaxAdapter adapter(text, &cursor, *builder);
+    CountingIterator first{text.data(), &cursor};
+    CountingIterator last{text.data() + text.size(), &cursor};
+    Json::sax_parse(first, last, &adapter);
+    if (adapter.failed) {
+      if (report) report(adapter.error_message);
+      // The reader's position counts the offending character itself.
+      std::size_t at = adapter.error_position > 0 ? adapter.error_position - 1 : 0;
+      auto [line, column] = locate(text, line_starts_of(text), std::min(at, text.size()));
+      throw Error("the description is not valid JSON: " + parse_detail(adapter.error_message), path,
+                  line, column);
+    }
   }
-  if (!builder.top_is_object)
+  if (!builder->top_is_object)
     throw Error("the description must be a JSON object of node records", path, 1, 1);
-  return Description(std::move(path), std::move(builder.nodes), std::move(starts),
+  return Description(std::move(path), std::move(builder->nodes), line_starts_of(text),
                      std::move(owned_text));
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/diagnostics.h"
+#include "model/name_index.h"
 
 namespace noc::model {
 
@@ -73,7 +74,7 @@ class Description {
  private:
   std::string path_;
   std::vector<Node> nodes_;
-  std::unordered_map<std::string_view, std::size_t> index_;
+  NameIndex index_;
   std::vector<std::uint32_t> line_starts_;
   std::string text_;  ///< kept for columns, which count characters of the line
 };
