@@ -76,6 +76,7 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   summary.description_path = *filepath;
   count_network(table, summary);
   emit::OutputFile out(output_path);
+  if (options.keep_identical_output) out.compare_with_existing();
   emit::write_noc_top(out, network);
   summary.bytes = out.bytes();
   summary.unchanged = !out.commit(options.keep_identical_output);

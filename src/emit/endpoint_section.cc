@@ -1,13 +1,29 @@
 #include "emit/endpoint_section.h"
 
+#include <cstdio>
+
+#include "common/text.h"
+
 namespace noc::emit {
 namespace {
 
-void write_declarations(TextSink& out, const std::string& range,
-                        const OrderedMap<rtl::PortTuple>& ports,
+bool fields_inside_port(const std::vector<std::string>& ports) {
+  for (const std::string& port : ports)
+    if (split_fields(port).size() < 3) return false;
+  return true;
+}
+
+void find_tuples(const OrderedMap<rtl::PortTuple>& ports, const std::vector<std::string>& wires,
+                 std::vector<const rtl::PortTuple*>& tuples) {
+  tuples.clear();
+  for (const std::string& wire : wires) tuples.push_back(model::declaration_port(ports, wire));
+}
+
+void write_declarations(TextSink& out, std::string_view range,
+                        const std::vector<const rtl::PortTuple*>& tuples,
                         const std::vector<std::string>& wires) {
   for (std::size_t i = 0; i < wires.size(); ++i) {
-    const rtl::PortTuple& tuple = *model::declaration_port(ports, wires[i]);
+    const rtl::PortTuple& tuple = *tuples[i];
     out << "wire " << range;
     for (std::size_t piece = 0; piece < tuple.pieces.size(); ++piece)
       out << (piece == tuple.name_index ? wires[i] : tuple.pieces[piece]);
@@ -18,11 +34,19 @@ void write_declarations(TextSink& out, const std::string& range,
 }  // namespace
 
 void write_endpoint_wires(TextSink& out, const Network& network, const model::RouterRecord& router,
-                          const model::EndpointWires& wires) {
+                          const model::EndpointWires& wires, DeclarationPorts& declarations) {
   const model::TileInterface& tile = network.tile;
-  std::string range = "[" + std::to_string(router.no_of_EPs - 1) + ":0]";
-  write_declarations(out, range, tile.in_from_noc_dict, wires.temp_in);
-  write_declarations(out, range, tile.out_to_noc_dict, wires.temp_out_in_order);
+  if (!declarations.found) {
+    find_tuples(tile.in_from_noc_dict, wires.temp_in, declarations.in);
+    find_tuples(tile.out_to_noc_dict, wires.temp_out_in_order, declarations.out);
+    declarations.found =
+        fields_inside_port(tile.in_from_noc) && fields_inside_port(network.wires.partner_ports());
+  }
+  char range[32];
+  int length = std::snprintf(range, sizeof range, "[%d:0]", router.no_of_EPs - 1);
+  std::string_view range_text(range, static_cast<std::size_t>(length));
+  write_declarations(out, range_text, declarations.in, wires.temp_in);
+  write_declarations(out, range_text, declarations.out, wires.temp_out_in_order);
   out << "\n\n";
 }
 

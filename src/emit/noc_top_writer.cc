@@ -43,16 +43,14 @@ constexpr std::string_view kHeader =
 
 constexpr std::string_view kIncludeLine = "`include \"dbg_config.vh\"\n";
 
-void write_router_block(TextSink& out, const Network& network, const model::RouterBlock& block) {
+void write_router_block(TextSink& out, const Network& network, const model::RouterBlock& block,
+                        model::EndpointWires& wires, DeclarationPorts& declarations) {
   const model::RouterRecord& router = *block.router;
-  const model::EndpointWires wires = network.wires.wires_of(router);
-  write_endpoint_wires(out, network, router, wires);
+  network.wires.wires_of(router, wires);
+  write_endpoint_wires(out, network, router, wires, declarations);
   for (const model::TileInstance& tile : block.tiles)
     write_tile_instance(out, network, wires, tile);
-  std::vector<std::string> owned_links;
-  for (std::size_t i = 0; i < router.r_links.size(); ++i)
-    if (router.r_first_end[i]) owned_links.push_back(router.r_links[i]);
-  write_link_wires(out, owned_links, network.router_ports, network.tile);
+  write_link_wires(out, router, network.router_ports, network.tile);
   write_router_instance(out, network, block, wires);
   out << "\n\n";
 }
@@ -66,8 +64,10 @@ void write_header(TextSink& out, std::size_t include_count) {
 
 void write_noc_top(TextSink& out, const Network& network) {
   write_header(out, network.tile.total_includes.size());
+  model::EndpointWires wires;
+  DeclarationPorts declarations;
   for (const model::RouterBlock& block : network.plan.blocks)
-    write_router_block(out, network, block);
+    write_router_block(out, network, block, wires, declarations);
   out << "endmodule\n";
 }
 

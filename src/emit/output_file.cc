@@ -88,9 +88,56 @@ OutputFile::~OutputFile() {
   discard();
 }
 
+void OutputFile::compare_with_existing() {
+  if (direct_ || existing_fd_ >= 0) return;
+  existing_fd_ = ::open(final_path_.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+bool OutputFile::block_matches_existing(std::string_view block) {
+  std::vector<char>& old = scratch_;
+  old.resize(block.size());
+  std::size_t got = 0;
+  while (got < block.size()) {
+    ssize_t n = ::pread(existing_fd_, old.data() + got, block.size() - got,
+                        static_cast<off_t>(matched_ + got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    got += static_cast<std::size_t>(n);
+  }
+  return std::memcmp(block.data(), old.data(), block.size()) == 0;
+}
+
+// The texts differ from here on: the agreeing part is copied from the old file first.
+void OutputFile::stop_comparing() {
+  std::vector<char> buffer(1 << 20);
+  std::uint64_t copied = 0;
+  while (copied < matched_) {
+    std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), matched_ - copied));
+    ssize_t n = ::pread(existing_fd_, buffer.data(), want, static_cast<off_t>(copied));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      throw file_error("cannot read the existing output file", final_path_, n < 0 ? errno : EIO);
+    write_all(buffer.data(), static_cast<std::size_t>(n));
+    copied += static_cast<std::uint64_t>(n);
+  }
+  ::close(existing_fd_);
+  existing_fd_ = -1;
+  matched_ = 0;
+}
+
 void OutputFile::drain(std::string_view block) {
-  const char* data = block.data();
-  std::size_t left = block.size();
+  if (existing_fd_ >= 0) {
+    if (block_matches_existing(block)) {
+      matched_ += block.size();
+      return;
+    }
+    stop_comparing();
+  }
+  write_all(block.data(), block.size());
+}
+
+void OutputFile::write_all(const char* data, std::size_t left) {
   while (left > 0) {
     ssize_t n = ::write(fd_, data, left);
     if (n < 0 && errno == EINTR) continue;
@@ -103,6 +150,16 @@ void OutputFile::drain(std::string_view block) {
 
 bool OutputFile::commit(bool keep_identical) {
   flush();
+  if (existing_fd_ >= 0) {
+    struct stat old_info;
+    bool same = ::fstat(existing_fd_, &old_info) == 0 &&
+                static_cast<std::uint64_t>(old_info.st_size) == matched_;
+    if (same && keep_identical) {
+      discard();
+      return false;
+    }
+    stop_comparing();
+  }
   if (direct_) {
     if (fd_ != STDOUT_FILENO && ::close(fd_) != 0)
       throw file_error("cannot write the output", final_path_, errno);
@@ -153,6 +210,8 @@ bool OutputFile::final_file_equals_temp() const {
 }
 
 void OutputFile::discard() noexcept {
+  if (existing_fd_ >= 0) ::close(existing_fd_);
+  existing_fd_ = -1;
   if (fd_ >= 0 && fd_ != STDOUT_FILENO) ::close(fd_);
   fd_ = -1;
   if (!temp_path_.empty()) ::unlink(temp_path_.c_str());

@@ -34,9 +34,11 @@ void write_port_line(TextSink& out, const model::RouterRecord& router, const std
 
 }  // namespace
 
-void write_link_wires(TextSink& out, const std::vector<std::string>& owned_links,
+void write_link_wires(TextSink& out, const model::RouterRecord& router,
                       const model::RouterPortTemplate& ports, const model::TileInterface& tile) {
-  for (const std::string& link : owned_links) {
+  for (std::size_t i = 0; i < router.r_links.size(); ++i) {
+    if (!router.r_first_end[i]) continue;
+    const std::string& link = router.r_links[i];
     for (const std::string& port : tile.router_inputs)
       write_link_wire(out, *ports.router_inputs_dict.find(port), link);
     for (const std::string& port : tile.router_outputs)

@@ -8,9 +8,9 @@
 
 namespace noc::emit {
 
-/// The wires of the links a router declares (owned_links: the links it is the first-named end
-/// of), one per tile-facing router port, each one element wide, and "\n".
-void write_link_wires(TextSink& out, const std::vector<std::string>& owned_links,
+/// The wires of the links a router declares (those it is the first-named end of), one per
+/// tile-facing router port, each one element wide, and "\n".
+void write_link_wires(TextSink& out, const model::RouterRecord& router,
                       const model::RouterPortTemplate& ports, const model::TileInterface& tile);
 
 /// The router instance: module, parameters, clock and reset, and every data port joined to a

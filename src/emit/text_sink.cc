@@ -10,10 +10,28 @@ TextSink& TextSink::operator<<(std::int64_t number) {
   return *this << std::string_view(digits, static_cast<std::size_t>(result.ptr - digits));
 }
 
+TextSink::TextSink()
+    : buffer_(new char[kBlock]), end_(buffer_.get()), limit_(buffer_.get() + kBlock) {}
+
+TextSink& TextSink::append_slow(std::string_view text) {
+  flush();
+  if (text.size() > kBlock) {
+    drained_ += text.size();
+    drain(text);
+    return *this;
+  }
+  std::memcpy(end_, text.data(), text.size());
+  end_ += text.size();
+  return *this;
+}
+
 void TextSink::flush() {
-  if (buffer_.empty()) return;
-  drain(buffer_);
-  buffer_.clear();
+  if (end_ == buffer_.get()) return;
+  std::size_t size = static_cast<std::size_t>(end_ - buffer_.get());
+  // Reset before draining: a drain that throws leaves an empty buffer, not a repeated block.
+  end_ = buffer_.get();
+  drained_ += size;
+  drain(std::string_view(buffer_.get(), size));
 }
 
 }  // namespace noc::emit

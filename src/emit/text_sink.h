@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,13 +15,10 @@ class TextSink {
   virtual ~TextSink() = default;
 
   TextSink& operator<<(std::string_view text) {
-    if (buffer_.size() + text.size() > kBlock) flush();
-    if (text.size() > kBlock) {
-      drain(text);
-    } else {
-      buffer_.append(text);
-    }
-    bytes_ += text.size();
+    if (static_cast<std::size_t>(limit_ - end_) < text.size()) return append_slow(text);
+    if (text.empty()) return *this;
+    std::memcpy(end_, text.data(), text.size());
+    end_ += text.size();
     return *this;
   }
   TextSink& operator<<(char c) { return *this << std::string_view(&c, 1); }
@@ -28,16 +27,25 @@ class TextSink {
 
   /// Hands the buffered text on.
   void flush();
-  std::uint64_t bytes() const { return bytes_; }
+  std::uint64_t bytes() const {
+    return drained_ + static_cast<std::uint64_t>(end_ - buffer_.get());
+  }
 
  protected:
-  TextSink() { buffer_.reserve(kBlock); }
+  TextSink();
+  TextSink(const TextSink&) = delete;
+  TextSink& operator=(const TextSink&) = delete;
   virtual void drain(std::string_view block) = 0;
 
  private:
-  static constexpr std::size_t kBlock = 1 << 16;
-  std::string buffer_;
-  std::uint64_t bytes_ = 0;
+  // One large block: the writer appends a few bytes at a time, and every hand-on is a system call.
+  static constexpr std::size_t kBlock = 1 << 20;
+  TextSink& append_slow(std::string_view text);
+
+  std::unique_ptr<char[]> buffer_;
+  char* end_;
+  char* limit_;
+  std::uint64_t drained_ = 0;
 };
 
 /// Collects the text in memory; for tests and for comparing a new text with a file on disk.

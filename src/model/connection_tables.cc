@@ -7,12 +7,13 @@
 namespace noc::model {
 namespace {
 
-std::vector<std::string> with_suffix(const std::vector<std::string>& names,
-                                     const std::string& suffix) {
-  std::vector<std::string> result;
-  result.reserve(names.size());
-  for (const std::string& name : names) result.push_back(name + suffix);
-  return result;
+void with_suffix(const std::vector<std::string>& names, std::string_view suffix,
+                 std::vector<std::string>& result) {
+  result.resize(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    result[i].assign(names[i]);
+    result[i] += suffix;
+  }
 }
 
 }  // namespace
@@ -25,12 +26,29 @@ ConnectionTables::ConnectionTables(std::vector<std::string> in_ports,
       partner_ports_(std::move(partner_ports)) {}
 
 EndpointWires ConnectionTables::wires_of(const RouterRecord& router) const {
-  const std::string suffix = router.ep_wire ? "_" + *router.ep_wire : std::string();
   EndpointWires wires;
-  wires.temp_in = with_suffix(in_ports_, suffix);
-  wires.temp_out = with_suffix(out_ports_, suffix);
-  wires.temp_out_in_order = with_suffix(partner_ports_, suffix);
+  wires_of(router, wires);
   return wires;
+}
+
+void ConnectionTables::wires_of(const RouterRecord& router, EndpointWires& wires) const {
+  char suffix[64];
+  std::string_view ep = router.ep_wire ? std::string_view(*router.ep_wire) : std::string_view();
+  std::string long_suffix;
+  std::string_view text;
+  if (ep.empty()) {
+    text = {};
+  } else if (ep.size() + 1 <= sizeof suffix) {
+    suffix[0] = '_';
+    ep.copy(suffix + 1, ep.size());
+    text = std::string_view(suffix, ep.size() + 1);
+  } else {
+    long_suffix = "_" + std::string(ep);
+    text = long_suffix;
+  }
+  with_suffix(in_ports_, text, wires.temp_in);
+  with_suffix(out_ports_, text, wires.temp_out);
+  with_suffix(partner_ports_, text, wires.temp_out_in_order);
 }
 
 ConnectionTables build_connection_tables(const Description& description, const RouterTable& table,

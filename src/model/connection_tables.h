@@ -28,6 +28,9 @@ class ConnectionTables {
                    std::vector<std::string> partner_ports);
 
   EndpointWires wires_of(const RouterRecord& router) const;
+  /// The same into `wires`, reusing its strings: the writer spells out one router after the
+  /// other into the same lists.
+  void wires_of(const RouterRecord& router, EndpointWires& wires) const;
   /// The tile NoC outputs whose wires pair with an input's wire, in input order.
   const std::vector<std::string>& partner_ports() const { return partner_ports_; }
 
