@@ -31,6 +31,8 @@ class OrderedMap {
     }
   }
 
+  void reserve(std::size_t entries) { entries_.reserve(entries); }
+
   const Value* find(std::string_view key) const {
     std::size_t at = position(key);
     return at == kNone ? nullptr : &entries_[at].second;

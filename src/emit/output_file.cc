@@ -1,6 +1,7 @@
 #include "emit/output_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,10 +74,21 @@ OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_pat
   std::string pattern = final_path_ + ".tmp.XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
+  // An interrupt between creating the temporary file and registering it would leave the file
+  // behind, so the termination signals wait until it is registered.
+  temp_path_.reserve(name.size());  // no allocation while the signals wait
+  sigset_t termination, before;
+  sigemptyset(&termination);
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&termination, signal_number);
+  ::pthread_sigmask(SIG_BLOCK, &termination, &before);
   fd_ = ::mkstemp(name.data());
-  if (fd_ < 0) throw file_error("cannot create the output file", final_path_, errno);
-  temp_path_ = name.data();
-  slot_ = claim_slot(temp_path_);
+  int err = errno;
+  if (fd_ >= 0) {
+    temp_path_ = name.data();
+    slot_ = claim_slot(temp_path_);
+  }
+  ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  if (fd_ < 0) throw file_error("cannot create the output file", final_path_, err);
   if (exists) {
     ::fchmod(fd_, existing.st_mode & 07777);  // a replaced file keeps its permission bits
   } else {

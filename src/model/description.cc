@@ -115,6 +115,12 @@ class NodeBuilder : public JsonHandler {
 
   void close() override {
     --depth_;
+    // The names are gathered in one reused list and stored at the end of the array with one
+    // allocation of the right size.
+    if (depth_ == 2 && node_ && member_ == kNeighbors)
+      node_->neighbors.assign(std::make_move_iterator(neighbours_.begin()),
+                              std::make_move_iterator(neighbours_.end()));
+    if (depth_ == 2) neighbours_.clear();
     if (depth_ == 1) member_ = kOther;
   }
 
@@ -145,7 +151,7 @@ class NodeBuilder : public JsonHandler {
     if (member_ == kIsRouter) set_is_router(true);
     if (member_ == kNeighbors) {
       if (text && node_->neighbors_member == Member::kPresent) {
-        node_->neighbors.emplace_back(*text);
+        neighbours_.emplace_back(*text);
       } else {
         node_->neighbors_member = Member::kWrongType;
       }
@@ -177,6 +183,7 @@ class NodeBuilder : public JsonHandler {
   MemberKind member_ = kOther;
   unsigned seen_members_ = 0;  ///< members of the current record met so far, by kind
   NameIndex index_;
+  std::vector<std::string> neighbours_;  ///< of the "neighbors" array being read
 };
 
 // The full JSON reader's events, for texts the plain scanner leaves to it: every escape, byte

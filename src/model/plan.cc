@@ -14,21 +14,30 @@ namespace {
 // alone, two tiles of one module would collide in every SystemVerilog tool.
 class InstanceNamer {
  public:
-  std::string next(const std::string& module_name, const std::string& node_name) {
-    int repeat = seen_[node_name]++;
-    std::string name = module_name + "_" + node_name + "_inst";
+  explicit InstanceNamer(const Description& description)
+      : first_(description.nodes().data()), seen_(description.nodes().size()) {}
+
+  std::string next(const std::string& module_name, const Node& node) {
+    int repeat = seen_[static_cast<std::size_t>(&node - first_)]++;
+    std::string name;
+    name.reserve(module_name.size() + node.name.size() + 8);
+    name += module_name;
+    name += '_';
+    name += node.name;
+    name += "_inst";
     if (repeat > 0) name += "_" + std::to_string(repeat);
     return name;
   }
 
  private:
-  std::unordered_map<std::string, int> seen_;
+  const Node* first_;
+  std::vector<int> seen_;  ///< instances made so far, by the node's place in the description
 };
 
 class Planner {
  public:
   Planner(Plan& plan, rtl::RtlCatalog& catalog, DiagnosticSink& sink)
-      : plan_(plan), catalog_(catalog), sink_(sink) {}
+      : plan_(plan), catalog_(catalog), sink_(sink), namer_(*plan.description) {}
 
   void run() {
     plan_.blocks.reserve(plan_.routers->routers.size());
@@ -94,7 +103,7 @@ class Planner {
                         " has no NoC output (an output with \"noc\" in its name), so its "
                         "instances cannot be connected");
       const std::string& module = module_of(node->top_module_fname, *node);
-      block.tiles.push_back(TileInstance{module, namer_.next(module, node->name), index--});
+      block.tiles.push_back(TileInstance{module, namer_.next(module, *node), index--});
     }
   }
 

@@ -117,6 +117,8 @@ class TableBuilder {
 
   void neighbours(const Node& node, RouterRecord& record) {
     record.r_neighbors.reserve(node.neighbors.size());
+    record.r_wire.reserve(node.neighbors.size());
+    record.ep_nodes.reserve(node.neighbors.size());
     for (const std::string& neighbour : node.neighbors) {
       const Node* other = description_.find(neighbour);
       if (!other) {
@@ -149,6 +151,7 @@ class TableBuilder {
       }
     }
     record.r_links.reserve(record.r_neighbors.size());
+    record.r_first_end.reserve(record.r_neighbors.size());
     for (const std::string& neighbour : record.r_neighbors) {
       record.r_links.push_back(*record.r_wire.find(neighbour));
       record.r_first_end.push_back(is_first_end(record, neighbour));

@@ -123,7 +123,10 @@ def test_interrupted_generation_leaves_nothing_behind(tools, example):
     if process.poll() is not None:
         pytest.skip("the generation ended before it could be interrupted")
     process.send_signal(signal.SIGINT)
-    assert process.wait(timeout=30) == -signal.SIGINT
+    status = process.wait(timeout=30)
+    if status == 0:
+        pytest.skip("the generation ended before the interrupt arrived")
+    assert status == -signal.SIGINT
     assert not list(example.glob("noc_soc.sv.tmp.*"))
     assert (example / "noc_soc.sv").read_text() == EARLIER
 
