@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
-# Builds the release configuration and prints, per mesh size, the generation time, output size,
-# throughput, ratio to the I/O floor and peak resident memory. Each size runs in its own process
-# so that the peak memory is that size's own.
+# Builds the release configuration and prints the speed tables:
+#  1. nocgen generate as a process on square meshes next to cp of the same output (wall and CPU
+#     ratios, time per router, peak memory, check and an unchanged generate);
+#  2. the whole operation in one process (Google Benchmark), per router, without process start;
+#  3. the extractor on long sources;
+#  4. nocgen verify of an 8x8 mesh.
+# NOC_BENCH_SIZES overrides the mesh sizes of table 1 (default 16 64 128 256 512).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset release -DNOC_BUILD_BENCHMARKS=ON >/dev/null
 cmake --build --preset release >/dev/null
 bench=build/release/bench/noc_soc_bench
-printf '%-9s %9s %9s %8s %9s %10s %12s\n' mesh routers ms MB MB/s floor_x peak_RSS_MB
+
+# shellcheck disable=SC2086
+python3 bench/speed_table.py build/release/nocgen examples/mesh_2x2 ${NOC_BENCH_SIZES:-16 64 128 256 512}
+
+echo
+printf '%-9s %9s %9s %10s %12s\n' in_process routers ms us_per_rtr peak_RSS_MB
 for side in 16 64 128 256; do
   gen=$($bench --benchmark_filter="BM_Generate/$side\$" --benchmark_format=json)
-  floor=$($bench --benchmark_filter="BM_IoFloor/$side\$" --benchmark_format=json)
-  python3 - "$side" "$gen" "$floor" <<'PY'
+  python3 - "$side" "$gen" <<'PY'
 import json, sys
-side, gen, floor = sys.argv[1], json.loads(sys.argv[2])["benchmarks"][0], json.loads(sys.argv[3])["benchmarks"][0]
-ms, floor_ms, mb = gen["real_time"], floor["real_time"], gen["out_MB"]
-print(f"{side + 'x' + side:<9} {int(gen['routers']):>9} {ms:>9.1f} {mb:>8.1f} {mb / ms * 1000:>9.0f} "
-      f"{ms / floor_ms:>10.1f} {gen['peak_RSS_MB']:>12.0f}")
+side, gen = sys.argv[1], json.loads(sys.argv[2])["benchmarks"][0]
+print(f"{side + 'x' + side:<9} {int(gen['routers']):>9} {gen['real_time']:>9.1f} "
+      f"{gen['real_time'] * 1000 / gen['routers']:>10.2f} {gen['peak_RSS_MB']:>12.0f}")
 PY
 done
 
@@ -34,7 +41,7 @@ done
 
 echo
 printf '%-9s %9s %7s %7s\n' verify seconds links tiles
-run=$($bench --benchmark_filter='BM_Verify/8$' --benchmark_format=json)
+run=$($bench --benchmark_filter='BM_Verify/8' --benchmark_format=json)
 python3 - "$run" <<'PY'
 import json, sys
 b = json.loads(sys.argv[1])["benchmarks"][0]

@@ -15,6 +15,7 @@
 #include "app/description_schema.h"
 #include "app/diagnostic_printer.h"
 #include "app/dot_graph.h"
+#include "app/heap_pages.h"
 #include "app/port_report.h"
 #include "app/soc_generator.h"
 #include "app/topology.h"
@@ -215,6 +216,7 @@ int dot(const std::string& base_dir, const std::string& description, const std::
 }  // namespace
 
 int main(int argc, char** argv) {
+  noc::app::prefer_huge_pages_for_the_heap();
   std::signal(SIGPIPE, SIG_IGN);  // a consumer that quits early is reported as a write error
   emit::clean_up_on_termination_signals();
   CLI::App cli{"nocgen: writes and inspects the top-level SystemVerilog of a network-on-chip SoC",

@@ -1,0 +1,34 @@
+#include "app/heap_pages.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#if defined(__GLIBC__) && defined(__linux__)
+#include <malloc.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace noc::app {
+
+void prefer_huge_pages_for_the_heap() {
+#if defined(__GLIBC__) && defined(__linux__) && defined(MADV_HUGEPAGE)
+  // The heap grows by a large pad at once and never shrinks back, so one advice covers every
+  // later allocation; blocks up to 32 MiB come from the heap rather than from their own maps.
+  // The pad is address space only: pages are used when they are touched.
+  constexpr int kPad = 1 << 30;
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{1} << 21;
+  if (mallopt(M_TOP_PAD, kPad) == 0 || mallopt(M_TRIM_THRESHOLD, kPad) == 0 ||
+      mallopt(M_MMAP_THRESHOLD, 32 << 20) == 0)
+    return;
+  void* probe = std::malloc(1 << 20);  // more than the heap has left: it grows by the pad
+  if (!probe) return;
+  auto begin = (reinterpret_cast<std::uintptr_t>(probe) + kHugePage - 1) & ~(kHugePage - 1);
+  auto end = reinterpret_cast<std::uintptr_t>(::sbrk(0)) & ~(kHugePage - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  std::free(probe);
+#endif
+}
+
+}  // namespace noc::app
