@@ -75,8 +75,20 @@ void BM_IoFloor(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Generate)->Arg(16)->Arg(64)->Arg(128)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_IoFloor)->Arg(16)->Arg(64)->Arg(128)->Arg(256)->Arg(512)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Generate)
+    ->Arg(16)
+    ->Arg(64)
+    ->Arg(128)
+    ->Arg(256)
+    ->Arg(512)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IoFloor)
+    ->Arg(16)
+    ->Arg(64)
+    ->Arg(128)
+    ->Arg(256)
+    ->Arg(512)
+    ->Unit(benchmark::kMillisecond);
 
 // The command-line entries ask for huge pages for the heap first; so does the benchmark, so that
 // it measures what users get.
