@@ -47,7 +47,11 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"deep_nesting_costs_no_stack", deeply_nested(100000), true},
         ScanCase{"escape_in_string", "{\"R_\\u0030\": {}}", false},
         ScanCase{"non_ascii_name", "{\"R\xc3\xa9\": {}}", false},
-        ScanCase{"fraction", "{\"a\": 0.0}", false}, ScanCase{"exponent", "{\"a\": 1e-400}", false},
+        ScanCase{"fraction", "{\"a\": 0.0}", false},
+        ScanCase{"eighteen_digits", "[-999999999999999999]", true},
+        // Beyond a double's range the full reader refuses the number.
+        ScanCase{"integer_of_400_digits", "[" + std::string(400, '4') + "]", false},
+        ScanCase{"exponent", "{\"a\": 1e-400}", false},
         ScanCase{"leading_zero", "{\"a\": 01}", false},
         ScanCase{"trailing_comma", "{\"a\": 1,}", false},
         ScanCase{"text_after_the_value", "{} x", false},

@@ -101,16 +101,20 @@ class Scanner {
     return false;
   }
 
-  // Integers only: -?(0|[1-9][0-9]*), followed by something that ends a value.
+  // Integers only: -?(0|[1-9][0-9]*), followed by something that ends a value. At most 18
+  // digits, which every reader holds exactly; the full reader turns longer ones into floating
+  // point and refuses those beyond its range.
   bool number() {
     if (text_[at_] == '-') ++at_;
     if (at_ == text_.size()) return false;
     bool nonzero = false;
+    std::size_t first = at_;
     if (text_[at_] == '0') {
       ++at_;
     } else if (text_[at_] >= '1' && text_[at_] <= '9') {
       while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9')
         nonzero |= text_[at_++] != '0';
+      if (at_ - first > 18) return false;
     } else {
       return false;
     }
