@@ -57,10 +57,11 @@ class NodeBuilder : public JsonHandler {
     // reallocations that dominate large descriptions.
     std::size_t expected = text.size() / 80 + 16;
     nodes.reserve(expected);
-    index_.reserve(expected);
+    index.reserve(expected);
   }
 
   std::vector<Node> nodes;
+  NameIndex index;  ///< node number by name, handed to the description
   bool top_is_object = false;
 
   void null_value() override { scalar(false); }
@@ -160,7 +161,7 @@ class NodeBuilder : public JsonHandler {
 
   void start_node(std::string_view name, std::uint32_t offset) {
     auto name_of = [this](std::uint32_t i) -> std::string_view { return nodes[i].name; };
-    std::uint32_t number = index_.insert(name, static_cast<std::uint32_t>(nodes.size()), name_of);
+    std::uint32_t number = index.insert(name, static_cast<std::uint32_t>(nodes.size()), name_of);
     std::optional<std::uint32_t> replaced;
     if (number == nodes.size()) {
       nodes.push_back(Node{});
@@ -181,8 +182,7 @@ class NodeBuilder : public JsonHandler {
   int depth_ = 0;
   Node* node_ = nullptr;
   MemberKind member_ = kOther;
-  unsigned seen_members_ = 0;  ///< members of the current record met so far, by kind
-  NameIndex index_;
+  unsigned seen_members_ = 0;            ///< members of the current record met so far, by kind
   std::vector<std::string> neighbours_;  ///< of the "neighbors" array being read
 };
 
@@ -274,15 +274,21 @@ std::string parse_detail(const std::string& message) {
 
 Description::Description(std::string path, std::vector<Node> nodes,
                          std::vector<std::uint32_t> line_starts, std::string text)
-    : path_(std::move(path)),
-      nodes_(std::move(nodes)),
-      line_starts_(std::move(line_starts)),
-      text_(std::move(text)) {
+    : Description(std::move(path), std::move(nodes), NameIndex(), std::move(line_starts),
+                  std::move(text)) {
   index_.reserve(nodes_.size());
   auto name_of = [this](std::uint32_t i) -> std::string_view { return nodes_[i].name; };
   for (std::size_t i = 0; i < nodes_.size(); ++i)
     index_.insert(nodes_[i].name, static_cast<std::uint32_t>(i), name_of);
 }
+
+Description::Description(std::string path, std::vector<Node> nodes, NameIndex index,
+                         std::vector<std::uint32_t> line_starts, std::string text)
+    : path_(std::move(path)),
+      nodes_(std::move(nodes)),
+      index_(std::move(index)),
+      line_starts_(std::move(line_starts)),
+      text_(std::move(text)) {}
 
 const Node* Description::find(std::string_view name) const {
   std::int64_t at =
@@ -349,8 +355,8 @@ Description parse_description(std::string path, std::string&& owned_text,
   }
   if (!builder->top_is_object)
     throw Error("the description must be a JSON object of node records", path, 1, 1);
-  return Description(std::move(path), std::move(builder->nodes), line_starts_of(text),
-                     std::move(owned_text));
+  return Description(std::move(path), std::move(builder->nodes), std::move(builder->index),
+                     line_starts_of(text), std::move(owned_text));
 }
 
 Description load_description(const std::string& path, const ParseErrorReporter& report) {

@@ -46,6 +46,10 @@ class Description {
   Description() = default;
   Description(std::string path, std::vector<Node> nodes, std::vector<std::uint32_t> line_starts,
               std::string text);
+  /// The same with the name index already built over `nodes` (node number by name), as the
+  /// reader builds it to find keys written twice.
+  Description(std::string path, std::vector<Node> nodes, NameIndex index,
+              std::vector<std::uint32_t> line_starts, std::string text);
   // The name index points into the nodes, so a copy would point into the original.
   Description(const Description&) = delete;
   Description& operator=(const Description&) = delete;
