@@ -117,8 +117,10 @@ INSTANTIATE_TEST_SUITE_P(
                    1, "expected ',' or ')' after port \"noc_in_valid\""},
         BrokenCase{"missing_comma_between_names", "module r(input clk rst, output q);endmodule", 1,
                    16, "unknown type 'clk'"},
-        BrokenCase{"trailing_comma", "module r(input a, output b,);endmodule", 1, 28,
-                   "expected a port declaration after ','"},
+        BrokenCase{"trailing_comma_in_parameters",
+                   "module r #(parameter A = 1,)(input a);"
+                   "endmodule",
+                   1, 28, "expected a parameter name"},
         BrokenCase{"parameter_without_value", "module r #(parameter W = )(input a);endmodule", 1,
                    26, "expected an expression, found ')'"},
         BrokenCase{"unclosed_dimension", "module r(input [7:0 a, output b);endmodule", 1, 16,

@@ -21,6 +21,7 @@
 #include "app/topology.h"
 #include "common/error.h"
 #include "emit/output_file.h"
+#include "rtl/file_list.h"
 #include "verify/verify.h"
 
 namespace {
@@ -30,9 +31,11 @@ using namespace noc;
 constexpr int kInputError = 1;
 constexpr int kUsageError = 2;
 
-// -D NAME[=VALUE], -U NAME and -I DIR, read as Verilator reads them, for ports under `ifdef.
+// -D NAME[=VALUE], -U NAME, -I DIR and -f/-F FILE, read as Verilator reads them, for ports under
+// `ifdef, headers kept outside the design and the files of one compilation unit.
 struct SourceFlags {
   std::vector<std::string> defines, undefines, include_dirs;
+  std::vector<std::pair<std::string, rtl::ListPaths>> file_lists;
 
   void add_to(CLI::App* command) {
     command
@@ -46,6 +49,28 @@ struct SourceFlags {
         ->add_option("-I,--include-dir", include_dirs,
                      "Search this directory for `include files before the tree below BASE_DIR")
         ->type_name("DIR")
+        ->allow_extra_args(false);
+    command
+        ->add_option_function<std::vector<std::string>>(
+            "-f",
+            [this](const std::vector<std::string>& lists) {
+              for (const std::string& list : lists)
+                file_lists.emplace_back(list, rtl::ListPaths::kFromWorkingDirectory);
+            },
+            "Read a file list as Verilator does (+incdir+, +define+, -I, -D, -U, sources read "
+            "before each router and tile source); its paths are relative to the working "
+            "directory")
+        ->type_name("FILE")
+        ->allow_extra_args(false);
+    command
+        ->add_option_function<std::vector<std::string>>(
+            "-F",
+            [this](const std::vector<std::string>& lists) {
+              for (const std::string& list : lists)
+                file_lists.emplace_back(list, rtl::ListPaths::kFromListFolder);
+            },
+            "The same, with paths relative to the list's own folder")
+        ->type_name("FILE")
         ->allow_extra_args(false);
   }
 
@@ -61,6 +86,8 @@ struct SourceFlags {
     }
     out.undefines = undefines;
     out.include_dirs = include_dirs;
+    for (const auto& [list, paths] : file_lists)
+      rtl::append_options(out, rtl::read_file_list(list, paths));
     return out;
   }
 };

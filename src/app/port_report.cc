@@ -52,6 +52,14 @@ Json ports_json(const std::vector<rtl::PortTuple>& ports) {
   return list;
 }
 
+Json warnings_json(const std::vector<rtl::SourceWarning>& warnings) {
+  Json list = Json::array();
+  for (const rtl::SourceWarning& w : warnings)
+    list.push_back(
+        Json{{"file", w.file}, {"line", w.line}, {"column", w.column}, {"message", w.message}});
+  return list;
+}
+
 void table_rows(std::ostream& out, const char* direction, const std::vector<rtl::PortTuple>& ports,
                 std::size_t type_width) {
   for (const rtl::PortTuple& port : ports) {
@@ -74,7 +82,8 @@ void write_port_json(std::ostream& out, const std::string& file, const std::stri
               {"includes", x.includes},
               {"parameters", std::move(params)},
               {"inputs", ports_json(x.first.inputs)},
-              {"outputs", ports_json(x.first.outputs)}};
+              {"outputs", ports_json(x.first.outputs)},
+              {"warnings", warnings_json(x.warnings)}};
   make_printable(report);
   out << report.dump(2) << "\n";
 }
@@ -94,6 +103,9 @@ void write_port_table(std::ostream& out, const std::string& file, const std::str
       type_width = std::max(type_width, port.type_text.size());
   table_rows(out, "input ", x.first.inputs, type_width);
   table_rows(out, "output", x.first.outputs, type_width);
+  for (const rtl::SourceWarning& w : x.warnings)
+    out << "  warning    " << printable(w.file) << ":" << w.line << ":" << w.column << ": "
+        << printable(w.message) << "\n";
 }
 
 }  // namespace noc::app

@@ -28,7 +28,10 @@ std::string absolute_path(const std::string& path) {
   std::error_code ec;
   std::filesystem::path absolute = std::filesystem::absolute(path, ec);
   if (ec) absolute = path;
-  return absolute.lexically_normal().string();
+  std::string normal = absolute.lexically_normal().string();
+  // "." and "a/.." normalise to a name with a trailing "/", which no path below it starts with.
+  if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+  return normal;
 }
 
 SourceTree::SourceTree(std::string base_dir) : base_dir_(std::move(base_dir)) {

@@ -44,6 +44,7 @@ const std::vector<RuleInfo> kRules = {
     {Rule::kUnconnectablePort, "NOC112", W, "an inout or interface port is left unconnected"},
     {Rule::kRouterSourceDiffers, "NOC113", W, "a router's own source has other ports"},
     {Rule::kPortWithoutPartner, "NOC114", W, "a NoC port finds no partner, so pairing shifts"},
+    {Rule::kSourceWarning, "NOC115", W, "a port list holds an empty port, which compilers skip"},
 };
 
 }  // namespace

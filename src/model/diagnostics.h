@@ -48,6 +48,7 @@ enum class Rule : std::uint8_t {
   kUnconnectablePort,
   kRouterSourceDiffers,
   kPortWithoutPartner,
+  kSourceWarning,
   kCount,
 };
 

@@ -58,6 +58,21 @@ class InterfaceRules {
     }
   }
 
+  // What Verilator reads with a warning is read the same way here, and the warning is kept.
+  void check_source_warnings(const Node& node, const rtl::ParsedSource& source) {
+    if (!warned_.insert(source.path).second) return;
+    for (const rtl::SourceWarning& warning : source.warnings) {
+      Diagnostic d;
+      d.rule = Rule::kSourceWarning;
+      d.file = warning.file;
+      d.line = warning.line;
+      d.column = warning.column;
+      d.node = node.name;
+      d.message = warning.message;
+      sink_.add(std::move(d));
+    }
+  }
+
   void check_unconnectable(const Node& node, const rtl::ParsedSource& source) {
     const std::vector<std::string>& ports = source.first.unconnectable_ports;
     if (ports.empty()) return;
@@ -105,6 +120,7 @@ class InterfaceRules {
   const RouterPortTemplate& router_ports_;
   const TileInterface& tile_;
   DiagnosticSink& sink_;
+  std::unordered_set<std::string> warned_;  ///< sources whose warnings are reported
 };
 
 // A source that cannot be read is reported where it is used; here it only has no ports.
@@ -124,16 +140,23 @@ void check_interfaces(const Description& description, const RouterTable& table,
   InterfaceRules rules(description, router_ports, tile, sink);
   const Node* router_node = table.routers.empty() ? nullptr : table.routers.front().node;
   if (router_node) rules.check_pairing(tile_node, router_node);
-  if (const rtl::ParsedSource* source = parsed(catalog, tile.source_name))
+  if (const rtl::ParsedSource* source = parsed(catalog, tile.source_name)) {
     rules.check_unconnectable(tile_node, *source);
-  if (router_node)
-    if (const rtl::ParsedSource* source = parsed(catalog, kRouterSourceName))
+    rules.check_source_warnings(tile_node, *source);
+  }
+  if (router_node) {
+    if (const rtl::ParsedSource* source = parsed(catalog, kRouterSourceName)) {
       rules.check_unconnectable(*router_node, *source);
+      rules.check_source_warnings(*router_node, *source);
+    }
+  }
   std::unordered_set<std::string> seen{kRouterSourceName};
   for (const RouterRecord& router : table.routers) {
     if (!seen.insert(router.top_module_fname).second) continue;
-    if (const rtl::ParsedSource* source = parsed(catalog, router.top_module_fname))
+    if (const rtl::ParsedSource* source = parsed(catalog, router.top_module_fname)) {
       rules.check_router_source(*router.node, *source);
+      rules.check_source_warnings(*router.node, *source);
+    }
   }
 }
 

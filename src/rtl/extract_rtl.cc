@@ -7,7 +7,6 @@
 #include "common/error.h"
 #include "common/input_file.h"
 #include "common/text.h"
-#include "rtl/source_parser.h"
 
 namespace noc::rtl {
 namespace {
@@ -33,21 +32,6 @@ std::string ambiguity(std::string_view what, std::string_view name,
 
 }  // namespace
 
-ParsedSource parse_source_text(std::string path, std::string text,
-                               const PreprocessOptions& options) {
-  SourceManager sources;
-  std::uint32_t buffer = sources.add(path, std::move(text));
-  PreprocessedSource pre = preprocess(sources, buffer, options);
-  SourceModules modules = parse_modules(sources, pre);
-  ParsedSource parsed;
-  parsed.path = std::move(path);
-  parsed.includes = std::move(pre.includes);
-  parsed.headers_read = std::move(pre.headers_read);
-  parsed.module_names = std::move(modules.module_names);
-  parsed.first = std::move(modules.first);
-  return parsed;
-}
-
 const std::string& top_module(const ParsedSource& source) {
   if (source.module_names.empty()) throw Error("the source declares no module", source.path);
   return source.module_names.front();
@@ -61,6 +45,7 @@ RtlCatalog::RtlCatalog(std::string base_dir, std::shared_ptr<const SourceTree> t
     : base_dir_(std::move(base_dir)), tree_(std::move(tree)), options_(std::move(options)) {
   preprocess_.defines = options_.defines;
   preprocess_.undefines = options_.undefines;
+  preprocess_.unit_files = options_.unit_files;
   preprocess_.find_include = [this](std::string_view name, const std::string& includer) {
     return find_include(name, includer);
   };
@@ -114,8 +99,12 @@ const ParsedSource& RtlCatalog::parse(std::string_view name) {
   if (at == located_.end()) at = located_.emplace(key, locate(name)).first;
   std::unique_ptr<ParsedSource>& slot = by_path_[at->second];
   if (!slot) {
+    PreprocessOptions options = preprocess_;
+    // A list that names the source itself is read up to it: what the compiler has seen then.
+    auto self = std::find(options.unit_files.begin(), options.unit_files.end(), at->second);
+    options.unit_files.erase(self, options.unit_files.end());
     slot = std::make_unique<ParsedSource>(
-        parse_source_text(at->second, read_source_file(at->second), preprocess_));
+        parse_source_text(at->second, read_source_file(at->second), options));
   }
   return *slot;
 }

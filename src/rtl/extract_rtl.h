@@ -10,24 +10,12 @@
 
 #include "common/source_tree.h"
 #include "rtl/module_header_parser.h"
+#include "rtl/parsed_source.h"
 #include "rtl/port.h"
 #include "rtl/preprocessor.h"
 #include "rtl/rtl_options.h"
 
 namespace noc::rtl {
-
-/// Everything read from one SystemVerilog source: a plain value.
-struct ParsedSource {
-  std::string path;
-  std::vector<std::string> includes;      ///< include entries of the source, in file order
-  std::vector<std::string> headers_read;  ///< paths of the headers the source included
-  std::vector<std::string> module_names;  ///< every module of the file, in file order
-  ModuleHeader first;                     ///< the first module; empty when there is none
-};
-
-/// Lexes, preprocesses and parses `text` as the source at `path`.
-ParsedSource parse_source_text(std::string path, std::string text,
-                               const PreprocessOptions& options = {});
 
 /// Entry 0 of the module names, or an error naming the file when it declares no module.
 const std::string& top_module(const ParsedSource& source);

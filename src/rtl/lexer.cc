@@ -84,6 +84,12 @@ class Lexer {
         pos_ += peek(1) == '\n' ? 2 : 3;  // line continuation inside a `define
       } else if (c == '/' && peek(1) == '/') {
         while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
+        // In a multi-line `define the continuation at the end of a comment belongs to the macro:
+        // the definition goes on, as in Verilator.
+        std::size_t end = pos_;
+        if (end < text_.size() && text_[end - 1] == '\\') ++pos_;
+        if (end < text_.size() && end >= 2 && text_[end - 1] == '\r' && text_[end - 2] == '\\')
+          ++pos_;
       } else if (c == '/' && peek(1) == '*') {
         std::size_t end = text_.find("*/", pos_ + 2);
         if (end == std::string_view::npos) fail_at(pos_, "unterminated block comment");
@@ -144,6 +150,7 @@ class Lexer {
     if (c == '"') return lex_string();
     if (is_digit(c)) {
       lex_decimal();
+      lex_time_unit();
       if (peek() == '\'' && is_base_after(1)) lex_based();
       return TokenKind::kNumber;
     }
@@ -222,6 +229,17 @@ class Lexer {
         (is_digit(peek(1)) || ((peek(1) == '+' || peek(1) == '-') && is_digit(peek(2))))) {
       pos_ += 2;
       while (is_digit(peek())) ++pos_;
+    }
+  }
+
+  // 1.5ns, 20ps: a time literal is one token.
+  void lex_time_unit() {
+    static constexpr std::string_view kUnits[] = {"ms", "us", "ns", "ps", "fs", "s"};
+    for (std::string_view unit : kUnits) {
+      if (text_.substr(pos_, unit.size()) == unit && !is_identifier_char(peek(unit.size()))) {
+        pos_ += unit.size();
+        return;
+      }
     }
   }
 

@@ -91,12 +91,15 @@ std::vector<std::vector<Token>> MacroExpander::read_arguments(const Macro& macro
     sources_.fail(usage.location, "macro " + name + " takes " +
                                       std::to_string(macro.params.size()) + " arguments, not " +
                                       std::to_string(args.size()));
+  std::size_t given = args.size();
   args.resize(macro.params.size());
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (!args[i].empty()) continue;
     if (macro.params[i].default_value) {
       args[i] = *macro.params[i].default_value;
-    } else if (macro.params.size() > 1) {
+    } else if (i >= given && macro.params.size() > 1) {
+      // An argument written empty is replaced by nothing (IEEE 1800-2017 22.5.1); one left out
+      // altogether needs a default.
       sources_.fail(usage.location, "macro " + name + " has no value for its argument \"" +
                                         std::string(macro.params[i].name) + "\"");
     }

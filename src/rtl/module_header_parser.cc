@@ -131,10 +131,38 @@ void parse_old_style_names(TokenReader& r, ModuleHeader& header) {
   }
 }
 
+void warn_empty_port(const TokenReader& r, ModuleHeader& header) {
+  header.warnings.emplace_back(
+      r.cur().location,
+      "the port list of module " + in_quotes(header.name) + " has an empty port; it is skipped");
+}
+
+// "(, a": Verilator skips the empty port with a warning (NULLPORT).
+void skip_leading_empty_ports(TokenReader& r, ModuleHeader& header) {
+  while (r.cur().is(",")) {
+    warn_empty_port(r, header);
+    r.advance();
+  }
+}
+
 void parse_ansi_ports(TokenReader& r, ModuleHeader& header, const TypeNames& names) {
   std::optional<PortItem> previous;
   for (;;) {
-    if (r.cur().is(")")) r.fail_expected("a port declaration after ','");
+    // Verilator reads the ports around an empty one, "a, , b" or "a, b,)", and warns
+    // (NULLPORT); so do we.
+    if (r.cur().is(",")) {
+      warn_empty_port(r, header);
+      r.advance();
+      continue;
+    }
+    if (r.cur().is(")")) {
+      if (!previous) r.fail_expected("a port declaration after ','");
+      header.warnings.emplace_back(r.raw(r.pos() - 1).location,
+                                   "the port list of module " + in_quotes(header.name) +
+                                       " ends with ','; the ports before it are read");
+      r.advance();
+      return;
+    }
     PortItem item = read_port_item(r, names);
     resolve_port(item, previous ? &*previous : nullptr, names, r);
     add_port(header, item);
@@ -160,6 +188,7 @@ ModuleHeader parse_module_header(TokenReader& r, TypeNames& names,
   while (r.cur().is("import")) read_import(r, names, header.imports);
   if (r.cur().is("#")) parse_parameters(r, header, names);
   if (r.accept("(")) {
+    skip_leading_empty_ports(r, header);
     if (r.accept(")")) {
     } else if (old_style_list(r)) {
       parse_old_style_names(r, header);

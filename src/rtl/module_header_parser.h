@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "rtl/port.h"
@@ -23,6 +24,8 @@ struct ModuleHeader {
   std::vector<PortTuple> outputs;
   std::vector<std::string> unconnectable_ports;  ///< names of inout, ref and interface ports
   bool ansi = true;
+  /// What a compiler reads but warns about, with where.
+  std::vector<std::pair<SourceLocation, std::string>> warnings;
   /// Old style: the names of the port list, whose directions follow in the body.
   std::vector<const Token*> port_names;
 };

@@ -250,6 +250,16 @@ void add_typedef(const std::vector<Token>& tokens, std::size_t& at, TypeNames& n
   if (!last.empty()) names.types.insert(last);
 }
 
+// "import p::t, q::u;" declares t and u where it stands; "p::*" only may.
+void add_imported_names(const std::vector<Token>& tokens, std::size_t at, TypeNames& names) {
+  for (++at; at + 1 < tokens.size() && !tokens[at].is(";"); ++at) {
+    const Token& name = tokens[at + 1];
+    if (tokens[at].is("::") &&
+        (name.kind == TokenKind::kIdentifier || name.kind == TokenKind::kEscapedIdentifier))
+      names.types.insert(name.text);
+  }
+}
+
 }  // namespace
 
 TypeNames collect_type_names(const std::vector<Token>& tokens) {
@@ -264,6 +274,8 @@ TypeNames collect_type_names(const std::vector<Token>& tokens) {
       (t.is("class") ? names.types : names.interfaces).insert(next.text);
     } else if (t.is("::") && next.is("*")) {
       names.wildcard_import = true;
+    } else if (t.is("import") && next.kind == TokenKind::kIdentifier) {
+      add_imported_names(tokens, i, names);
     }
   }
   return names;

@@ -1,5 +1,6 @@
 #include "rtl/preprocessor.h"
 
+#include "common/error.h"
 #include "common/text.h"
 
 #include <string_view>
@@ -45,6 +46,14 @@ class Preprocessor {
   PreprocessedSource run(std::uint32_t buffer) {
     main_buffer_ = buffer;
     define_from_command_line();
+    for (const auto& [name, value] : options_.assumed) assumed_[sources_.keep(name)] = value;
+    for (const std::string& path : options_.unit_files) {
+      std::uint32_t id = sources_.add(path, read_source_file(path));
+      out_.headers_read.push_back(path);
+      run_buffer(id);
+    }
+    out_.unit_tokens = std::move(out_.tokens);
+    out_.tokens.clear();
     run_buffer(buffer);
     out_.tokens.push_back(Token{TokenKind::kEndOfFile, true, false, {}, end_of(buffer)});
     return std::move(out_);
@@ -71,6 +80,7 @@ class Preprocessor {
 
   void run_buffer(std::uint32_t buffer) {
     std::vector<Token> tokens = lex(sources_, buffer);
+    if (has_include_guard(tokens)) guard_tests_.insert(key(tokens[0].location));
     out_.tokens.reserve(out_.tokens.size() + tokens.size());
     std::size_t open_blocks = stack_.size();
     TokenCursor cursor{tokens};
@@ -181,9 +191,42 @@ class Preprocessor {
   bool test_macro(TokenCursor& cursor, const Token& token) {
     std::string_view name = expect_macro_name(sources_, cursor, token).text;
     bool defined = macros_.count(name) != 0;
-    if (!defined && !undefined_.count(name) && !out_.missing_includes.empty())
-      out_.tokens.push_back(Token{TokenKind::kUncertain, false, true, name, token.location});
-    return defined;
+    if (defined || undefined_.count(name) || out_.missing_includes.empty() ||
+        guard_tests_.count(key(token.location)))
+      return defined;
+    note_uncertain(name, token.location);
+    auto assumed = assumed_.find(name);
+    if (assumed != assumed_.end()) return assumed->second;
+    out_.tokens.push_back(Token{TokenKind::kUncertain, false, true, name, token.location});
+    return false;
+  }
+
+  void note_uncertain(std::string_view name, SourceLocation location) {
+    for (const auto& seen : out_.uncertain)
+      if (seen.first == name) return;
+    out_.uncertain.emplace_back(std::string(name), location);
+  }
+
+  static std::uint64_t key(SourceLocation location) {
+    return std::uint64_t{location.buffer} << 32 | location.offset;
+  }
+
+  // "`ifndef X `define X ... `endif" around a whole file. A missing header could define X only
+  // by including this very file, whose definitions would then be in effect already: either way
+  // its text is what counts, so the guard is no guess.
+  static bool has_include_guard(const std::vector<Token>& tokens) {
+    if (tokens.size() < 5 || tokens[0].text != "`ifndef" || tokens[2].text != "`define" ||
+        tokens[1].text != tokens[3].text)
+      return false;
+    int depth = 0;
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+      if (tokens[i].kind != TokenKind::kDirective) continue;
+      std::string_view name = tokens[i].text;
+      if (name == "`ifdef" || name == "`ifndef") ++depth;
+      if (depth == 1 && (name == "`else" || name == "`elsif")) return false;
+      if (name == "`endif" && --depth == 0) return tokens[i + 1].kind == TokenKind::kEndOfFile;
+    }
+    return false;
   }
 
   Conditional& open_block(const Token& token) {
@@ -196,8 +239,12 @@ class Preprocessor {
     std::string name = include_name(cursor, token);
     if (token.location.buffer == main_buffer_) out_.includes.push_back(name);
     std::optional<std::string> path;
-    if (options_.find_include)
-      path = options_.find_include(name, sources_.buffer(token.location.buffer).path());
+    try {
+      if (options_.find_include)
+        path = options_.find_include(name, sources_.buffer(token.location.buffer).path());
+    } catch (const Error& error) {
+      sources_.fail(token.location, error.message());
+    }
     if (!path) {
       out_.missing_includes.push_back(name);
       return;
@@ -262,6 +309,8 @@ class Preprocessor {
   std::size_t include_depth_ = 0;
   std::unordered_map<std::string_view, Macro> macros_;
   std::unordered_set<std::string_view> undefined_;  ///< undefined on purpose: no guess needed
+  std::unordered_map<std::string_view, bool> assumed_;
+  std::unordered_set<std::uint64_t> guard_tests_;  ///< the `ifndef of each include guard
   std::vector<Conditional> stack_;
   PreprocessedSource out_;
 };

@@ -22,6 +22,12 @@ struct PreprocessOptions {
   /// when it is not there. Without it no include is read.
   std::function<std::optional<std::string>(std::string_view name, const std::string& includer)>
       find_include;
+  /// Files read, in order, before the source as one compilation unit with it (a file list's
+  /// sources): their macros are defined when the source is read.
+  std::vector<std::string> unit_files;
+  /// Macros that only an include that was not found could define, with the branch to take for
+  /// each: a conditional on one of them takes that branch without a marker in the stream.
+  std::vector<std::pair<std::string, bool>> assumed;
   std::size_t max_expansion_depth = 64;
   std::size_t max_expanded_tokens = std::size_t{1} << 20;
   std::size_t max_include_depth = 32;
@@ -34,8 +40,13 @@ struct PreprocessedSource {
   std::vector<std::string> includes;
   /// Include entries, of the source or of a header, that could not be found.
   std::vector<std::string> missing_includes;
-  /// Paths of the headers read, in the order they were first read.
+  /// Paths of the headers read, in the order they were first read, after the unit files.
   std::vector<std::string> headers_read;
+  /// The tokens of the unit files, which the source's header may use names of.
+  std::vector<Token> unit_tokens;
+  /// Macros that conditionals tested while an include was missing that could have defined
+  /// them, in the order first tested, each with that first test's location.
+  std::vector<std::pair<std::string, SourceLocation>> uncertain;
 };
 
 /// Runs the directives of the source in `buffer`: `define (with arguments, defaults, ``
@@ -44,7 +55,10 @@ struct PreprocessedSource {
 /// directives that change nothing for a port list are dropped. A branch that is not taken is
 /// skipped without reading anything but the nesting of conditionals, as compilers do. A usage
 /// of a macro that is not defined stays in the stream as one kDirective token: the parser
-/// decides whether it matters. Expansion depth and size are bounded; past a bound the source is
+/// decides whether it matters. A conditional on a macro that a missing include may define is
+/// recorded in `uncertain`; unless the options assume a branch for it, it leaves a kUncertain
+/// marker and takes the branch of an undefined macro. A header's own include guard is never
+/// uncertain. Expansion depth and size are bounded; past a bound the source is
 /// refused with an error at the macro's usage.
 PreprocessedSource preprocess(SourceManager& sources, std::uint32_t buffer,
                               const PreprocessOptions& options);

@@ -11,6 +11,9 @@ struct RtlOptions {
   std::vector<std::pair<std::string, std::string>> defines;  ///< -D NAME[=VALUE]
   std::vector<std::string> undefines;                        ///< -U NAME
   std::vector<std::string> include_dirs;                     ///< -I DIR, searched first
+  /// The source files of -f/-F lists, in order: read before each router and tile source as one
+  /// compilation unit with it (up to that source, when a list names it too).
+  std::vector<std::string> unit_files;
 };
 
 }  // namespace noc::rtl

@@ -44,7 +44,14 @@ class ModuleScanner {
  public:
   ModuleScanner(const SourceManager& sources, const PreprocessedSource& source)
       : r_(sources, source.tokens, source.missing_includes),
-        names_(collect_type_names(source.tokens)) {}
+        names_(collect_type_names(source.tokens)) {
+    // The files before the source in its compilation unit declare types and import packages
+    // that its header may use.
+    TypeNames unit = collect_type_names(source.unit_tokens);
+    names_.types.insert(unit.types.begin(), unit.types.end());
+    names_.interfaces.insert(unit.interfaces.begin(), unit.interfaces.end());
+    names_.wildcard_import |= unit.wildcard_import;
+  }
 
   SourceModules run() {
     while (!r_.at_end()) {

@@ -1,0 +1,202 @@
+#include "rtl/file_list.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <vector>
+
+#include "common/error.h"
+#include "common/input_file.h"
+#include "common/source_tree.h"
+
+namespace noc::rtl {
+namespace {
+
+constexpr int kMaxNesting = 32;
+
+// Options of Verilator and of other simulators that take the next item as their value; the
+// value must not be read as a source file.
+constexpr std::string_view kOptionsWithValue[] = {
+    "-y",
+    "-v",
+    "--top-module",
+    "--top",
+    "-o",
+    "--Mdir",
+    "--prefix",
+    "-j",
+    "--mod-prefix",
+    "--exe",
+    "-LDFLAGS",
+    "-CFLAGS",
+    "--x-assign",
+    "--x-initial",
+    "--threads",
+    "--trace-depth",
+    "--unroll-count",
+    "-top",
+    "-work",
+    "-l",
+};
+
+bool takes_value(std::string_view option) {
+  for (std::string_view known : kOptionsWithValue)
+    if (option == known) return true;
+  return false;
+}
+
+// $VAR and ${VAR}, as Verilator substitutes them in a list; an unset variable is empty.
+std::string expand_environment(const std::string& item) {
+  std::string out;
+  for (std::size_t i = 0; i < item.size(); ++i) {
+    if (item[i] != '$' || i + 1 == item.size()) {
+      out += item[i];
+      continue;
+    }
+    std::size_t start = i + 1, end;
+    bool braced = item[start] == '{';
+    if (braced) {
+      end = item.find('}', start);
+      if (end == std::string::npos) {
+        out += item.substr(i);
+        break;
+      }
+      ++start;
+    } else {
+      end = start;
+      while (end < item.size() &&
+             (std::isalnum(static_cast<unsigned char>(item[end])) || item[end] == '_'))
+        ++end;
+    }
+    const char* value = std::getenv(item.substr(start, end - start).c_str());
+    if (value) out += value;
+    i = braced ? end : end - 1;
+  }
+  return out;
+}
+
+std::vector<std::string> split_items(const std::string& text) {
+  std::vector<std::string> items;
+  std::string item;
+  bool quoted = false;
+  auto flush = [&] {
+    if (!item.empty()) items.push_back(expand_environment(item));
+    item.clear();
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (quoted) {
+      if (c == '"') {
+        quoted = false;
+      } else {
+        item += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+      flush();
+    } else if ((c == '/' && i + 1 < text.size() && text[i + 1] == '/') ||
+               (c == '#' && item.empty())) {
+      flush();
+      while (i < text.size() && text[i] != '\n') ++i;
+    } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+      flush();
+      std::size_t end = text.find("*/", i + 2);
+      i = end == std::string::npos ? text.size() : end + 1;
+    } else {
+      item += c;
+    }
+  }
+  flush();
+  return items;
+}
+
+std::vector<std::string> plus_fields(std::string_view rest) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  while (start <= rest.size()) {
+    std::size_t plus = rest.find('+', start);
+    if (plus == std::string_view::npos) plus = rest.size();
+    if (plus > start) fields.emplace_back(rest.substr(start, plus - start));
+    start = plus + 1;
+  }
+  return fields;
+}
+
+void add_define(RtlOptions& out, const std::string& definition) {
+  std::size_t equals = definition.find('=');
+  if (equals == std::string::npos) {
+    out.defines.emplace_back(definition, "");
+  } else {
+    out.defines.emplace_back(definition.substr(0, equals), definition.substr(equals + 1));
+  }
+}
+
+class ListReader {
+ public:
+  void read(const std::string& path, ListPaths paths, int depth) {
+    if (depth > kMaxNesting)
+      throw Error("file lists nest deeper than " + std::to_string(kMaxNesting) +
+                      " levels; does a list name itself?",
+                  path);
+    std::string folder = absolute_path(path);
+    folder = folder.substr(0, folder.rfind('/'));
+    if (folder.empty()) folder = "/";
+    std::vector<std::string> items = split_items(read_input_file(path, "file list"));
+    auto resolve = [&](const std::string& name) {
+      if (paths == ListPaths::kFromWorkingDirectory || name.empty() || name.front() == '/')
+        return name;
+      return folder + "/" + name;
+    };
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      const std::string& item = items[i];
+      auto value = [&](std::size_t prefix) -> std::string {
+        if (item.size() > prefix) return item.substr(prefix);
+        if (i + 1 == items.size())
+          throw Error("option " + item + " in the file list has no value", path);
+        return items[++i];
+      };
+      if (item == "-f" || item == "-F") {
+        std::string nested = resolve(value(2));
+        read(nested, item == "-F" ? ListPaths::kFromListFolder : ListPaths::kFromWorkingDirectory,
+             depth + 1);
+      } else if (item.rfind("+incdir+", 0) == 0) {
+        for (const std::string& dir : plus_fields(std::string_view(item).substr(8)))
+          out_.include_dirs.push_back(resolve(dir));
+      } else if (item.rfind("+define+", 0) == 0) {
+        for (const std::string& definition : plus_fields(std::string_view(item).substr(8)))
+          add_define(out_, definition);
+      } else if (item.rfind("-I", 0) == 0) {
+        out_.include_dirs.push_back(resolve(value(2)));
+      } else if (item.rfind("-D", 0) == 0) {
+        add_define(out_, value(2));
+      } else if (item.rfind("-U", 0) == 0) {
+        out_.undefines.push_back(value(2));
+      } else if (item.front() == '-' || item.front() == '+') {
+        if (takes_value(item) && i + 1 < items.size()) ++i;
+      } else {
+        out_.unit_files.push_back(absolute_path(resolve(item)));
+      }
+    }
+  }
+
+  RtlOptions out_;
+};
+
+}  // namespace
+
+RtlOptions read_file_list(const std::string& path, ListPaths paths) {
+  ListReader reader;
+  reader.read(path, paths, 0);
+  return std::move(reader.out_);
+}
+
+void append_options(RtlOptions& options, const RtlOptions& more) {
+  options.defines.insert(options.defines.end(), more.defines.begin(), more.defines.end());
+  options.undefines.insert(options.undefines.end(), more.undefines.begin(), more.undefines.end());
+  options.include_dirs.insert(options.include_dirs.end(), more.include_dirs.begin(),
+                              more.include_dirs.end());
+  options.unit_files.insert(options.unit_files.end(), more.unit_files.begin(),
+                            more.unit_files.end());
+}
+
+}  // namespace noc::rtl

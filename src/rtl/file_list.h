@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "rtl/rtl_options.h"
+
+namespace noc::rtl {
+
+/// How the paths inside a file list are read.
+enum class ListPaths {
+  kFromWorkingDirectory,  ///< -f: as written, relative to where the tool runs
+  kFromListFolder,        ///< -F: relative to the folder of the list itself
+};
+
+/// Reads a file list as Verilator reads one: items separated by white space, "//" and "#"
+/// comments to the end of the line, "/* */" comments, $VAR and ${VAR} from the environment,
+/// +incdir+DIR[+DIR...], +define+NAME[=VALUE][+...], -I, -D, -U (joined to their value or
+/// apart), nested -f and -F. Every other item that does not start with "-" or "+" is a source
+/// file, read before the router and tile sources as one compilation unit with them. Options of
+/// other tools are skipped, with the value of those known to take one. The result holds what
+/// the list says, in its order, nested lists expanded in place.
+RtlOptions read_file_list(const std::string& path, ListPaths paths);
+
+/// Appends what `more` says to `options`, after what `options` says already.
+void append_options(RtlOptions& options, const RtlOptions& more);
+
+}  // namespace noc::rtl
