@@ -90,6 +90,46 @@ TEST_F(Catalog, AnAmbiguousHeaderIsRefused) {
   }
 }
 
+TEST_F(Catalog, AnIncludeLeadingOutsideTheBaseIsRefusedNamingDashI) {
+  test::TempDir outside;
+  write_file(outside.path() + "/widths.vh", "`define W 4\n");
+  std::string relative =
+      std::filesystem::relative(outside.path() + "/widths.vh", at("rtl")).string();
+  write_file(at("rtl/m.sv"), "`include \"" + relative + "\"\nmodule m(input a);endmodule\n");
+  RtlCatalog catalog(dir.path());
+  test::expect_located_error([&] { catalog.parse("m.sv"); },
+                             {"", "", 1, 1, "outside the base directory"});
+  RtlOptions options;
+  options.include_dirs = {outside.path()};
+  write_file(at("rtl/n.sv"), "`include \"widths.vh\"\nmodule n(input [`W:0] a);endmodule\n");
+  EXPECT_EQ(RtlCatalog(dir.path(), options).parse("n.sv").first.inputs.at(0).join_from(0),
+            "[4:0] a");
+}
+
+TEST_F(Catalog, UnitFilesAreReadUpToTheSourceItself) {
+  write_file(at("defs.svh"), "`define W 8\n");
+  write_file(at("late.svh"), "`define W 16\n");
+  write_file(at("rtl/m.sv"), "module m(input [`W-1:0] a);endmodule\n");
+  RtlOptions options;
+  options.unit_files = {at("defs.svh"), at("rtl/m.sv"), at("late.svh")};
+  RtlCatalog catalog(dir.path(), options);
+  const ParsedSource& source = catalog.parse("m.sv");
+  EXPECT_EQ(source.first.inputs.at(0).join_from(0), "[8-1:0] a");
+  EXPECT_EQ(source.headers_read, std::vector<std::string>{at("defs.svh")});
+}
+
+TEST_F(Catalog, ARelativeBaseDirectoryFindsSourcesWithAFolderPart) {
+  write_file(at("rtl/m.sv"), "module m(input a);endmodule\n");
+  std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(at("rtl"));
+  for (const char* base : {"..", ".", "../rtl/.."}) {
+    RtlCatalog catalog(base);
+    std::string name = std::string(base) == "." ? "./m.sv" : "rtl/m.sv";
+    EXPECT_EQ(catalog.parse(name).module_names.at(0), "m") << base;
+  }
+  std::filesystem::current_path(before);
+}
+
 TEST_F(Catalog, ASourceWithoutModuleHasNoTopModule) {
   write_file(at("rtl/pkg.sv"), "package p; endpackage\n");
   RtlCatalog catalog(dir.path());

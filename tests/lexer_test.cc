@@ -91,7 +91,10 @@ INSTANTIATE_TEST_SUITE_P(
         LexCase{"comments_dropped", "a // b\n/* c */ d", "id:a id:d"},
         LexCase{"stray_bytes_are_tokens", "a \xC3\xBC b", "id:a unknown:\xC3\xBC id:b"},
         LexCase{"open_string_is_a_token", "\"abc\nx", "openstr:\"abc id:x"},
-        LexCase{"system_identifier", "$clog2(N)", "sys:$clog2 p:( id:N p:)"}),
+        LexCase{"system_identifier", "$clog2(N)", "sys:$clog2 p:( id:N p:)"},
+        LexCase{"time_literals", "1.5ns 20ps 3 s 10us", "num:1.5ns num:20ps num:3 id:s num:10us"},
+        LexCase{"unit_letters_inside_a_name_stay_apart", "2step 4nsx",
+                "num:2 id:step num:4 id:nsx"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(Lexer, MarksTokensThatStartALine) {

@@ -79,7 +79,18 @@ INSTANTIATE_TEST_SUITE_P(
                    "module m import p::*, q::x; #(W = 4)(input word_t a);endmodule", "word_t| a",
                    ""},
         HeaderCase{"struct_type", "module m(input struct packed {logic a; logic b;} s);endmodule",
-                   "struct packed{logic a;logic b;}| s", ""}),
+                   "struct packed{logic a;logic b;}| s", ""},
+        HeaderCase{"specific_import_declares_the_type",
+                   "import tag_pkg::tag_t, cfg_pkg::cfg_t;\n"
+                   "module m(input tag_t t, output cfg_t c);endmodule",
+                   "tag_t| t", "cfg_t| c"},
+        HeaderCase{"time_parameter_defaults",
+                   "module m #(parameter time HOLD = 1.5ns, realtime T = 20ps)(input a);endmodule",
+                   "| a", ""},
+        HeaderCase{"trailing_comma_reads_the_ports_before_it",
+                   "module m(input a, output b,);endmodule", "| a", "| b"},
+        HeaderCase{"empty_ports_are_skipped", "module m(, input a, , b);endmodule", "| a, | b",
+                   ""}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(ModuleHeader, ParametersWithDefaultsAndKinds) {
@@ -99,6 +110,16 @@ TEST(ModuleHeader, PortTupleHasTheNameAtPositionThree) {
   const PortTuple& port = parsed.first.inputs.at(0);
   EXPECT_EQ(port.pieces, (std::vector<std::string>{"[A:0]", "[B:0]", " ", "x"}));
   EXPECT_EQ(port.name_index, 3u);
+}
+
+TEST(ModuleHeader, EmptyPortsAreReadWithAWarningWhereTheyStand) {
+  ParsedSource parsed = parse_source_text("t.sv", "module m(input a,\n , output b,\n);endmodule");
+  ASSERT_EQ(parsed.warnings.size(), 2u);
+  EXPECT_EQ(parsed.warnings[0].line, 2);
+  EXPECT_EQ(parsed.warnings[0].column, 2);
+  EXPECT_EQ(parsed.warnings[1].line, 2);
+  EXPECT_EQ(parsed.warnings[1].column, 12);
+  EXPECT_NE(parsed.warnings[1].message.find("ends with ','"), std::string::npos);
 }
 
 using BrokenCase = test::LocatedErrorCase;

@@ -75,7 +75,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "`pragma protect begin\n`line 3 \"x.sv\" 0\n`begin_keywords \"1800-2017\"\nok",
                    "ok"},
         ExpandCase{"file_and_line", "\n`__LINE__ `__FILE__", "2 \"t.sv\""},
-        ExpandCase{"undefined_macro_stays", "[`W:0]", "[ `W : 0 ]"}),
+        ExpandCase{"undefined_macro_stays", "[`W:0]", "[ `W : 0 ]"},
+        ExpandCase{"empty_argument_without_default_is_nothing", "`define P(a, b) [a b]\n`P(x, )",
+                   "[ x ]"},
+        ExpandCase{"comment_with_continuation_keeps_the_define_going",
+                   "`define M(x) \\\n  // the port \\\n  input x\n(`M(c))", "( input c )"},
+        ExpandCase{"conditionals_inside_an_expansion",
+                   "`define A\n`define C(x) \\\n`ifdef A x `else y `endif\n`C(p)", "p"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 using ErrorCase = test::LocatedErrorCase;
@@ -97,6 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"missing_argument", "`define F(a, b) a\n`F(1)", 2, 1,
                   "no value for its argument"},
         ErrorCase{"arguments_not_closed", "`define F(a) a\n`F(1", 2, 1, "have no ')'"},
+        ErrorCase{"argument_left_out_without_default", "`define P(a, b) a b\n`P(x)", 2, 1,
+                  "has no value for its argument \"b\""},
         ErrorCase{"recursive_macro", "`define R `R\ninput `R a", 2, 7, "more than 64 levels"},
         ErrorCase{"doubling_macros",
                   "`define M0 x x\n`define M1 `M0 `M0\n`define M2 `M1 `M1\n`define M3 `M2 `M2\n"
@@ -157,6 +165,36 @@ TEST_F(Includes, AMissingHeaderMakesLaterConditionalsUncertain) {
   ASSERT_EQ(out.tokens.size(), 2u) << "one marker for HAS_B; X was undefined on purpose";
   EXPECT_EQ(out.tokens[0].kind, TokenKind::kUncertain);
   EXPECT_EQ(out.tokens[0].text, "HAS_B");
+}
+
+TEST_F(Includes, AnIncludeGuardIsNoGuessButOtherConditionalsAre) {
+  test::write_file(dir.path() + "/defs.vh",
+                   "`ifndef DEFS_VH\n`define DEFS_VH\n`ifdef TRACE\n`define T 1\n`endif\n`endif\n");
+  PreprocessedSource out = run("`include \"framework.vh\"\n`include \"defs.vh\"\nm");
+  ASSERT_EQ(out.uncertain.size(), 1u);
+  EXPECT_EQ(out.uncertain[0].macro, "TRACE");
+}
+
+TEST_F(Includes, AnAssumedMacroTakesItsBranchWithoutAMarker) {
+  options.assumed = {{"WIDE", true}};
+  PreprocessedSource out = run("`include \"gone.vh\"\n`ifdef WIDE w `else n `endif");
+  ASSERT_EQ(out.tokens.size(), 2u);
+  EXPECT_EQ(out.tokens[0].text, "w");
+  ASSERT_EQ(out.uncertain.size(), 1u);
+  EXPECT_EQ(out.uncertain[0].macro, "WIDE");
+}
+
+TEST_F(Includes, UnitFilesComeFirstAndTheirMacrosHold) {
+  test::write_file(dir.path() + "/defs.svh", "`define W 8\ntypedef logic [`W-1:0] byte_t;\n");
+  options.unit_files = {dir.path() + "/defs.svh"};
+  PreprocessedSource out = run("[`W]");
+  std::string unit, text;
+  for (const Token& t : out.unit_tokens) unit += t.text;
+  for (const Token& t : out.tokens) text += t.text;
+  EXPECT_EQ(unit, "typedeflogic[8-1:0]byte_t;");
+  EXPECT_EQ(text, "[8]");
+  EXPECT_TRUE(out.includes.empty());
+  EXPECT_EQ(out.headers_read, std::vector<std::string>{dir.path() + "/defs.svh"});
 }
 
 TEST_F(Includes, AHeaderThatIncludesItselfIsRefused) {

@@ -13,6 +13,7 @@
 #include "common/error.h"
 #include "emit/text_sink.h"
 #include "rtl/extract_rtl.h"
+#include "rtl/file_list.h"
 
 namespace py = pybind11;
 
@@ -23,8 +24,9 @@ namespace {
 // written for the outside extractor expect.
 class PyExtractRtl {
  public:
-  PyExtractRtl(const std::string& base_dir, const std::string& file_name)
-      : source_(noc::rtl::RtlCatalog(base_dir).parse(file_name)) {}
+  PyExtractRtl(const std::string& base_dir, const std::string& file_name,
+               noc::rtl::RtlOptions options)
+      : source_(noc::rtl::RtlCatalog(base_dir, std::move(options)).parse(file_name)) {}
 
   void extract_headers() { headers_ = true; }
   void extract_io() { io_ = true; }
@@ -72,6 +74,51 @@ py::list port_list(const std::vector<noc::rtl::PortTuple>& ports) {
   return out;
 }
 
+// One path, or an iterable of them; a single str is one path, not a list of characters.
+std::vector<std::string> paths_of(const py::object& value) {
+  std::vector<std::string> out;
+  if (value.is_none()) return out;
+  py::object os = py::module_::import("os");
+  if (py::isinstance<py::str>(value) || py::isinstance<py::bytes>(value) ||
+      py::hasattr(value, "__fspath__")) {
+    out.push_back(py::str(os.attr("fsdecode")(value)));
+    return out;
+  }
+  for (py::handle item : value) out.push_back(py::str(os.attr("fsdecode")(item)));
+  return out;
+}
+
+// include_dirs=, defines=, undefines= and file_lists=, as nocgen's -I, -D, -U and -f.
+noc::rtl::RtlOptions source_options(const py::object& include_dirs, const py::object& defines,
+                                    const py::object& undefines, const py::object& file_lists) {
+  noc::rtl::RtlOptions options;
+  options.include_dirs = paths_of(include_dirs);
+  if (py::isinstance<py::dict>(defines) || py::hasattr(defines, "keys")) {
+    // {"NAME": value}: a value of None defines the name as empty, as -D NAME does.
+    for (py::handle name : defines.attr("keys")()) {
+      py::object value = defines[name];
+      options.defines.emplace_back(py::str(name),
+                                   value.is_none() ? std::string() : std::string(py::str(value)));
+    }
+  } else {
+    for (const std::string& definition : paths_of(defines)) {
+      std::size_t equals = definition.find('=');
+      options.defines.emplace_back(
+          definition.substr(0, equals),
+          equals == std::string::npos ? "" : definition.substr(equals + 1));
+    }
+  }
+  options.undefines = paths_of(undefines);
+  for (const std::string& list : paths_of(file_lists))
+    noc::rtl::append_options(
+        options, noc::rtl::read_file_list(list, noc::rtl::ListPaths::kFromWorkingDirectory));
+  return options;
+}
+
+#define NOC_SOURCE_KEYWORDS                                                             \
+  py::kw_only(), py::arg("include_dirs") = py::none(), py::arg("defines") = py::none(), \
+                 py::arg("undefines") = py::none(), py::arg("file_lists") = py::none()
+
 // Writes the parser's line through sys.stdout, so that notebooks show it and
 // contextlib.redirect_stdout captures it.
 void print_to_python(const std::string& line) {
@@ -114,14 +161,22 @@ PYBIND11_MODULE(noc_soc, m) {
 
   m.def(
       "soc_generator_noc",
-      [](const std::filesystem::path& base_dir, const std::filesystem::path& in_json_file) {
+      [](const std::filesystem::path& base_dir, const std::filesystem::path& in_json_file,
+         const py::object& include_dirs, const py::object& defines, const py::object& undefines,
+         const py::object& file_lists) {
         noc::RunOptions options;
         options.print_line = print_to_python;
+        options.rtl = source_options(include_dirs, defines, undefines, file_lists);
         py::gil_scoped_release released;  // other Python threads run while the file is written
         noc::soc_generator_noc(base_dir.string(), in_json_file.string(), options);
       },
-      py::arg("base_dir"), py::arg("in_json_file"),
-      "Generates base_dir/noc_soc.sv from the description named in_json_file below base_dir.");
+      py::arg("base_dir"), py::arg("in_json_file"), NOC_SOURCE_KEYWORDS,
+      "Generates base_dir/noc_soc.sv from the description named in_json_file below base_dir.\n\n"
+      "The keywords read the sources as nocgen's -I, -D, -U and -f do: include_dirs (paths "
+      "searched first for `include files), defines (a mapping of NAME to value or None, or "
+      "NAME[=VALUE] strings), undefines (names) and file_lists (Verilator file lists, paths in "
+      "them relative to the working directory; their source files are read before each router "
+      "and tile source as one compilation unit).");
 
   py::class_<noc::model::Diagnostic>(m, "Diagnostic", "One problem that check found.")
       .def_property_readonly(
@@ -140,12 +195,17 @@ PYBIND11_MODULE(noc_soc, m) {
 
   m.def(
       "check",
-      [](const std::filesystem::path& base_dir, const std::filesystem::path& description) {
+      [](const std::filesystem::path& base_dir, const std::filesystem::path& description,
+         const py::object& include_dirs, const py::object& defines, const py::object& undefines,
+         const py::object& file_lists) {
+        noc::rtl::RtlOptions options = source_options(include_dirs, defines, undefines, file_lists);
         py::gil_scoped_release released;
-        return noc::app::check_description(base_dir.string(), description.string()).diagnostics;
+        return noc::app::check_description(base_dir.string(), description.string(), options)
+            .diagnostics;
       },
-      py::arg("base_dir"), py::arg("description") = "noc_soc.json",
-      "Every problem of a design, as nocgen check finds them, sorted by file and place.");
+      py::arg("base_dir"), py::arg("description") = "noc_soc.json", NOC_SOURCE_KEYWORDS,
+      "Every problem of a design, as nocgen check finds them, sorted by file and place. The "
+      "keywords are those of soc_generator_noc.");
 
   m.def(
       "topology",
@@ -166,10 +226,14 @@ PYBIND11_MODULE(noc_soc, m) {
 
   py::class_<PyExtractRtl>(m, "ExtractRtl",
                            "The interface of one SystemVerilog source, as the generator reads it.")
-      .def(py::init([](const std::filesystem::path& base_dir, const std::filesystem::path& name) {
-             return PyExtractRtl(base_dir.string(), name.string());
+      .def(py::init([](const std::filesystem::path& base_dir, const std::filesystem::path& name,
+                       const py::object& include_dirs, const py::object& defines,
+                       const py::object& undefines, const py::object& file_lists) {
+             return PyExtractRtl(base_dir.string(), name.string(),
+                                 source_options(include_dirs, defines, undefines, file_lists));
            }),
-           py::arg("base_dir"), py::arg("file_name"))
+           py::arg("base_dir"), py::arg("file_name"), NOC_SOURCE_KEYWORDS,
+           "Reads file_name below base_dir; the keywords are those of soc_generator_noc.")
       .def("extract_headers", [](PyExtractRtl& x) { x.extract_headers(); })
       .def("extract_io", [](PyExtractRtl& x) { x.extract_io(); })
       .def("extract_param", [](PyExtractRtl& x) { x.extract_param(); })

@@ -81,16 +81,26 @@ std::optional<std::string> RtlCatalog::find_include(std::string_view name,
   // Beside the includer and by path, a header is read only when it stays below the base
   // directory; the -I directories are the user's own choice.
   std::string beside = directory_of(includer) + "/" + entry;
-  if (stays_below(base_dir_, beside) && is_regular_file(beside)) return absolute_path(beside);
+  if (is_regular_file(beside)) {
+    if (stays_below(base_dir_, beside)) return absolute_path(beside);
+    throw outside_base(name, beside);
+  }
   if (entry.find('/') != std::string::npos || entry.empty()) {
     std::string path = absolute_path(base_dir_ + "/" + entry);
-    if (stays_below(base_dir_, path) && is_regular_file(path)) return path;
-    return std::nullopt;
+    if (!is_regular_file(path)) return std::nullopt;
+    if (stays_below(base_dir_, path)) return path;
+    throw outside_base(name, path);
   }
   const std::vector<std::string>& found = tree_->find(name);
   if (found.size() > 1) throw Error(ambiguity("the include", name, found), includer);
   if (found.empty()) return std::nullopt;
   return found.front();
+}
+
+Error RtlCatalog::outside_base(std::string_view name, const std::string& path) const {
+  return Error("the include " + in_quotes(name) + " leads to " + absolute_path(path) +
+               ", outside the base directory " + absolute_path(base_dir_) +
+               "; give its directory with -I to read it from there");
 }
 
 const ParsedSource& RtlCatalog::parse(std::string_view name) {

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/error.h"
 #include "common/source_tree.h"
 #include "rtl/module_header_parser.h"
 #include "rtl/parsed_source.h"
@@ -40,7 +41,8 @@ class RtlCatalog {
   std::string locate(std::string_view name) const;
 
   /// The file an `include names: first in the -I directories, then beside the including file,
-  /// then by the rules of locate(); nothing when it is in none of them.
+  /// then by the rules of locate(); nothing when it is in none of them, and an error when it
+  /// is there but outside the base directory.
   std::optional<std::string> find_include(std::string_view name, const std::string& includer) const;
 
   const ParsedSource& parse(std::string_view name);
@@ -50,6 +52,8 @@ class RtlCatalog {
   std::vector<std::string> files_read() const;
 
  private:
+  Error outside_base(std::string_view name, const std::string& path) const;
+
   std::string base_dir_;
   std::shared_ptr<const SourceTree> tree_;
   RtlOptions options_;

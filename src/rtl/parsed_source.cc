@@ -12,12 +12,13 @@ namespace {
 struct Reading {
   std::optional<ParsedSource> parsed;
   std::optional<Error> error;
-  std::vector<std::pair<std::string, SourceLocation>> uncertain;
+  /// Macros a missing include could define whose conditionals stand where they could change
+  /// the first module's interface: before the end of its header (of its body, old style).
+  std::vector<std::string> uncertain;
 };
 
-ParsedSource parse_preprocessed(const SourceManager& sources, std::string path,
-                                PreprocessedSource pre) {
-  SourceModules modules = parse_modules(sources, pre);
+ParsedSource to_parsed(const SourceManager& sources, std::string path, PreprocessedSource pre,
+                       SourceModules modules) {
   ParsedSource parsed;
   parsed.path = std::move(path);
   parsed.includes = std::move(pre.includes);
@@ -33,16 +34,19 @@ ParsedSource parse_preprocessed(const SourceManager& sources, std::string path,
   return parsed;
 }
 
-// One reading; an error is kept, not thrown, so that readings can be compared.
-Reading read_once(const std::string& path, const std::string& text,
-                  const PreprocessOptions& options) {
+// One reading without markers; an error is kept, not thrown, so that readings can be compared.
+// A reading that fails names no macros: its error stands unless another reading differs.
+Reading read_once(const std::string& path, const std::string& text, PreprocessOptions options) {
   Reading reading;
+  options.mark_uncertain = false;
   SourceManager sources;
   try {
     std::uint32_t buffer = sources.add(path, text);
     PreprocessedSource pre = preprocess(sources, buffer, options);
-    reading.uncertain = pre.uncertain;
-    reading.parsed = parse_preprocessed(sources, path, std::move(pre));
+    SourceModules modules = parse_modules(sources, pre);
+    for (const UncertainTest& test : pre.uncertain)
+      if (test.token_index < modules.interface_end) reading.uncertain.push_back(test.macro);
+    reading.parsed = to_parsed(sources, path, std::move(pre), std::move(modules));
   } catch (const Error& error) {
     reading.error = error;
   }
@@ -70,42 +74,45 @@ std::string list_of(const std::vector<std::string>& names) {
   return out;
 }
 
-// The source's interface depends on `name`: read it again with only that macro left open, so
-// that the error points where the ports change, or else at the conditional itself.
+// A reading with markers, which throws at the first marker the parser meets where the interface
+// would change; when it meets none, the error goes where `macro` (or, empty, any such macro) is
+// first tested.
+[[noreturn]] void fail_marked(const std::string& path, const std::string& text,
+                              const PreprocessOptions& options, const std::string& macro) {
+  SourceManager sources;
+  std::uint32_t buffer = sources.add(path, text);
+  PreprocessOptions marked = options;
+  marked.mark_uncertain = true;
+  PreprocessedSource pre = preprocess(sources, buffer, marked);
+  SourceLocation at{buffer, 0};
+  for (const UncertainTest& test : pre.uncertain) {
+    if (!macro.empty() && test.macro != macro) continue;
+    at = test.location;
+    break;
+  }
+  std::string missing = list_of(pre.missing_includes);
+  parse_modules(sources, pre);
+  if (macro.empty())
+    sources.fail(at, "the interface of this source depends on more than " +
+                         std::to_string(kMaxUncertainMacros) + " macros that may be defined in " +
+                         missing +
+                         ", which was not found (give its directory with -I, or say -D or -U for "
+                         "each)");
+  sources.fail(at, "the interface of this source depends on whether " + macro +
+                       " is defined, and it may be defined in " + missing +
+                       ", which was not found (give its directory with -I, or say -D or -U " +
+                       macro + ")");
+}
+
+// The interface depends on names[index]: read again with only that macro left open, so that the
+// error points where the ports change.
 [[noreturn]] void refuse(const std::string& path, const std::string& text,
                          const PreprocessOptions& options, const std::vector<std::string>& names,
                          std::size_t index) {
-  PreprocessOptions marked = options;
+  PreprocessOptions open = options;
   for (std::size_t i = 0; i < names.size(); ++i)
-    if (i != index) marked.assumed.emplace_back(names[i], false);
-  SourceManager sources;
-  std::uint32_t buffer = sources.add(path, text);
-  PreprocessedSource pre = preprocess(sources, buffer, marked);
-  std::vector<std::string> missing = pre.missing_includes;
-  SourceLocation at{buffer, 0};
-  for (const auto& [macro, location] : pre.uncertain)
-    if (macro == names[index]) at = location;
-  parse_preprocessed(sources, path, std::move(pre));
-  sources.fail(at, "the interface of this source depends on whether " + names[index] +
-                       " is defined, and it may be defined in " + list_of(missing) +
-                       ", which was not found (give its directory with -I, or say -D or -U " +
-                       names[index] + ")");
-}
-
-// Too many combinations to read: every conditional on such a macro is refused where it would
-// change the first module's header.
-[[noreturn]] void refuse_as_uncertain(const std::string& path, const std::string& text,
-                                      const PreprocessOptions& options) {
-  SourceManager sources;
-  std::uint32_t buffer = sources.add(path, text);
-  PreprocessedSource pre = preprocess(sources, buffer, options);
-  SourceLocation at = pre.uncertain.front().second;
-  std::string missing = list_of(pre.missing_includes);
-  parse_preprocessed(sources, path, std::move(pre));
-  sources.fail(at, "the interface of this source depends on more than " +
-                       std::to_string(kMaxUncertainMacros) + " macros that " + missing +
-                       " may define, which was not found (give its directory with -I, or say "
-                       "-D or -U for each)");
+    if (i != index) open.assumed.emplace_back(names[i], false);
+  fail_marked(path, text, open, names[index]);
 }
 
 }  // namespace
@@ -126,13 +133,16 @@ ParsedSource parse_source_text(std::string path, std::string text,
   for (std::size_t mask = 0; mask < (std::size_t{1} << names.size()); ++mask) {
     Reading reading = read_once(path, text, assuming(options, names, mask));
     bool found_more = false;
-    for (const auto& [name, location] : reading.uncertain) {
+    for (const std::string& name : reading.uncertain) {
       if (std::find(names.begin(), names.end(), name) != names.end()) continue;
-      if (names.size() == kMaxUncertainMacros) refuse_as_uncertain(path, text, options);
+      // Past the bound, every conditional on such a macro is refused where it would change the
+      // interface, as if none were tried.
+      if (names.size() == kMaxUncertainMacros) fail_marked(path, text, options, "");
       names.push_back(name);
       found_more = true;
     }
-    // A branch taken under one assumption may test macros that no earlier reading met.
+    // A branch taken under one assumption may test macros that no earlier reading met: start
+    // again with them.
     if (found_more) {
       baseline.reset();
       mask = std::size_t(-1);

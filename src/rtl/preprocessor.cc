@@ -47,11 +47,13 @@ class Preprocessor {
     main_buffer_ = buffer;
     define_from_command_line();
     for (const auto& [name, value] : options_.assumed) assumed_[sources_.keep(name)] = value;
+    in_unit_files_ = true;
     for (const std::string& path : options_.unit_files) {
       std::uint32_t id = sources_.add(path, read_source_file(path));
       out_.headers_read.push_back(path);
       run_buffer(id);
     }
+    in_unit_files_ = false;
     out_.unit_tokens = std::move(out_.tokens);
     out_.tokens.clear();
     run_buffer(buffer);
@@ -197,14 +199,16 @@ class Preprocessor {
     note_uncertain(name, token.location);
     auto assumed = assumed_.find(name);
     if (assumed != assumed_.end()) return assumed->second;
-    out_.tokens.push_back(Token{TokenKind::kUncertain, false, true, name, token.location});
+    if (options_.mark_uncertain)
+      out_.tokens.push_back(Token{TokenKind::kUncertain, false, true, name, token.location});
     return false;
   }
 
   void note_uncertain(std::string_view name, SourceLocation location) {
-    for (const auto& seen : out_.uncertain)
-      if (seen.first == name) return;
-    out_.uncertain.emplace_back(std::string(name), location);
+    for (const UncertainTest& seen : out_.uncertain)
+      if (seen.macro == name) return;
+    out_.uncertain.push_back(
+        {std::string(name), location, in_unit_files_ ? 0 : out_.tokens.size()});
   }
 
   static std::uint64_t key(SourceLocation location) {
@@ -307,6 +311,7 @@ class Preprocessor {
   MacroExpander expander_;
   std::uint32_t main_buffer_ = 0;
   std::size_t include_depth_ = 0;
+  bool in_unit_files_ = false;
   std::unordered_map<std::string_view, Macro> macros_;
   std::unordered_set<std::string_view> undefined_;  ///< undefined on purpose: no guess needed
   std::unordered_map<std::string_view, bool> assumed_;

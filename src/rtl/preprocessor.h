@@ -28,9 +28,19 @@ struct PreprocessOptions {
   /// Macros that only an include that was not found could define, with the branch to take for
   /// each: a conditional on one of them takes that branch without a marker in the stream.
   std::vector<std::pair<std::string, bool>> assumed;
+  /// Puts a kUncertain marker where a conditional on such a macro that is not assumed stands.
+  bool mark_uncertain = true;
   std::size_t max_expansion_depth = 64;
   std::size_t max_expanded_tokens = std::size_t{1} << 20;
   std::size_t max_include_depth = 32;
+};
+
+/// A conditional on a macro that only an include that was not found could define.
+struct UncertainTest {
+  std::string macro;
+  SourceLocation location;  ///< the first conditional on it
+  /// Where it stands in the source's tokens: the number of tokens before it (0 in a unit file).
+  std::size_t token_index = 0;
 };
 
 /// A source after the preprocessor: the tokens the parser sees and what the directives named.
@@ -45,8 +55,8 @@ struct PreprocessedSource {
   /// The tokens of the unit files, which the source's header may use names of.
   std::vector<Token> unit_tokens;
   /// Macros that conditionals tested while an include was missing that could have defined
-  /// them, in the order first tested, each with that first test's location.
-  std::vector<std::pair<std::string, SourceLocation>> uncertain;
+  /// them, each once, in the order first tested.
+  std::vector<UncertainTest> uncertain;
 };
 
 /// Runs the directives of the source in `buffer`: `define (with arguments, defaults, ``

@@ -75,6 +75,7 @@ class ModuleScanner {
         r_.advance();
       }
     }
+    if (!out_.has_module) out_.interface_end = r_.pos() + 1;
     return std::move(out_);
   }
 
@@ -86,11 +87,15 @@ class ModuleScanner {
     r_.set_strict(true);
     ModuleHeader header = parse_module_header(r_, names_, std::move(unit_imports_));
     r_.set_strict(false);
+    out_.interface_end = r_.pos();
     out_.module_names.push_back(header.name);
     port_names_ = header.port_names;
     BodyDeclarations declared;
     body(keyword, header.name, header.ansi ? nullptr : &declared);
-    if (!header.ansi) merge_old_style_ports(header, declared);
+    if (!header.ansi) {
+      merge_old_style_ports(header, declared);
+      out_.interface_end = r_.pos();
+    }
     header.port_names.clear();
     out_.first = std::move(header);
   }

@@ -14,6 +14,9 @@ struct SourceModules {
                                           ///< the module that holds them)
   bool has_module = false;
   ModuleHeader first;  ///< the first module, read in full
+  /// The number of tokens that decide the first module's interface: up to the end of its header,
+  /// or of its body for an old-style port list; all of them when there is no module.
+  std::size_t interface_end = 0;
 };
 
 /// Finds every module declaration. The first one is read strictly: its header by the port-list
