@@ -6,6 +6,9 @@ Verilator's reading of the same module (--xml-only): the names, directions and o
 input and output ports, how many packed and unpacked dimensions each has, and the bounds of
 dimensions written as plain numbers. Verilator is given every directory of the tree with -y and
 +incdir+, and nocgen the same directories with -I, so both find the same packages and headers.
+The files Verilator compiles before the tested one (--prelude files such as a tree's defines
+file, and with --packages every *_pkg.sv) are one compilation unit with it, and nocgen reads
+them as such, from a -f list.
 
 Needs network-fetched sources, so it is a tool for developers, not part of the test suite:
 
@@ -38,10 +41,15 @@ def source_dirs(root):
     return dirs
 
 
-def nocgen_reading(nocgen, path, root, dirs):
+def nocgen_reading(nocgen, path, root, dirs, before, work):
     cmd = [nocgen, "ports", os.path.relpath(path, root), "--base-dir", root, "--format", "json"]
     for d in dirs:
         cmd += ["-I", d]
+    if before:
+        listed = os.path.join(work, "before.f")
+        with open(listed, "w") as out:
+            out.write("\n".join(before) + "\n")
+        cmd += ["-f", listed]
     for d in VERILATOR_DEFINES:
         cmd += ["-D", d]
     run = subprocess.run(cmd, capture_output=True, text=True, timeout=60)
@@ -60,13 +68,13 @@ def package_files(roots):
     return found
 
 
-def verilator_reading(path, top, dirs, work, packages=()):
+def verilator_reading(path, top, dirs, work, before=()):
     out = os.path.join(work, "v.xml")
     cmd = ["verilator", "--xml-only", "-Wno-fatal", "-Wno-lint", "-Wno-style", "--bbox-unsup",
            "--top-module", top, "--xml-output", out, "+libext+.sv+.v+.svh"]
     for d in dirs:
         cmd += ["-y", d, "+incdir+" + d]
-    cmd += [p for p in packages if p != path] + [path]
+    cmd += list(before) + [path]
     run = subprocess.run(cmd, capture_output=True, text=True, timeout=120, cwd=work)
     if run.returncode != 0 or not os.path.exists(out):
         return None
@@ -178,22 +186,23 @@ def compare(ours, theirs):
 
 
 def check_file(args, path, root, dirs, packages):
+    before = [p for p in list(args.prelude) + list(packages) if p != path]
     with tempfile.TemporaryDirectory() as work:
-        ours, error = nocgen_reading(args.nocgen, path, root, dirs)
+        ours, error = nocgen_reading(args.nocgen, path, root, dirs, before, work)
         if error is not None:
             top = None
             m = re.search(r"^\s*(?:module|macromodule)\s+(?:automatic\s+|static\s+)?(\w+)",
                           open(path, errors="replace").read(), re.M)
             if not m:
                 return path, "skip", "no module"
-            theirs = verilator_reading(path, m.group(1), dirs, work, packages)
+            theirs = verilator_reading(path, m.group(1), dirs, work, before)
             if theirs is None:
                 return path, "skip", "verilator does not read it either"
             return path, "refused", error
         if not ours["module_names"]:
             return path, "skip", "no module"
         top = ours["module_names"][0]
-        theirs = verilator_reading(path, top, dirs, work, packages)
+        theirs = verilator_reading(path, top, dirs, work, before)
         if theirs is None:
             return path, "skip", "verilator does not read it"
         diff = compare(ours, theirs)
@@ -209,8 +218,13 @@ def main():
                         help="give Verilator every *_pkg.sv first (for trees that need it)")
     parser.add_argument("--also", action="append", default=[],
                         help="a tree the roots depend on (searched, not compared)")
+    parser.add_argument("--prelude", action="append", default=[],
+                        help="a file compiled before every tested one (a defines file)")
     parser.add_argument("roots", nargs="+")
     args = parser.parse_args()
+    # Verilator runs in a temporary directory: every path it is given must be absolute.
+    args.prelude = [os.path.abspath(p) for p in args.prelude]
+    args.also = [os.path.abspath(p) for p in args.also]
     total = {"agrees": 0, "differs": 0, "refused": 0, "skip": 0}
     for root in args.roots:
         root = os.path.abspath(root)

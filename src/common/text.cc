@@ -152,4 +152,12 @@ std::string in_quotes(std::string_view name) {
   return out;
 }
 
+std::string quoted_list(const std::vector<std::string>& names) {
+  std::string out;
+  for (std::size_t i = 0; i < names.size() && i < 3; ++i)
+    out += (i ? ", " : "") + in_quotes(names[i]);
+  if (names.size() > 3) out += " and " + std::to_string(names.size() - 3) + " more";
+  return out;
+}
+
 }  // namespace noc

@@ -63,4 +63,7 @@ bool one_of(std::string_view text, const std::string_view (&list)[N]) {
 /// Quotes a name for a message: R_1 becomes "R_1".
 std::string in_quotes(std::string_view name);
 
+/// Names in quotes for a message, the first three and "and N more": "a.vh", "b.vh" and 2 more.
+std::string quoted_list(const std::vector<std::string>& names);
+
 }  // namespace noc

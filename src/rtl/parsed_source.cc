@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "rtl/source_parser.h"
 
 namespace noc::rtl {
@@ -66,14 +67,6 @@ PreprocessOptions assuming(const PreprocessOptions& options, const std::vector<s
   return out;
 }
 
-std::string list_of(const std::vector<std::string>& names) {
-  std::string out;
-  for (std::size_t i = 0; i < names.size() && i < 3; ++i)
-    out += (i ? ", \"" : "\"") + names[i] + "\"";
-  if (names.size() > 3) out += " and " + std::to_string(names.size() - 3) + " more";
-  return out;
-}
-
 // A reading with markers, which throws at the first marker the parser meets where the interface
 // would change; when it meets none, the error goes where `macro` (or, empty, any such macro) is
 // first tested.
@@ -90,7 +83,7 @@ std::string list_of(const std::vector<std::string>& names) {
     at = test.location;
     break;
   }
-  std::string missing = list_of(pre.missing_includes);
+  std::string missing = quoted_list(pre.missing_includes);
   parse_modules(sources, pre);
   if (macro.empty())
     sources.fail(at, "the interface of this source depends on more than " +

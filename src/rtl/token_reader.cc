@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/text.h"
+
 namespace noc::rtl {
 namespace {
 
@@ -26,14 +28,6 @@ const char* closer_of(std::string_view opener) {
   if (opener == "(") return ")";
   if (opener == "[") return "]";
   return "}";
-}
-
-std::string list_of(const std::vector<std::string>& names) {
-  std::string out;
-  for (std::size_t i = 0; i < names.size() && i < 3; ++i)
-    out += (i ? ", \"" : "\"") + names[i] + "\"";
-  if (names.size() > 3) out += " and " + std::to_string(names.size() - 3) + " more";
-  return out;
 }
 
 }  // namespace
@@ -87,12 +81,12 @@ std::string TokenReader::unreadable(const Token& token) const {
     case TokenKind::kDirective:
       if (!missing_includes_.empty())
         return std::string(token.text) + " is not defined; it may come from " +
-               list_of(missing_includes_) +
+               quoted_list(missing_includes_) +
                ", which was not found (give its directory with -I, or define it with -D)";
       return std::string(token.text) + " is not defined (define it with -D NAME=VALUE)";
     case TokenKind::kUncertain:
       return "the ports here depend on whether " + std::string(token.text) +
-             " is defined, and it may be defined in " + list_of(missing_includes_) +
+             " is defined, and it may be defined in " + quoted_list(missing_includes_) +
              ", which was not found (give its directory with -I, or say -D or -U " +
              std::string(token.text) + ")";
     case TokenKind::kUnterminatedString:

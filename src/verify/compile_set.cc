@@ -46,10 +46,10 @@ struct PackageFile {
 
 // Files that declare packages and no module: a file that also holds a module could clash with
 // a stand-in of the same name.
-std::map<std::string, PackageFile> find_package_files(const SourceTree& tree,
+std::map<std::string, PackageFile> find_package_files(const std::vector<std::string>& files,
                                                       const std::string& top_path) {
   std::map<std::string, PackageFile> by_package;
-  for (const std::string& path : tree.files()) {
+  for (const std::string& path : files) {
     if (path == top_path || !is_source_name(path)) continue;
     std::string text;
     try {
@@ -104,9 +104,13 @@ std::vector<std::string> include_entries(const std::string& text) {
 }
 
 CompileSet gather_compile_set(rtl::RtlCatalog& catalog, const std::string& top_path,
-                              const std::string& top_text, const std::vector<std::string>& texts) {
+                              const std::string& top_text, const std::vector<std::string>& texts,
+                              const std::vector<std::string>& unit_files) {
   CompileSet out;
-  std::map<std::string, PackageFile> files = find_package_files(catalog.tree(), top_path);
+  // The files of the user's lists come first: they are what the build compiles.
+  std::vector<std::string> candidates = unit_files;
+  candidates.insert(candidates.end(), catalog.tree().files().begin(), catalog.tree().files().end());
+  std::map<std::string, PackageFile> files = find_package_files(candidates, top_path);
   std::set<std::string> visited, files_added;
   std::function<void(const std::string&)> visit = [&](const std::string& name) {
     if (name == kProbePackage || !visited.insert(name).second) return;

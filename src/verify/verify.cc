@@ -193,7 +193,8 @@ VerifyReport verify_top(const VerifyOptions& options) {
 
   rtl::ParsedSource top = rtl::parse_source_text(report.top_path, top_text);
   StandIns stand_ins = write_stand_ins(*resolution, catalog);
-  CompileSet compile = gather_compile_set(catalog, report.top_path, top_text, stand_ins.sources);
+  CompileSet compile = gather_compile_set(catalog, report.top_path, top_text, stand_ins.sources,
+                                          options.rtl.unit_files);
   report.notes = compile.notes;
 
   WorkDir work(options.keep_dir);

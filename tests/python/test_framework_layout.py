@@ -150,6 +150,25 @@ def test_file_lists_make_one_compilation_unit(layout, tools):
     assert (design / "noc_soc.sv").read_bytes() == first
 
 
+def test_verify_compiles_the_packages_a_file_list_names(layout, tools):
+    """A tile parameter typed by a package kept outside the design, named only by the list."""
+    (layout / "build").mkdir()
+    (layout / "build" / "tile_pkg.sv").write_text(
+        "package tile_pkg;\n  typedef logic [3:0] irq_mask_t;\nendpackage\n")
+    (layout / "build" / "sim.f").write_text("tile_pkg.sv\n")
+    tile = layout / "my_noc" / "rtl" / "compute_tile.sv"
+    tile.write_text(tile.read_text().replace(
+        "#(parameter config_t CONFIG = 'x,",
+        "#(parameter config_t CONFIG = 'x,\n    parameter tile_pkg::irq_mask_t IRQ_MASK = '0,"))
+    design = layout / "my_noc"
+    assert run([tools["nocgen"], "generate", ".", "-q"], design).returncode == 0
+    without = run([tools["nocgen"], "verify", "."], design)
+    assert without.returncode == 1 and "tile_pkg" in without.stderr
+    done = run([tools["nocgen"], "verify", ".", "-F", "../build/sim.f"], design)
+    assert done.returncode == 0, done.stdout + done.stderr
+    assert "4 of 4 links and 4 of 4 tiles proven" in done.stdout
+
+
 def test_python_keywords_take_defines_in_both_forms(layout):
     tile = layout / "my_noc" / "rtl" / "compute_tile.sv"
     tile.write_text(tile.read_text().replace(
