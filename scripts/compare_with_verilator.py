@@ -52,7 +52,10 @@ def nocgen_reading(nocgen, path, root, dirs, before, work):
         cmd += ["-f", listed]
     for d in VERILATOR_DEFINES:
         cmd += ["-D", d]
-    run = subprocess.run(cmd, capture_output=True, text=True, timeout=60)
+    try:
+        run = subprocess.run(cmd, capture_output=True, text=True, timeout=60)
+    except subprocess.TimeoutExpired:
+        return None, "nocgen took more than 60 s"
     if run.returncode != 0:
         return None, run.stderr.strip()
     return json.loads(run.stdout), None
@@ -65,7 +68,26 @@ def package_files(roots):
         for here, subdirs, files in os.walk(root):
             subdirs[:] = sorted(d for d in subdirs if not d.startswith(".") and d != "test")
             found += [os.path.join(here, f) for f in sorted(files) if f.endswith("_pkg.sv")]
-    return found
+    declared, uses = {}, {}
+    for path in found:
+        text = open(path, errors="replace").read()
+        for name in re.findall(r"^\s*package\s+(\w+)", text, re.M):
+            declared.setdefault(name, path)
+        uses[path] = set(re.findall(r"\b(\w+)::", text))
+    ordered, state = [], {}
+
+    def visit(path):
+        if state.get(path):
+            return  # done, or a cycle: Verilator will say so
+        state[path] = True
+        for name in sorted(uses[path]):
+            if name in declared and declared[name] != path:
+                visit(declared[name])
+        ordered.append(path)
+
+    for path in found:
+        visit(path)
+    return ordered
 
 
 def verilator_reading(path, top, dirs, work, before=()):
@@ -75,7 +97,10 @@ def verilator_reading(path, top, dirs, work, before=()):
     for d in dirs:
         cmd += ["-y", d, "+incdir+" + d]
     cmd += list(before) + [path]
-    run = subprocess.run(cmd, capture_output=True, text=True, timeout=120, cwd=work)
+    try:
+        run = subprocess.run(cmd, capture_output=True, text=True, timeout=120, cwd=work)
+    except subprocess.TimeoutExpired:
+        return None  # counted as a file Verilator does not read
     if run.returncode != 0 or not os.path.exists(out):
         return None
     tree = ET.parse(out).getroot()

@@ -81,6 +81,27 @@ TEST(SourceParser, ModuleNamesInFileOrderAndLaterModulesOnlyNamed) {
   EXPECT_EQ(test::port_list(parsed.first.inputs), "logic| a");
 }
 
+// An old-style module declares the parameters its ports use in its body; whoever instantiates
+// it (or stands in for it) needs them. With a parameter port list they are local.
+TEST(SourceParser, OldStyleBodyParametersAreParameters) {
+  ParsedSource parsed = parse_source_text(
+      "t.sv",
+      "module m(d, q);\n  parameter CHANNELS = 2;\n  localparam int W = CHANNELS * 8, X = 1;\n"
+      "  input [CHANNELS-1:0] d;\n  output [W-1:0] q;\n"
+      "  function f; input a; parameter Z = 3; endfunction\nendmodule\n"
+      "module n #(parameter A = 1)(a);\n  parameter B = 2;\n  input a;\nendmodule\n");
+  std::vector<std::string> declared;
+  for (const ModuleParameter& p : parsed.first.params) declared.push_back(p.declaration);
+  EXPECT_EQ(declared,
+            (std::vector<std::string>{"parameter CHANNELS = 2", "localparam int W = CHANNELS*8",
+                                      "localparam int X = 1"}));
+  ParsedSource second = parse_source_text(
+      "t.sv", "module n #(parameter A = 1)(a);\n  parameter B = 2;\n  input a;\nendmodule\n");
+  ASSERT_EQ(second.first.params.size(), 2u);
+  EXPECT_EQ(second.first.params[1].declaration, "localparam B = 2");
+  EXPECT_TRUE(second.first.params[1].local);
+}
+
 TEST(SourceParser, IncludeEntriesInFileOrder) {
   ParsedSource parsed =
       parse_source_text("t.sv", "`include \"a.vh\"\nmodule one(); endmodule\n`include \"b.vh\"\n");

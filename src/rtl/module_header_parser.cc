@@ -38,10 +38,10 @@ bool ends_parameter_name(const TokenReader& r) {
   return next.is("=") || next.is(",") || next.is(")");
 }
 
-void parse_parameters(TokenReader& r, ModuleHeader& header, TypeNames& names) {
-  r.expect("#", "");
-  r.expect("(", "to open the parameter list");
-  if (r.accept(")")) return;
+// Parameter declarations up to `closer`: ")" ends a parameter port list, ";" a declaration in
+// a module body.
+void parse_parameter_items(TokenReader& r, ModuleHeader& header, TypeNames& names,
+                           std::string_view closer) {
   bool local = false;
   bool type_parameter = false;
   std::string type_text;  // carried over to a parameter that names neither keyword nor type
@@ -92,11 +92,19 @@ void parse_parameters(TokenReader& r, ModuleHeader& header, TypeNames& names) {
     if (type_parameter) names.types.insert(name.text);
     header.params.push_back(std::move(param));
     if (r.accept(",")) continue;
-    if (r.cur().is(")")) break;
-    r.fail(r.cur(), "expected ',' or ')' after parameter " + in_quotes(header.params.back().name) +
-                        ", found " + TokenReader::describe(r.cur()));
+    if (r.cur().is(closer)) break;
+    r.fail(r.cur(), "expected ',' or '" + std::string(closer) + "' after parameter " +
+                        in_quotes(header.params.back().name) + ", found " +
+                        TokenReader::describe(r.cur()));
   }
   r.advance();
+}
+
+void parse_parameters(TokenReader& r, ModuleHeader& header, TypeNames& names) {
+  r.expect("#", "");
+  r.expect("(", "to open the parameter list");
+  if (r.accept(")")) return;
+  parse_parameter_items(r, header, names, ")");
 }
 
 bool old_style_list(const TokenReader& r) {
@@ -175,6 +183,10 @@ void parse_ansi_ports(TokenReader& r, ModuleHeader& header, const TypeNames& nam
 }
 
 }  // namespace
+
+void parse_body_parameters(TokenReader& r, ModuleHeader& header, TypeNames& names) {
+  parse_parameter_items(r, header, names, ";");
+}
 
 ModuleHeader parse_module_header(TokenReader& r, TypeNames& names,
                                  std::vector<std::string> unit_imports) {

@@ -36,6 +36,10 @@ struct ModuleHeader {
 ModuleHeader parse_module_header(TokenReader& reader, TypeNames& names,
                                  std::vector<std::string> unit_imports = {});
 
+/// Reads "parameter int A = 1, B = 2;" or "localparam ..." in a module body, with its keyword as
+/// the current token, up to and with the ";", into `header`'s parameters.
+void parse_body_parameters(TokenReader& reader, ModuleHeader& header, TypeNames& names);
+
 /// Reads "import p::*, q::x;" at the current token into `imports` ("p::*", "q::x").
 void read_import(TokenReader& reader, TypeNames& names, std::vector<std::string>& imports);
 

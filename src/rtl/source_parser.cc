@@ -38,6 +38,9 @@ bool is_module_keyword(const Token& t) {
 struct BodyDeclarations {
   std::unordered_map<std::string_view, PortItem> ports;
   std::unordered_map<std::string_view, PortItem> nets;
+  /// "parameter CHANNELS = 2;": what the port declarations of an old-style module use, and what
+  /// an instance may override.
+  ModuleHeader parameters;
 };
 
 class ModuleScanner {
@@ -94,6 +97,7 @@ class ModuleScanner {
     body(keyword, header.name, header.ansi ? nullptr : &declared);
     if (!header.ansi) {
       merge_old_style_ports(header, declared);
+      merge_body_parameters(header, declared.parameters.params);
       out_.interface_end = r_.pos();
     }
     header.port_names.clear();
@@ -183,6 +187,12 @@ class ModuleScanner {
   bool read_declaration(BodyDeclarations& declared) {
     const Token& t = r_.raw(r_.pos());
     if (t.kind == TokenKind::kDirective) r_.fail(t, r_.unreadable(t));  // may hold ports
+    if (t.is("parameter") || t.is("localparam")) {
+      r_.set_strict(true);
+      parse_body_parameters(r_, declared.parameters, names_);
+      r_.set_strict(false);
+      return true;
+    }
     if (t.is("input") || t.is("output") || t.is("inout") || t.is("ref")) {
       r_.set_strict(true);
       for (PortItem& item : parse_port_declaration(r_, names_)) {
@@ -232,6 +242,18 @@ class ModuleScanner {
       auto net = declared.nets.find(name->text);
       if (net != declared.nets.end()) merge_net(item, net->second);
       add_port(header, item);
+    }
+  }
+
+  // With a parameter port list, a parameter of the body is local (IEEE 1800-2017 23.2.3).
+  static void merge_body_parameters(ModuleHeader& header, std::vector<ModuleParameter>& body) {
+    bool port_list = !header.params.empty();
+    for (ModuleParameter& param : body) {
+      if (port_list && !param.local) {
+        param.local = true;
+        param.declaration.replace(0, std::string_view("parameter").size(), "localparam");
+      }
+      header.params.push_back(std::move(param));
     }
   }
 

@@ -69,6 +69,31 @@ def test_package_typed_interfaces_verify_with_framework_stand_ins(tmp_path, tool
     assert "output noc_types_pkg::status_t status" in stand_ins
 
 
+OLD_STYLE_TILE = """// An old-style tile: the body declares the ports and the parameters they use.
+module compute_tile(clk, rst_cpu, rst_sys, rst_dbg, noc_in_flit, noc_in_last, noc_in_valid,
+                    noc_out_ready, noc_out_flit, noc_out_last, noc_out_valid, noc_in_ready);
+  parameter CONFIG = 0;
+  parameter CHANNELS = 2;
+  localparam FLIT_WIDTH = 32;
+  input clk, rst_cpu, rst_sys, rst_dbg;
+  input [CHANNELS*FLIT_WIDTH-1:0] noc_in_flit;
+  input [CHANNELS-1:0] noc_in_last, noc_in_valid, noc_out_ready;
+  output [CHANNELS*FLIT_WIDTH-1:0] noc_out_flit;
+  output [CHANNELS-1:0] noc_out_last, noc_out_valid, noc_in_ready;
+endmodule
+"""
+
+
+def test_old_style_tile_with_body_parameters_verifies(example, tools, tmp_path):
+    (example / "compute_tile.sv").write_text(OLD_STYLE_TILE)
+    run(tools["nocgen"], "generate", "-q", example)
+    keep = tmp_path / "build"
+    result = run(tools["nocgen"], "verify", example, "--keep", keep, check=False)
+    assert result.returncode == 0, result.stdout + result.stderr
+    assert verified(result.stdout, 4, 4), result.stdout
+    assert "parameter CHANNELS = 2" in (keep / "stand_ins.sv").read_text()
+
+
 def test_missing_top_says_to_generate_first(example, tools):
     result = run(tools["nocgen"], "verify", example, check=False)
     assert result.returncode == 1
