@@ -50,6 +50,14 @@ class WorkDir {
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
 
+  // A message from Verilator points into the files written here (the stand-ins, the bench):
+  // they stay, so that the user can open what the message names.
+  std::string kept_for(const std::string& message) {
+    bool was_kept = keep_;
+    keep_ = true;
+    return message + (was_kept ? "" : "\n(the files it names are kept in " + path_ + ")");
+  }
+
   void write(const std::string& name, const std::string& text) const {
     std::string target = file(name);
     std::error_code ec;
@@ -232,11 +240,13 @@ VerifyReport verify_top(const VerifyOptions& options) {
 
   std::string build_log = work.file("build.log");
   if (run_logged(command, work.path(), build_log) != 0)
-    throw Error("Verilator could not build the simulation of the top:" + log_excerpt(build_log),
+    throw Error(work.kept_for("Verilator could not build the simulation of the top:" +
+                              log_excerpt(build_log)),
                 report.top_path);
   std::string run_log = work.file("simulation.log");
   if (run_logged({work.file(std::string("obj/V") + kBenchModule)}, work.path(), run_log) != 0)
-    throw Error("the simulation of the top failed:" + log_excerpt(run_log), report.top_path);
+    throw Error(work.kept_for("the simulation of the top failed:" + log_excerpt(run_log)),
+                report.top_path);
 
   ProbeLog log = parse_probe_log(read_input_file(run_log, "simulation log"));
   report.wiring = check_wiring(expected, stand_ins.modules, log);

@@ -94,6 +94,21 @@ def test_old_style_tile_with_body_parameters_verifies(example, tools, tmp_path):
     assert "parameter CHANNELS = 2" in (keep / "stand_ins.sv").read_text()
 
 
+def test_a_broken_stand_in_is_kept_where_the_message_points(example, tools):
+    (example / "compute_tile.sv").write_text(
+        OLD_STYLE_TILE.replace("input clk, rst_cpu", "input [MISSING-1:0] clk;\n  input rst_cpu"))
+    run(tools["nocgen"], "generate", "-q", example)
+    result = run(tools["nocgen"], "verify", example, check=False)
+    assert result.returncode == 1
+    assert "MISSING" in result.stderr, result.stderr
+    kept = re.search(r"the files it names are kept in (\S+)\)", result.stderr)
+    assert kept, result.stderr
+    folder = pathlib.Path(kept.group(1))
+    assert "MISSING" in (folder / "stand_ins.sv").read_text()
+    assert str(folder / "stand_ins.sv") in result.stderr
+    shutil.rmtree(folder)
+
+
 def test_missing_top_says_to_generate_first(example, tools):
     result = run(tools["nocgen"], "verify", example, check=False)
     assert result.returncode == 1
