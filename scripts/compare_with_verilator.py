@@ -92,7 +92,7 @@ def package_files(roots):
 
 def verilator_reading(path, top, dirs, work, before=()):
     out = os.path.join(work, "v.xml")
-    cmd = ["verilator", "--xml-only", "-Wno-fatal", "-Wno-lint", "-Wno-style", "--bbox-unsup",
+    cmd = ["verilator", "--xml-only", "--timing", "-Wno-fatal", "-Wno-lint", "-Wno-style", "--bbox-unsup",
            "--top-module", top, "--xml-output", out, "+libext+.sv+.v+.svh"]
     for d in dirs:
         cmd += ["-y", d, "+incdir+" + d]

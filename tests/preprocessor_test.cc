@@ -80,6 +80,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "[ x ]"},
         ExpandCase{"comment_with_continuation_keeps_the_define_going",
                    "`define M(x) \\\n  // the port \\\n  input x\n(`M(c))", "( input c )"},
+        ExpandCase{"define_inside_a_multi_line_expansion_ends_with_its_line",
+                   "`define DEFIF(A, C) \\\n  `undef C \\\n  `ifdef A \\\n    `define C \\\n"
+                   "  `endif\n`define X\n`DEFIF(X, USE)\n`ifdef USE u `else n `endif",
+                   "u"},
         ExpandCase{"conditionals_inside_an_expansion",
                    "`define A\n`define C(x) \\\n`ifdef A x `else y `endif\n`C(p)", "p"}),
     [](const auto& info) { return std::string(info.param.label); });

@@ -41,9 +41,11 @@ class Lexer {
     bool line_start = true;
     for (;;) {
       std::size_t before = pos_;
+      continued_ = false;
       line_start |= skip_trivia();
       Token token;
       token.starts_line = line_start;
+      token.after_continuation = continued_;
       token.space_before = pos_ != before;
       token.location = base_;
       if (!fixed_location) token.location.offset += static_cast<std::uint32_t>(pos_);
@@ -82,14 +84,17 @@ class Lexer {
         ++pos_;
       } else if (c == '\\' && (peek(1) == '\n' || (peek(1) == '\r' && peek(2) == '\n'))) {
         pos_ += peek(1) == '\n' ? 2 : 3;  // line continuation inside a `define
+        continued_ = true;
       } else if (c == '/' && peek(1) == '/') {
         while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
         // In a multi-line `define the continuation at the end of a comment belongs to the macro:
         // the definition goes on, as in Verilator.
         std::size_t end = pos_;
-        if (end < text_.size() && text_[end - 1] == '\\') ++pos_;
-        if (end < text_.size() && end >= 2 && text_[end - 1] == '\r' && text_[end - 2] == '\\')
+        if (end < text_.size() && (text_[end - 1] == '\\' || (end >= 2 && text_[end - 1] == '\r' &&
+                                                              text_[end - 2] == '\\'))) {
           ++pos_;
+          continued_ = true;
+        }
       } else if (c == '/' && peek(1) == '*') {
         std::size_t end = text_.find("*/", pos_ + 2);
         if (end == std::string_view::npos) fail_at(pos_, "unterminated block comment");
@@ -273,6 +278,7 @@ class Lexer {
   std::string_view text_;
   SourceLocation base_;
   std::size_t pos_ = 0;
+  bool continued_ = false;  ///< a line continuation was skipped before the current token
 };
 
 }  // namespace

@@ -38,6 +38,9 @@ struct Token {
   bool space_before = false;
   std::string_view text;
   SourceLocation location;
+  /// True when a line continuation ("\" at the end of a line) stands before the token: inside a
+  /// `define the line goes on, and in the macro's expansion a new line starts there.
+  bool after_continuation = false;
 
   bool is(std::string_view t) const {
     return text == t && (kind == TokenKind::kIdentifier || kind == TokenKind::kPunctuation);

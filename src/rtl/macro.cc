@@ -184,7 +184,12 @@ std::vector<Token> MacroExpander::expand(const Macro& macro, TokenCursor& cursor
     } else {
       Token copy = t;
       copy.location = usage.location;
+      bool pasted = paste;
+      std::size_t before = out.size();
       append(out, copy, paste, usage);
+      // The lines of a multi-line body stay lines: a directive in the expansion ("`define C"
+      // in a body that goes on with "`endif") ends where its line of the body ends.
+      if (!pasted && out.size() > before) out[before].starts_line = t.after_continuation;
     }
   }
   out.push_back(Token{TokenKind::kEndOfFile, true, false, {}, usage.location});
