@@ -102,8 +102,9 @@ TEST_F(Catalog, AnIncludeLeadingOutsideTheBaseIsRefusedNamingDashI) {
   RtlOptions options;
   options.include_dirs = {outside.path()};
   write_file(at("rtl/n.sv"), "`include \"widths.vh\"\nmodule n(input [`W:0] a);endmodule\n");
-  EXPECT_EQ(RtlCatalog(dir.path(), options).parse("n.sv").first.inputs.at(0).join_from(0),
-            "[4:0] a");
+  RtlCatalog with_dir(dir.path(), options);
+  EXPECT_EQ(with_dir.parse("n.sv").first.inputs.at(0).join_from(0), "[4:0] a");
+  EXPECT_EQ(with_dir.parse("m.sv").headers_read.size(), 1u) << "the -I directory holds it";
 }
 
 TEST_F(Catalog, UnitFilesAreReadUpToTheSourceItself) {

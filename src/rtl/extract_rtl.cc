@@ -83,6 +83,8 @@ std::optional<std::string> RtlCatalog::find_include(std::string_view name,
   std::string beside = directory_of(includer) + "/" + entry;
   if (is_regular_file(beside)) {
     if (stays_below(base_dir_, beside)) return absolute_path(beside);
+    for (const std::string& dir : options_.include_dirs)
+      if (stays_below(dir, beside)) return absolute_path(beside);
     throw outside_base(name, beside);
   }
   if (entry.find('/') != std::string::npos || entry.empty()) {
