@@ -98,18 +98,25 @@ INSTANTIATE_TEST_SUITE_P(
         SlotCase{"last_listed_tile_next_to_the_links", kTwoTiles, "R_0.in_flit[1]",
                  "T_1.noc_out_flit[0]"},
         SlotCase{"router_neighbour_between_tiles_keeps_slot_0", kTwoTiles, "R_0.in_flit[0]",
-                 "R_1.out_flit[0]"}));
+                 "R_1.out_flit[0]"},
+        SlotCase{"router_clock_from_the_top", kTwoTiles, "R_1.clk[0]", "noc_top.clk[0]"},
+        SlotCase{"router_reset_from_the_top", kTwoTiles, "R_0.rst[0]", "noc_top.rst[0]"},
+        SlotCase{"tile_clock_from_the_top", kTwoTiles, "T_1.clk[0]", "noc_top.clk[0]"},
+        SlotCase{"tile_system_reset_from_rst", kTwoTiles, "T_0.rst_sys[0]", "noc_top.rst[0]"}));
 
 TEST(ExpectedWiring, CountsSlotsAndGroups) {
   Resolved r(kTwoTiles);
   ExpectedWiring w = expected_wiring(*r.resolution, 2);
-  ASSERT_EQ(w.instances.size(), 5u);
-  EXPECT_EQ(w.instances[0].slots, 5);  // one link and two tiles of two channels
-  EXPECT_EQ(w.instances[0].instance, "noc_router_R_0_inst");
-  int links = 0, tiles = 0;
-  for (const Group& g : w.groups) (g.link ? links : tiles) += 1;
+  ASSERT_EQ(w.instances.size(), 6u);
+  EXPECT_EQ(w.instances[0].kind, NodeKind::kTop);
+  EXPECT_EQ(w.instances[1].slots, 5);  // one link and two tiles of two channels
+  EXPECT_EQ(w.instances[1].instance, "noc_router_R_0_inst");
+  int links = 0, tiles = 0, routers = 0;
+  for (const Group& g : w.groups)
+    (g.kind == GroupKind::kLink ? links : g.kind == GroupKind::kTile ? tiles : routers) += 1;
   EXPECT_EQ(links, 1);
   EXPECT_EQ(tiles, 3);
+  EXPECT_EQ(routers, 2);
 }
 
 }  // namespace

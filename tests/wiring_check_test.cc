@@ -19,7 +19,7 @@ ExpectedWiring two_routers() {
   ExpectedWiring w;
   w.instances = {{"A", "r_A_inst", "r", NodeKind::kRouter, 1, 7},
                  {"B", "r_B_inst", "r", NodeKind::kRouter, 1, 9}};
-  w.groups = {{"A and B", true}};
+  w.groups = {{"A and B", GroupKind::kLink}};
   w.inputs = {{{0, "in_x", 0}, {1, "out_x", 0}, "A slot 0 to B", 0},
               {{1, "in_x", 0}, {0, "out_x", 0}, "B slot 0 to A", 0}};
   return w;

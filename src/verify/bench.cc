@@ -2,7 +2,7 @@
 
 namespace noc::verify {
 
-std::string bench_text(const rtl::ModuleHeader& top, int flit_width, int channels) {
+std::string bench_text(const rtl::ModuleHeader& top, int flit_width, int channels, int top_module) {
   std::string connections;
   auto add = [&](const std::string& text) {
     connections += (connections.empty() ? "" : ",\n     ") + text;
@@ -22,13 +22,26 @@ std::string bench_text(const rtl::ModuleHeader& top, int flit_width, int channel
          std::to_string(flit_width) + ", NOC_CHANNELS: " + std::to_string(channels) +
          ", default: '0};\n"
          "  logic clk = 1'b0;\n"
-         "  logic rst = 1'b1;\n"
+         "  logic rst = 1'b0;\n"
+         "  int unsigned top_id;\n"
          "  " +
          top.name + " #(.CONFIG(CONFIG)) dut\n    (" + connections +
          ");\n"
-         "  always #5 clk = ~clk;\n"
+         "  // The stand-ins step on the probe's ticks, not on the clock: clk and rst are free to\n"
+         "  // carry codes, one bit per step, like any output.\n"
+         "  always @(noc_verify_probe::drive_tick) begin\n"
+         "    clk = 1'(noc_verify_probe::code(top_id, 0, 0) >> (63 - noc_verify_probe::step));\n"
+         "    rst = 1'(noc_verify_probe::code(top_id, 1, 0) >> (63 - noc_verify_probe::step));\n"
+         "  end\n"
+         "  final begin\n"
+         "    $display(\"INST noc_top %0d " +
+         std::to_string(top_module) +
+         "\", top_id);\n"
+         "    $display(\"SEND noc_top 0 1\");\n"
+         "    $display(\"SEND noc_top 1 1\");\n"
+         "  end\n"
          "  initial begin\n"
-         "    #20 rst = 1'b0;\n"
+         "    top_id = noc_verify_probe::instance_id(\"noc_top\");\n"
          "    for (int s = 0; s < noc_verify_probe::STEPS; s++) begin\n"
          "      noc_verify_probe::step = s;\n"
          "      noc_verify_probe::drive_tick = ~noc_verify_probe::drive_tick;\n"

@@ -28,9 +28,10 @@ std::vector<std::string> package_references(const std::string& text);
 std::vector<std::string> include_entries(const std::string& text);
 
 /// Gathers the packages `texts` use, transitively, from `unit_files` (the files of -f lists)
-/// and the files below the catalog's base directory, and the headers `top_text` includes. The framework's packages (dii_package,
-/// optimsoc_config, optimsoc_functions) and its header dbg_config.vh get minimal stand-ins when
-/// the tree has none; `top_path` itself is never taken as a package file.
+/// and the files below the catalog's base directory, and the headers `top_text` includes. The
+/// framework's packages (dii_package, optimsoc_config, optimsoc_functions) and its header
+/// dbg_config.vh get minimal stand-ins when the tree has none; `top_path` itself is never taken as
+/// a package file.
 CompileSet gather_compile_set(rtl::RtlCatalog& catalog, const std::string& top_path,
                               const std::string& top_text, const std::vector<std::string>& texts,
                               const std::vector<std::string>& unit_files = {});

@@ -15,9 +15,14 @@ std::string flip(const std::string& direction) {
 class WiringBuilder {
  public:
   WiringBuilder(const model::Resolution& resolution, int channels)
-      : plan_(*resolution.plan), tile_(*resolution.tile), channels_(channels) {}
+      : plan_(*resolution.plan),
+        tile_(*resolution.tile),
+        router_ports_(*resolution.router_ports),
+        channels_(channels) {}
 
   ExpectedWiring run() {
+    out_.instances.push_back(
+        ExpectedInstance{kTopInstance, kTopInstance, kTopInstance, NodeKind::kTop, 1});
     for (const model::RouterBlock& block : plan_.blocks) add_router(block);
     for (std::size_t b = 0; b < plan_.blocks.size(); ++b) add_router_inputs(b);
     return std::move(out_);
@@ -28,10 +33,24 @@ class WiringBuilder {
     const model::RouterRecord& router = *block.router;
     int links = static_cast<int>(router.r_neighbors.size());
     int tiles = static_cast<int>(block.tiles.size());
-    router_index_[router.name] = static_cast<int>(out_.instances.size());
+    int self = static_cast<int>(out_.instances.size());
+    router_index_[router.name] = self;
     out_.instances.push_back(
         ExpectedInstance{router.name, block.module + "_" + router.name + "_inst", block.module,
                          NodeKind::kRouter, links + channels_ * tiles});
+    int group = add_group(router.name, GroupKind::kRouter);
+    for (const std::string& port : router_ports_.router_clk_rst)
+      add_from_top(self, port, port, group);
+  }
+
+  // A clock or reset input that the top drives from its own port of that role.
+  void add_from_top(int receiver, const std::string& port, const std::string& top_port, int group) {
+    ExpectedInput input{
+        SlotRef{receiver, port, 0}, SlotRef{0, top_port, 0},
+        std::string("noc_top.") + top_port + " to " + out_.instances[receiver].node + "." + port,
+        group};
+    input.whole_port = true;
+    out_.inputs.push_back(std::move(input));
   }
 
   void add_router_inputs(std::size_t b) {
@@ -47,7 +66,10 @@ class WiringBuilder {
       int tile = static_cast<int>(out_.instances.size());
       out_.instances.push_back(ExpectedInstance{node.name, block.tiles[t].instance,
                                                 block.tiles[t].module, NodeKind::kTile, channels_});
-      int group = add_group(node.name, false);
+      int group = add_group(node.name, GroupKind::kTile);
+      for (const std::string& clock : tile_.clk)
+        if (clock == "clk") add_from_top(tile, clock, "clk", group);
+      add_from_top(tile, "rst_sys", "rst", group);
       for (int c = 0; c < channels_; ++c) {
         int slot = links + channels_ * (tiles - 1 - t) + c;
         add_tile_slot(self, tile, slot, c, group);
@@ -66,7 +88,7 @@ class WiringBuilder {
     int other_slot =
         static_cast<int>(other.r_neighbors.size() - 1 - (back - other.r_neighbors.begin()));
     std::string a = std::min(me.node, neighbour), z = std::max(me.node, neighbour);
-    int group = add_group(a + " and " + z, true);
+    int group = add_group(a + " and " + z, GroupKind::kLink);
     std::string words = me.node + " slot " + std::to_string(slot) + " to " + neighbour;
     for (const std::string& port : tile_.router_inputs) {
       auto dk = direction_and_kind(port, 0);
@@ -125,18 +147,19 @@ class WiringBuilder {
   }
 
   // A link is one group from either end; every tile instance is a group of its own.
-  int add_group(const std::string& name, bool link) {
+  int add_group(const std::string& name, GroupKind kind) {
     int next = static_cast<int>(out_.groups.size());
-    if (link) {
+    if (kind == GroupKind::kLink) {
       auto [it, added] = link_groups_.emplace(name, next);
       if (!added) return it->second;
     }
-    out_.groups.push_back(Group{name, link});
+    out_.groups.push_back(Group{name, kind});
     return next;
   }
 
   const model::Plan& plan_;
   const model::TileInterface& tile_;
+  const model::RouterPortTemplate& router_ports_;
   int channels_;
   ExpectedWiring out_;
   std::map<std::string, int> router_index_;

@@ -209,7 +209,12 @@ VerifyReport verify_top(const VerifyOptions& options) {
   for (const auto& [name, text] : compile.written) work.write(name, text);
   work.write("noc_verify_probe.sv", probe_package_text(number_instances(expected)));
   work.write("stand_ins.sv", stand_ins.text);
-  work.write("noc_verify_bench.sv", bench_text(top.first, options.flit_width, options.channels));
+  // The top's own clk and rst are the outputs of one more module, numbered after the stand-ins.
+  std::vector<ProbedPort> top_ports;
+  for (const char* port : kTopPorts) top_ports.push_back(ProbedPort{port, false, true});
+  stand_ins.modules.push_back(ModulePorts{kTopInstance, std::move(top_ports)});
+  work.write("noc_verify_bench.sv", bench_text(top.first, options.flit_width, options.channels,
+                                               static_cast<int>(stand_ins.modules.size() - 1)));
 
   // The stand-ins' loops over port bits stay loops: unrolled, they would grow the model's C++
   // (and its build time) with every bit of every port.

@@ -36,10 +36,10 @@ class WiringChecker {
     }
     for (std::size_t g = 0; g < expected_.groups.size(); ++g) {
       bool proven = group_seen[g] && group_ok[g];
-      if (expected_.groups[g].link) {
+      if (expected_.groups[g].kind == GroupKind::kLink) {
         ++report_.links;
         report_.links_proven += proven;
-      } else {
+      } else if (expected_.groups[g].kind == GroupKind::kTile) {
         ++report_.tiles;
         report_.tiles_proven += proven;
       }
@@ -103,7 +103,9 @@ class WiringChecker {
     std::uint64_t slot_bits = 0;
   };
 
-  std::optional<PortView> port_of(int instance, const std::string& name) const {
+  // `whole_port`: a clock or reset, one slot however many the NoC ports have.
+  std::optional<PortView> port_of(int instance, const std::string& name,
+                                  bool whole_port = false) const {
     const LoggedInstance* logged = logged_[instance];
     if (!logged) return std::nullopt;
     const std::vector<ProbedPort>& ports = modules_[logged->module].ports;
@@ -111,7 +113,7 @@ class WiringChecker {
       if (ports[p].name != name) continue;
       auto found = logged->ports.find(static_cast<int>(p));
       if (found == logged->ports.end()) return std::nullopt;
-      int slots = expected_.instances[instance].slots;
+      int slots = whole_port ? 1 : expected_.instances[instance].slots;
       if (slots <= 0 || found->second.bits % slots != 0) return std::nullopt;
       return PortView{&found->second, found->second.bits / slots};
     }
@@ -176,7 +178,7 @@ class WiringChecker {
   bool check_input(const ExpectedInput& input) {
     const SlotRef& r = input.receiver;
     if (!logged_[r.instance]) return false;
-    std::optional<PortView> view = port_of(r.instance, r.port);
+    std::optional<PortView> view = port_of(r.instance, r.port, input.whole_port);
     if (!view) {
       port_problem(r.instance, r.port);
       return false;

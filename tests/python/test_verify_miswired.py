@@ -30,6 +30,14 @@ MISWIRES = {
         ".out_flit ({noc_in_flit_R_1_EP[0],out_flit_R_0_1,out_flit_R_1_3})",
         ["wire out_flit_R_0_1 is driven by more than one output",
          "R_0.in_flit[1] is not driven; the description links R_0 slot 1 to R_1"]),
+    "tile_clock_on_reset": (
+        "compute_tile_T_0_inst(\n.clk (clk),",
+        "compute_tile_T_0_inst(\n.clk (rst),",
+        ["T_0.clk[0] receives noc_top.rst[0]; the description links noc_top.clk to T_0.clk"]),
+    "router_reset_unconnected": (
+        "noc_router_R_1_inst(\n.clk (clk),\n.rst (rst),",
+        "noc_router_R_1_inst(\n.clk (clk),\n.rst (),",
+        ["R_1.rst[0] is not driven; the description links noc_top.rst to R_1.rst"]),
 }
 
 
