@@ -50,40 +50,33 @@ struct SourceFlags {
                      "Search this directory for `include files before the tree below BASE_DIR")
         ->type_name("DIR")
         ->allow_extra_args(false);
-    command
-        ->add_option_function<std::vector<std::string>>(
-            "-f",
-            [this](const std::vector<std::string>& lists) {
-              for (const std::string& list : lists)
-                file_lists.emplace_back(list, rtl::ListPaths::kFromWorkingDirectory);
-            },
-            "Read a file list as Verilator does (+incdir+, +define+, -I, -D, -U, sources read "
-            "before each router and tile source); its paths are relative to the working "
-            "directory")
-        ->type_name("FILE")
-        ->allow_extra_args(false);
-    command
-        ->add_option_function<std::vector<std::string>>(
-            "-F",
-            [this](const std::vector<std::string>& lists) {
-              for (const std::string& list : lists)
-                file_lists.emplace_back(list, rtl::ListPaths::kFromListFolder);
-            },
-            "The same, with paths relative to the list's own folder")
-        ->type_name("FILE")
-        ->allow_extra_args(false);
+    struct ListFlag {
+      const char* name;
+      rtl::ListPaths paths;
+      const char* help;
+    };
+    for (const ListFlag& flag :
+         {ListFlag{"-f", rtl::ListPaths::kFromWorkingDirectory,
+                   "Read a file list as Verilator does (+incdir+, +define+, -I, -D, -U, sources "
+                   "read before each router and tile source); its paths are relative to the "
+                   "working directory"},
+          ListFlag{"-F", rtl::ListPaths::kFromListFolder,
+                   "The same, with paths relative to the list's own folder"}}) {
+      command
+          ->add_option_function<std::vector<std::string>>(
+              flag.name,
+              [this, paths = flag.paths](const std::vector<std::string>& lists) {
+                for (const std::string& list : lists) file_lists.emplace_back(list, paths);
+              },
+              flag.help)
+          ->type_name("FILE")
+          ->allow_extra_args(false);
+    }
   }
 
   rtl::RtlOptions options() const {
     rtl::RtlOptions out;
-    for (const std::string& define : defines) {
-      std::size_t equals = define.find('=');
-      if (equals == std::string::npos) {
-        out.defines.emplace_back(define, "");
-      } else {
-        out.defines.emplace_back(define.substr(0, equals), define.substr(equals + 1));
-      }
-    }
+    for (const std::string& define : defines) rtl::add_define(out, define);
     out.undefines = undefines;
     out.include_dirs = include_dirs;
     for (const auto& [list, paths] : file_lists)

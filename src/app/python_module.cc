@@ -101,12 +101,8 @@ noc::rtl::RtlOptions source_options(const py::object& include_dirs, const py::ob
                                    value.is_none() ? std::string() : std::string(py::str(value)));
     }
   } else {
-    for (const std::string& definition : paths_of(defines)) {
-      std::size_t equals = definition.find('=');
-      options.defines.emplace_back(
-          definition.substr(0, equals),
-          equals == std::string::npos ? "" : definition.substr(equals + 1));
-    }
+    for (const std::string& definition : paths_of(defines))
+      noc::rtl::add_define(options, definition);
   }
   options.undefines = paths_of(undefines);
   for (const std::string& list : paths_of(file_lists))

@@ -122,15 +122,6 @@ std::vector<std::string> plus_fields(std::string_view rest) {
   return fields;
 }
 
-void add_define(RtlOptions& out, const std::string& definition) {
-  std::size_t equals = definition.find('=');
-  if (equals == std::string::npos) {
-    out.defines.emplace_back(definition, "");
-  } else {
-    out.defines.emplace_back(definition.substr(0, equals), definition.substr(equals + 1));
-  }
-}
-
 class ListReader {
  public:
   void read(const std::string& path, ListPaths paths, int depth) {
@@ -183,6 +174,15 @@ class ListReader {
 };
 
 }  // namespace
+
+void add_define(RtlOptions& options, const std::string& definition) {
+  std::size_t equals = definition.find('=');
+  if (equals == std::string::npos) {
+    options.defines.emplace_back(definition, "");
+  } else {
+    options.defines.emplace_back(definition.substr(0, equals), definition.substr(equals + 1));
+  }
+}
 
 RtlOptions read_file_list(const std::string& path, ListPaths paths) {
   ListReader reader;

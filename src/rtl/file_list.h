@@ -21,6 +21,9 @@ enum class ListPaths {
 /// the list says, in its order, nested lists expanded in place.
 RtlOptions read_file_list(const std::string& path, ListPaths paths);
 
+/// Adds "NAME" (defined as empty) or "NAME=VALUE", as -D and +define+ give a macro.
+void add_define(RtlOptions& options, const std::string& definition);
+
 /// Appends what `more` says to `options`, after what `options` says already.
 void append_options(RtlOptions& options, const RtlOptions& more);
 
