@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "common/error.h"
 #include "common/input_file.h"
@@ -97,9 +98,27 @@ std::string log_excerpt(const std::string& log_path) {
   return out;
 }
 
-// Verilator's 2-state simulation lets one of two drivers win, so a wire driven twice shows only
-// as the loser's missing link; its build warning names the wire itself.
-std::vector<std::string> multiple_drivers(const std::string& build_log, const std::string& top) {
+// The wires that two stand-in outputs drive, read from the top's text.
+std::vector<SharedWire> shared_top_wires(const std::string& top_text,
+                                         const std::vector<ModulePorts>& modules) {
+  std::set<std::string> names;
+  for (const ModulePorts& module : modules) names.insert(module.module);
+  auto is_output = [&](const std::string& module, const std::string& port) {
+    for (const ModulePorts& m : modules)
+      if (m.module == module)
+        for (const ProbedPort& p : m.ports)
+          if (p.name == port) return !p.input;
+    return false;
+  };
+  return shared_wires(read_top_instances(top_text, names), is_output);
+}
+
+// Verilator warns of a wire driven twice where an output meets a concatenation; wires the
+// top's text already named are left to that line, which names the drivers.
+std::vector<std::string> multiple_drivers(const std::string& build_log, const std::string& top,
+                                          const std::vector<SharedWire>& named) {
+  std::set<std::string> named_wires;
+  for (const SharedWire& wire : named) named_wires.insert(wire.wire.substr(0, wire.wire.find('[')));
   std::vector<std::string> problems;
   constexpr std::string_view kWarning = "%Warning-MULTIDRIVEN: ";
   std::ifstream in(build_log);
@@ -114,6 +133,7 @@ std::vector<std::string> multiple_drivers(const std::string& build_log, const st
     std::size_t of = rest.find(" of signal");
     std::size_t place_end = rest.find(": ", top.size() + 1);
     if (end == std::string::npos || place_end == std::string::npos) continue;
+    if (named_wires.count(rest.substr(quote + 1, end - quote - 1))) continue;
     std::string range = bits != std::string::npos && of != std::string::npos && of > bits
                             ? " (bits " + rest.substr(bits + 5, of - bits - 5) + ")"
                             : "";
@@ -254,8 +274,9 @@ VerifyReport verify_top(const VerifyOptions& options) {
                 report.top_path);
 
   ProbeLog log = parse_probe_log(read_input_file(run_log, "simulation log"));
-  report.wiring = check_wiring(expected, stand_ins.modules, log);
-  std::vector<std::string> twice = multiple_drivers(build_log, report.top_path);
+  std::vector<SharedWire> shared = shared_top_wires(top_text, stand_ins.modules);
+  report.wiring = check_wiring(expected, stand_ins.modules, log, shared);
+  std::vector<std::string> twice = multiple_drivers(build_log, report.top_path, shared);
   report.wiring.problems.insert(report.wiring.problems.begin(), twice.begin(), twice.end());
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return report;

@@ -23,8 +23,8 @@ struct Source {
 class WiringChecker {
  public:
   WiringChecker(const ExpectedWiring& expected, const std::vector<ModulePorts>& modules,
-                const ProbeLog& log)
-      : expected_(expected), modules_(modules), log_(log) {}
+                const ProbeLog& log, const std::vector<SharedWire>& shared)
+      : expected_(expected), modules_(modules), log_(log), shared_(shared) {}
 
   WiringReport run() {
     match_instances();
@@ -32,8 +32,9 @@ class WiringChecker {
     std::vector<bool> group_seen(expected_.groups.size(), false);
     for (const ExpectedInput& input : expected_.inputs) {
       group_seen[input.group] = true;
-      if (!check_input(input)) group_ok[input.group] = false;
+      if (!check_input(input) || sent_by_shared_driver(input)) group_ok[input.group] = false;
     }
+    for (const SharedWire& wire : shared_) report_.problems.push_back(shared_wire_line(wire));
     for (std::size_t g = 0; g < expected_.groups.size(); ++g) {
       bool proven = group_seen[g] && group_ok[g];
       if (expected_.groups[g].kind == GroupKind::kLink) {
@@ -175,6 +176,32 @@ class WiringChecker {
     return expected_.instances[s.instance].node + "." + s.port + "[" + std::to_string(s.slot) + "]";
   }
 
+  std::string node_of(const std::string& instance) const {
+    for (const ExpectedInstance& expected : expected_.instances)
+      if (expected.instance == instance) return expected.node;
+    return instance;
+  }
+
+  std::string shared_wire_line(const SharedWire& wire) const {
+    std::string line = "wire " + wire.wire + " is driven by ";
+    for (std::size_t i = 0; i < wire.drivers.size(); ++i)
+      line += std::string(i == 0                         ? ""
+                          : i + 1 == wire.drivers.size() ? " and "
+                                                         : ", ") +
+              node_of(wire.drivers[i].instance) + "." + wire.drivers[i].port;
+    return line;
+  }
+
+  // Where two outputs drive one wire, the one that loses the simulation sends nothing that a
+  // reader sees, and the winner's link only looks proven.
+  bool sent_by_shared_driver(const ExpectedInput& input) const {
+    const ExpectedInstance& sender = expected_.instances[input.sender.instance];
+    for (const SharedWire& wire : shared_)
+      for (const WireDriver& driver : wire.drivers)
+        if (driver.instance == sender.instance && driver.port == input.sender.port) return true;
+    return false;
+  }
+
   bool check_input(const ExpectedInput& input) {
     const SlotRef& r = input.receiver;
     if (!logged_[r.instance]) return false;
@@ -216,6 +243,7 @@ class WiringChecker {
   const ExpectedWiring& expected_;
   const std::vector<ModulePorts>& modules_;
   const ProbeLog& log_;
+  const std::vector<SharedWire>& shared_;
   std::vector<const LoggedInstance*> logged_;
   std::unordered_map<std::uint32_t, int> by_number_;
   std::set<std::pair<int, std::string>> reported_ports_;
@@ -225,8 +253,8 @@ class WiringChecker {
 }  // namespace
 
 WiringReport check_wiring(const ExpectedWiring& expected, const std::vector<ModulePorts>& modules,
-                          const ProbeLog& log) {
-  return WiringChecker(expected, modules, log).run();
+                          const ProbeLog& log, const std::vector<SharedWire>& shared) {
+  return WiringChecker(expected, modules, log, shared).run();
 }
 
 }  // namespace noc::verify

@@ -6,6 +6,7 @@
 #include "verify/expected_wiring.h"
 #include "verify/probe_log.h"
 #include "verify/stand_in.h"
+#include "verify/top_instances.h"
 
 namespace noc::verify {
 
@@ -22,8 +23,9 @@ struct WiringReport {
 };
 
 /// Compares what every input slot received in the simulation with what the description says
-/// it must receive. `modules` is indexed by the module numbers of the log.
+/// it must receive. `modules` is indexed by the module numbers of the log. Every wire in
+/// `shared` is a problem naming its drivers, and nothing those drivers send counts as proven.
 WiringReport check_wiring(const ExpectedWiring& expected, const std::vector<ModulePorts>& modules,
-                          const ProbeLog& log);
+                          const ProbeLog& log, const std::vector<SharedWire>& shared = {});
 
 }  // namespace noc::verify

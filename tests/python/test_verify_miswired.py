@@ -28,8 +28,14 @@ MISWIRES = {
     "wire_driven_twice": (
         ".out_flit ({noc_in_flit_R_1_EP[0],in_flit_R_0_1,out_flit_R_1_3})",
         ".out_flit ({noc_in_flit_R_1_EP[0],out_flit_R_0_1,out_flit_R_1_3})",
-        ["wire out_flit_R_0_1 is driven by more than one output",
+        ["wire out_flit_R_0_1 is driven by R_0.out_flit and R_1.out_flit",
          "R_0.in_flit[1] is not driven; the description links R_0 slot 1 to R_1"]),
+    "tile_output_on_another_tiles_endpoint": (
+        ".noc_out_flit (noc_out_flit_R_1_EP[0])",
+        ".noc_out_flit (noc_out_flit_R_0_EP[0])",
+        ["wire noc_out_flit_R_0_EP[0] is driven by T_0.noc_out_flit and T_1.noc_out_flit",
+         "R_1.in_flit[2] is not driven; the description links R_1 slot 2 to T_1 channel 0",
+         "2 of 4 tiles proven"]),
     "tile_clock_on_reset": (
         "compute_tile_T_0_inst(\n.clk (clk),",
         "compute_tile_T_0_inst(\n.clk (rst),",
