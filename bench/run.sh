@@ -4,7 +4,8 @@
 #     ratios, time per router, peak memory, check and an unchanged generate);
 #  2. the whole operation in one process (Google Benchmark), per router, without process start;
 #  3. the extractor on long sources;
-#  4. nocgen verify of an 8x8 mesh.
+#  4. nocgen verify of a 2x2 and an 8x8 mesh, cold and warm (and an earlier build's, given
+#     NOC_BENCH_OLD_NOCGEN).
 # NOC_BENCH_SIZES overrides the mesh sizes of table 1 (default 16 64 128 256 512).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -41,10 +42,5 @@ PY
 done
 
 echo
-printf '%-9s %9s %7s %7s\n' verify seconds links tiles
-run=$($bench --benchmark_filter='BM_Verify/8' --benchmark_format=json)
-python3 - "$run" <<'PY'
-import json, sys
-b = json.loads(sys.argv[1])["benchmarks"][0]
-print(f"{'8x8':<9} {b['real_time']:>9.1f} {int(b['links']):>7} {int(b['tiles']):>7}")
-PY
+# NOC_BENCH_OLD_NOCGEN names an earlier build's nocgen to time beside.
+python3 bench/verify_table.py build/release/nocgen examples/mesh_2x2 ${NOC_BENCH_OLD_NOCGEN:-}

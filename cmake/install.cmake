@@ -50,13 +50,16 @@ endif()
 find_program(HELP2MAN help2man)
 if(HELP2MAN)
   set(NOC_MAN_PAGE ${CMAKE_CURRENT_BINARY_DIR}/nocgen.1.gz)
+  set(NOC_MAN_SECTIONS ${CMAKE_CURRENT_BINARY_DIR}/nocgen_sections.h2m)
   add_custom_command(
     OUTPUT ${NOC_MAN_PAGE}
-    COMMAND ${HELP2MAN} --no-info --section=1
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/packaging/man_sections.sh $<TARGET_FILE:nocgen>
+            ${NOC_MAN_SECTIONS}
+    COMMAND ${HELP2MAN} --no-info --section=1 --include=${NOC_MAN_SECTIONS}
             "--name=write and inspect the top-level SystemVerilog of a network-on-chip SoC"
             --output=${CMAKE_CURRENT_BINARY_DIR}/nocgen.1 $<TARGET_FILE:nocgen>
     COMMAND gzip -9nf ${CMAKE_CURRENT_BINARY_DIR}/nocgen.1
-    DEPENDS nocgen
+    DEPENDS nocgen ${CMAKE_CURRENT_SOURCE_DIR}/packaging/man_sections.sh
     VERBATIM)
   add_custom_target(nocgen_man_page ALL DEPENDS ${NOC_MAN_PAGE})
   install(FILES ${NOC_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

@@ -26,6 +26,21 @@ constexpr const char* kPair = R"({
 "T_1": {"is_Router": false, "top_module_fname": "compute_tile.sv"}
 })";
 
+// Two routers with 17 tiles each, one node per line: line 2 is R_0, 3 R_1, 4 + i T_i.
+std::string many_tiles() {
+  std::string r0 = "\"R_1\"", r1 = "\"R_0\"", tiles;
+  for (int i = 0; i < 34; ++i) {
+    std::string name = "\"T_" + std::to_string(i) + "\"";
+    (i < 17 ? r0 : r1) += ", " + name;
+    tiles += ",\n" + name + ": {\"is_Router\": false, \"top_module_fname\": \"compute_tile.sv\"}";
+  }
+  auto router = [](const char* name, const std::string& neighbours) {
+    return std::string("\"") + name + "\": {\"is_Router\": true, \"neighbors\": [" + neighbours +
+           "], \"top_module_fname\": \"noc_router.sv\"}";
+  };
+  return "{\n" + router("R_0", r0) + ",\n" + router("R_1", r1) + tiles + "\n}";
+}
+
 // A source of the design made from an example source by one replacement.
 struct SourceEdit {
   const char* target;
@@ -112,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                            R"("T_1": {"is_Router": false, "top_module_fname": 7})"),
                  "T_1", 5, 1},
         RuleCase{"unknown_neighbour", Rule::kUnknownNeighbour,
-                 pair_with(R"(["R_1", "T_0"])", R"(["R_1", "T_0", "R_7"])"), "R_0", 2, 1},
+                 pair_with(R"(["R_1", "T_0"])", R"(["R_1", "T_0", "R_7"])"), "R_0", 2, 56},
         RuleCase{"router_without_number", Rule::kRouterWithoutNumber,
                  R"({
 "R": {"is_Router": true, "neighbors": ["R_1", "T_0"], "top_module_fname": "noc_router.sv"},
@@ -198,9 +213,9 @@ INSTANTIATE_TEST_SUITE_P(
 "T_1": {"is_Router": false, "top_module_fname": "compute_tile.sv"},
 "T_2": {"is_Router": false, "top_module_fname": "compute_tile.sv"}
 })",
-                 "R_0", 2, 1},
+                 "R_0", 2, 49},
         RuleCase{"lists_itself", Rule::kListsItself,
-                 pair_with(R"(["R_1", "T_0"])", R"(["R_1", "R_0", "T_0"])"), "R_0", 2, 1},
+                 pair_with(R"(["R_1", "T_0"])", R"(["R_1", "R_0", "T_0"])"), "R_0", 2, 49},
         RuleCase{"different_prefixes", Rule::kDifferentPrefixes, R"({
 "R_0": {"is_Router": true, "neighbors": ["X_1", "T_0"], "top_module_fname": "noc_router.sv"},
 "X_1": {"is_Router": true, "neighbors": ["R_0", "T_1"], "top_module_fname": "noc_router.sv"},
@@ -275,7 +290,52 @@ INSTANTIATE_TEST_SUITE_P(
                  5,
                  1,
                  {{"compute_tile.sv", "compute_tile.sv", "input [CHANNELS-1:0] noc_out_ready,",
-                   "input [CHANNELS-1:0] noc_out_ready, input noc_in_extra,"}}}),
+                   "input [CHANNELS-1:0] noc_out_ready, input noc_in_extra,"}}},
+        RuleCase{"typed_noc_port",
+                 Rule::kTypedNocPort,
+                 kPair,
+                 "T_1",
+                 15,
+                 32,
+                 {{"compute_tile.sv", "compute_tile.sv", "module compute_tile",
+                   "typedef logic [1:0] pair_t;\nmodule compute_tile"},
+                  {"compute_tile.sv", "compute_tile.sv", "input [CHANNELS-1:0] noc_in_valid,",
+                   "input pair_t [CHANNELS-1:0] noc_in_valid,"}}},
+        RuleCase{"router_clock_not_named",
+                 Rule::kRouterClockNotNamed,
+                 kPair,
+                 "R_0",
+                 9,
+                 10,
+                 {{"noc_router.sv", "noc_router.sv", "(input clk, rst,", "(input clk_i, rst,"}}},
+        RuleCase{"tile_without_reset_input",
+                 Rule::kTileWithoutResetInput,
+                 kPair,
+                 "T_1",
+                 5,
+                 1,
+                 {{"compute_tile.sv", "compute_tile.sv", "input rst_cpu, rst_sys, rst_dbg,",
+                   "input rst_cpu, rst_dbg,"}}},
+        RuleCase{"tile_without_config",
+                 Rule::kTileWithoutConfig,
+                 kPair,
+                 "T_1",
+                 5,
+                 1,
+                 {{"compute_tile.sv", "compute_tile.sv", "#(parameter config_t CONFIG = 'x,",
+                   "#(parameter config_t CFG = 'x,"}}},
+        RuleCase{"dimension_names_own_parameter",
+                 Rule::kDimensionNamesOwnParameter,
+                 kPair,
+                 "T_1",
+                 13,
+                 19,
+                 {{"compute_tile.sv", "compute_tile.sv", "localparam CHANNELS = CONFIG.NOC_CHANNELS,",
+                   "localparam CH = CONFIG.NOC_CHANNELS, localparam CHANNELS = CH,"},
+                  {"compute_tile.sv", "compute_tile.sv", "input [CHANNELS-1:0] noc_in_last,",
+                   "input [CH-1:0] noc_in_last,"}}},
+        RuleCase{"more_tiles_than_dests", Rule::kMoreTilesThanDests, many_tiles(), "T_32", 36,
+                 1}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(RuleTable, EveryRuleHasOneRowAndAUniqueCode) {

@@ -43,7 +43,21 @@ TEST(StandIn, NumbersPortsInputsFirstAndSkipsUnpackedOnes) {
   EXPECT_FALSE(s.ports[2].probed);
   // The unpacked output is declared but neither driven nor reported.
   EXPECT_EQ(s.text.find("nv_out_2"), std::string::npos);
-  EXPECT_NE(s.text.find("noc_verify_probe::code(nv_id, 1, i)"), std::string::npos);
+  EXPECT_NE(s.text.find("noc_verify_probe::step_word(nv_id, 1, $bits(a)"), std::string::npos);
+}
+
+// Verilator compiles these blocks once per instance: a loop over bits in one of them costs
+// build time with every instance of a network.
+TEST(StandIn, BlocksThatRunEveryStepHoldNoLoops) {
+  StandIn s =
+      stand_in_of("module m(input [7:0] a, output [63:0] b, output [1:0][3:0] c);endmodule");
+  for (const char* block :
+       {"always @(noc_verify_probe::drive_tick)", "always @(noc_verify_probe::sample_tick)"}) {
+    std::size_t start = s.text.find(block);
+    ASSERT_NE(start, std::string::npos) << block;
+    std::string body = s.text.substr(start, s.text.find("\n  end\n", start) - start);
+    EXPECT_EQ(body.find("for ("), std::string::npos) << body;
+  }
 }
 
 }  // namespace

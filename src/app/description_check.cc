@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "common/source_tree.h"
 #include "common/text.h"
+#include "model/description_lookup.h"
 #include "model/resolve.h"
 
 namespace noc::app {
@@ -23,11 +24,12 @@ void sort_by_place(std::vector<model::Diagnostic>& list) {
 }  // namespace
 
 CheckReport check_description(const std::string& base_dir, const std::string& description_name,
-                              const rtl::RtlOptions& rtl_options) {
+                              const rtl::RtlOptions& rtl_options, bool name_may_be_path) {
   CheckReport report;
   auto tree = std::make_shared<SourceTree>(base_dir);
-  const std::vector<std::string>& found = tree->find(description_name);
-  if (found.empty()) {
+  model::DescriptionLookup lookup =
+      model::find_description(*tree, description_name, name_may_be_path);
+  if (lookup.path.empty()) {
     report.diagnostics.push_back(model::Diagnostic{
         model::Rule::kNoDescription,
         absolute_path(base_dir),
@@ -38,7 +40,7 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
         "no description named " + in_quotes(description_name) + " below the base directory"});
     return report;
   }
-  report.description_path = found.back();
+  report.description_path = lookup.path;
   try {
     report.description =
         model::load_description(report.description_path, [](const std::string&) {});
@@ -50,6 +52,8 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
   model::DiagnosticSink sink;
   model::resolve(*report.description, catalog, sink);
   report.diagnostics = sink.take();
+  if (std::optional<model::Diagnostic> twice = model::duplicate_description(lookup, base_dir))
+    report.diagnostics.push_back(std::move(*twice));
   sort_by_place(report.diagnostics);
   return report;
 }

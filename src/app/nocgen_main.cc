@@ -18,10 +18,10 @@
 #include "app/heap_pages.h"
 #include "app/port_report.h"
 #include "app/soc_generator.h"
+#include "app/source_flags.h"
 #include "app/topology.h"
 #include "common/error.h"
 #include "emit/output_file.h"
-#include "rtl/file_list.h"
 #include "verify/verify.h"
 
 namespace {
@@ -30,60 +30,6 @@ using namespace noc;
 
 constexpr int kInputError = 1;
 constexpr int kUsageError = 2;
-
-// -D NAME[=VALUE], -U NAME, -I DIR and -f/-F FILE, read as Verilator reads them, for ports under
-// `ifdef, headers kept outside the design and the files of one compilation unit.
-struct SourceFlags {
-  std::vector<std::string> defines, undefines, include_dirs;
-  std::vector<std::pair<std::string, rtl::ListPaths>> file_lists;
-
-  void add_to(CLI::App* command) {
-    command
-        ->add_option("-D,--define", defines, "Define a macro for the sources: NAME or NAME=VALUE")
-        ->type_name("NAME[=VALUE]")
-        ->allow_extra_args(false);
-    command->add_option("-U,--undefine", undefines, "Undefine a macro given with -D")
-        ->type_name("NAME")
-        ->allow_extra_args(false);
-    command
-        ->add_option("-I,--include-dir", include_dirs,
-                     "Search this directory for `include files before the tree below BASE_DIR")
-        ->type_name("DIR")
-        ->allow_extra_args(false);
-    struct ListFlag {
-      const char* name;
-      rtl::ListPaths paths;
-      const char* help;
-    };
-    for (const ListFlag& flag :
-         {ListFlag{"-f", rtl::ListPaths::kFromWorkingDirectory,
-                   "Read a file list as Verilator does (+incdir+, +define+, -I, -D, -U, sources "
-                   "read before each router and tile source); its paths are relative to the "
-                   "working directory"},
-          ListFlag{"-F", rtl::ListPaths::kFromListFolder,
-                   "The same, with paths relative to the list's own folder"}}) {
-      command
-          ->add_option_function<std::vector<std::string>>(
-              flag.name,
-              [this, paths = flag.paths](const std::vector<std::string>& lists) {
-                for (const std::string& list : lists) file_lists.emplace_back(list, paths);
-              },
-              flag.help)
-          ->type_name("FILE")
-          ->allow_extra_args(false);
-    }
-  }
-
-  rtl::RtlOptions options() const {
-    rtl::RtlOptions out;
-    for (const std::string& define : defines) rtl::add_define(out, define);
-    out.undefines = undefines;
-    out.include_dirs = include_dirs;
-    for (const auto& [list, paths] : file_lists)
-      rtl::append_options(out, rtl::read_file_list(list, paths));
-    return out;
-  }
-};
 
 // How problems are shown on the two streams, set from --color and --format.
 struct Display {
@@ -108,27 +54,44 @@ int generate(const std::string& base_dir, const std::string& description,
   options.output_path = flags.output;
   options.print_line = [](const std::string&) {};  // the error line on stderr says it all
   options.keep_identical_output = true;
+  options.refuse_warnings = flags.werror;
+  options.description_may_be_path = true;
+  bool to_stdout = flags.output == "-";
+  if (to_stdout && !flags.depfile.empty())
+    throw Error("--depfile needs a file to name as its target; -o - writes standard output");
   RunSummary s = soc_generator_noc(base_dir, description, options);
   app::DiagnosticPrinter printer(display.errors);
   for (const model::Diagnostic& warning : s.warnings)
     std::fprintf(stderr, "%s\n", printer.show(warning).c_str());
+  if (s.refused) {
+    std::fprintf(stderr, "nocgen: %zu warning%s with --werror: %s left as it was\n",
+                 s.warnings.size(), s.warnings.size() == 1 ? "" : "s", s.output_path.c_str());
+    return kInputError;
+  }
+  // An identical output keeps its time stamp even when it is older than an input: make runs
+  // this cheap step again while the input is newer, and nothing that depends on the top is
+  // rebuilt (Ninja's restat remembers that the output did not change).
   if (!flags.depfile.empty()) {
-    // A build tool compares times: an output left alone because it is identical must still look
-    // newer than the inputs that were read, or it would be generated again on every build.
-    if (s.unchanged) ::utimensat(AT_FDCWD, s.output_path.c_str(), nullptr, 0);
     emit::OutputFile out(flags.depfile);
     out << app::depfile_text(flags.output.empty() ? s.output_path : flags.output, s.inputs);
     out.commit(true);
   }
   double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  // With the top on standard output, the summary goes to standard error.
+  FILE* report = to_stdout ? stderr : stdout;
   if (!flags.quiet) {
-    std::printf("%s %s\n", s.unchanged ? "unchanged" : "wrote", s.output_path.c_str());
-    std::printf("%zu routers, %zu tiles, %zu links, %llu bytes, %.1f ms\n", s.routers, s.tiles,
-                s.links, static_cast<unsigned long long>(s.bytes), ms);
+    if (!to_stdout)
+      std::fprintf(report, "%s %s\n", s.unchanged ? "unchanged" : "wrote", s.output_path.c_str());
+    std::fprintf(report, "%zu routers, %zu tiles, %zu links, %llu bytes, %.1f ms\n", s.routers,
+                 s.tiles, s.links, static_cast<unsigned long long>(s.bytes), ms);
   }
-  return flags.werror && !s.warnings.empty() ? kInputError : 0;
+  return 0;
 }
+
+constexpr const char* kDescriptionHelp =
+    "File name of the description, searched below BASE_DIR; with a folder part (sub/alt.json), "
+    "its path below BASE_DIR";
 
 int verify_command(const verify::VerifyOptions& options) {
   verify::VerifyReport report = verify::verify_top(options);
@@ -151,7 +114,7 @@ int verify_command(const verify::VerifyOptions& options) {
 
 int check(const std::string& base_dir, const std::string& description, const std::string& format,
           bool werror, const rtl::RtlOptions& rtl_options) {
-  app::CheckReport report = app::check_description(base_dir, description, rtl_options);
+  app::CheckReport report = app::check_description(base_dir, description, rtl_options, true);
   std::size_t errors = 0, warnings = 0;
   for (const app::Diagnostic& d : report.diagnostics)
     (d.severity() == app::Severity::kError ? errors : warnings) += 1;
@@ -200,8 +163,9 @@ std::string extension_of(const std::string& path) {
   return path.substr(dot + 1);
 }
 
-int dot(const std::string& base_dir, const std::string& description, const std::string& output) {
-  app::CheckReport report = app::check_description(base_dir, description);
+int dot(const std::string& base_dir, const std::string& description, const std::string& output,
+        const rtl::RtlOptions& rtl_options) {
+  app::CheckReport report = app::check_description(base_dir, description, rtl_options, true);
   if (!report.description)
     throw Error(report.diagnostics.front().message, report.diagnostics.front().file,
                 report.diagnostics.front().line, report.diagnostics.front().column);
@@ -248,21 +212,23 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"auto", "always", "never"}))
       ->capture_default_str();
   std::function<int()> command;
+  // --color may follow the subcommand as well: `nocgen check . --color=never`.
+  cli.fallthrough();
 
   std::string base_dir, description = "noc_soc.json", format = "text", output, file, size, kind;
   bool werror = false;  // check's
-  SourceFlags flags;
+  app::SourceFlags flags;
 
   CLI::App* gen = cli.add_subcommand("generate", "Write BASE_DIR/noc_soc.sv from the description");
   gen->add_option("BASE_DIR", base_dir, "Directory holding the description and the sources")
       ->required();
-  gen->add_option("--description", description, "File name of the description below BASE_DIR")
-      ->capture_default_str();
+  gen->add_option("--description", description, kDescriptionHelp)->capture_default_str();
   GenerateFlags generate_flags;
-  gen->add_flag("--werror", generate_flags.werror,
-                "Fail when there are warnings (the file is still written)");
+  gen->add_flag(
+      "--werror", generate_flags.werror,
+      "Fail when there are warnings, writing nothing (the existing file is left as it was)");
   gen->add_option("-o,--output", generate_flags.output,
-                  "Write the top here instead of BASE_DIR/noc_soc.sv");
+                  "Write the top here instead of BASE_DIR/noc_soc.sv; - for standard output");
   gen->add_option("--depfile", generate_flags.depfile,
                   "Write a Makefile rule naming every file read, for make, ninja and CMake");
   gen->add_flag("-q,--quiet", generate_flags.quiet, "Print nothing but warnings and errors");
@@ -300,8 +266,7 @@ int main(int argc, char** argv) {
       cli.add_subcommand("check", "Report every problem of a description, writing nothing");
   chk->add_option("BASE_DIR", base_dir, "Directory holding the description and the sources")
       ->required();
-  chk->add_option("--description", description, "File name of the description below BASE_DIR")
-      ->capture_default_str();
+  chk->add_option("--description", description, kDescriptionHelp)->capture_default_str();
   chk->add_option("--format", format,
                   "text (compiler style: the source line and a caret on a terminal), short (one "
                   "line each) or json")
@@ -319,8 +284,7 @@ int main(int argc, char** argv) {
   ver->add_option("BASE_DIR", verify_options.base_dir,
                   "Directory holding the description, the sources and the top")
       ->required();
-  ver->add_option("--description", verify_options.description,
-                  "File name of the description below BASE_DIR")
+  ver->add_option("--description", verify_options.description, kDescriptionHelp)
       ->capture_default_str();
   ver->add_option("--top", verify_options.top, "The top to check instead of BASE_DIR/noc_soc.sv");
   ver->add_option("--flit-width", verify_options.flit_width, "NOC_FLIT_WIDTH of the simulation")
@@ -332,10 +296,15 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 64));
   ver->add_option("--keep", verify_options.keep_dir,
                   "Build the simulation in this directory and keep it");
+  bool no_cache = false;
+  ver->add_flag("--no-cache", no_cache,
+                "Compile Verilator's runtime afresh instead of taking it from (and keeping it in) "
+                "$XDG_CACHE_HOME/nocgen or ~/.cache/nocgen");
   flags.add_to(ver);
   ver->callback([&] {
     command = [&] {
       verify_options.rtl = flags.options();
+      verify_options.use_cache = !no_cache;
       return verify_command(verify_options);
     };
   });
@@ -362,13 +331,14 @@ int main(int argc, char** argv) {
 
   CLI::App* graph = cli.add_subcommand("dot", "Draw the network as a Graphviz graph");
   graph->add_option("BASE_DIR", base_dir, "Directory holding the description")->required();
-  graph->add_option("--description", description, "File name of the description below BASE_DIR")
-      ->capture_default_str();
+  graph->add_option("--description", description, kDescriptionHelp)->capture_default_str();
   std::string graph_output;
   graph->add_option("-o,--output", graph_output,
                     "File to write; .svg or .png is rendered with Graphviz (default, or -: "
                     "standard output)");
-  graph->callback([&] { command = [&] { return dot(base_dir, description, graph_output); }; });
+  flags.add_to(graph);
+  graph->callback(
+      [&] { command = [&] { return dot(base_dir, description, graph_output, flags.options()); }; });
 
   CLI::App* schema = cli.add_subcommand("schema", "Print the JSON Schema of a description");
   std::string schema_output = "-";

@@ -83,6 +83,7 @@ void write_port_json(std::ostream& out, const std::string& file, const std::stri
               {"parameters", std::move(params)},
               {"inputs", ports_json(x.first.inputs)},
               {"outputs", ports_json(x.first.outputs)},
+              {"unconnected", x.first.unconnectable_ports},
               {"warnings", warnings_json(x.warnings)}};
   make_printable(report);
   out << report.dump(2) << "\n";
@@ -103,6 +104,9 @@ void write_port_table(std::ostream& out, const std::string& file, const std::str
       type_width = std::max(type_width, port.type_text.size());
   table_rows(out, "input ", x.first.inputs, type_width);
   table_rows(out, "output", x.first.outputs, type_width);
+  for (const std::string& name : x.first.unconnectable_ports)
+    out << "  other   " << printable(name)
+        << "  (inout, ref or interface port: noc_top leaves it unconnected)\n";
   for (const rtl::SourceWarning& w : x.warnings)
     out << "  warning    " << printable(w.file) << ":" << w.line << ":" << w.column << ": "
         << printable(w.message) << "\n";

@@ -68,6 +68,25 @@ py::tuple port_tuple(const noc::rtl::PortTuple& port) {
   return out;
 }
 
+py::list type_list(const std::vector<noc::rtl::PortTuple>& ports) {
+  py::list out;
+  for (const noc::rtl::PortTuple& port : ports) out.append(port.type_text);
+  return out;
+}
+
+constexpr const char* kExtractRtlDoc =
+    "The interface of one SystemVerilog source, as the generator reads it.\n\n"
+    "Each port is a tuple of text pieces followed by the index of the piece that holds the "
+    "name:\n"
+    "  input [INPUTS-1:0][FLIT_WIDTH-1:0] in_flit\n"
+    "    -> ('[INPUTS-1:0]', '[FLIT_WIDTH-1:0]', ' ', 'in_flit', 3)\n"
+    "  input clk -> ('', '', ' ', 'clk', 3)\n"
+    "  output logic o [4] -> ('', '', ' ', 'o', ' [4]', 3)  (unpacked dimensions: one more "
+    "piece after the name)\n"
+    "The pieces are the outer packed dimension, the inner ones joined, a space, the name and "
+    "the unpacked dimensions; joining them gives the declaration without its data type, which "
+    "input_types and output_types give. The last item is always the name's index.";
+
 py::list port_list(const std::vector<noc::rtl::PortTuple>& ports) {
   py::list out;
   for (const noc::rtl::PortTuple& port : ports) out.append(port_tuple(port));
@@ -128,6 +147,10 @@ PYBIND11_MODULE(noc_soc, m) {
   m.doc() = "Writes the top-level SystemVerilog (noc_soc.sv, module noc_top) of a network-on-chip.";
   m.attr("__version__") = NOC_SOC_VERSION;
   static py::exception<noc::Error> generator_error(m, "GeneratorError", PyExc_RuntimeError);
+  generator_error.attr("__doc__") =
+      "A design the generator refuses, or a file it cannot read or write. str() is the message "
+      "nocgen prints (FILE:LINE:COL: error: ... [CODE]); file, line, column and code carry its "
+      "parts, None where unknown. File-system failures are raised as OSError instead.";
   py::register_exception_translator([](std::exception_ptr failure) {
     try {
       if (failure) std::rethrow_exception(failure);
@@ -177,13 +200,17 @@ PYBIND11_MODULE(noc_soc, m) {
   py::class_<noc::model::Diagnostic>(m, "Diagnostic", "One problem that check found.")
       .def_property_readonly(
           "severity",
-          [](const noc::model::Diagnostic& d) { return noc::model::severity_name(d.severity()); })
-      .def_property_readonly("code", [](const noc::model::Diagnostic& d) { return d.code(); })
-      .def_readonly("file", &noc::model::Diagnostic::file)
-      .def_readonly("line", &noc::model::Diagnostic::line)
-      .def_readonly("column", &noc::model::Diagnostic::column)
-      .def_readonly("node", &noc::model::Diagnostic::node)
-      .def_readonly("message", &noc::model::Diagnostic::message)
+          [](const noc::model::Diagnostic& d) { return noc::model::severity_name(d.severity()); },
+          "'error' (a generation would stop) or 'warning' (it generates a likely wrong top).")
+      .def_property_readonly(
+          "code", [](const noc::model::Diagnostic& d) { return d.code(); },
+          "The rule's code, 'NOC001' and so on (the README's table).")
+      .def_readonly("file", &noc::model::Diagnostic::file, "The file the problem is in.")
+      .def_readonly("line", &noc::model::Diagnostic::line, "1-based; 0 when it has no place.")
+      .def_readonly("column", &noc::model::Diagnostic::column, "1-based; 0 when it has no place.")
+      .def_readonly("node", &noc::model::Diagnostic::node,
+                    "The description's node at fault; '' for the whole description.")
+      .def_readonly("message", &noc::model::Diagnostic::message, "What is wrong, in words.")
       .def("__str__", [](const noc::model::Diagnostic& d) { return noc::model::render(d); })
       .def("__repr__", [](const noc::model::Diagnostic& d) {
         return "<Diagnostic " + std::string(d.code()) + " " + noc::model::render(d) + ">";
@@ -220,8 +247,7 @@ PYBIND11_MODULE(noc_soc, m) {
       py::arg("kind"), py::arg("width"), py::arg("height"), py::arg("tiles_per_router") = 1,
       "The description of a mesh, torus or ring as a dict, nodes in file order.");
 
-  py::class_<PyExtractRtl>(m, "ExtractRtl",
-                           "The interface of one SystemVerilog source, as the generator reads it.")
+  py::class_<PyExtractRtl>(m, "ExtractRtl", kExtractRtlDoc)
       .def(py::init([](const std::filesystem::path& base_dir, const std::filesystem::path& name,
                        const py::object& include_dirs, const py::object& defines,
                        const py::object& undefines, const py::object& file_lists) {
@@ -230,19 +256,47 @@ PYBIND11_MODULE(noc_soc, m) {
            }),
            py::arg("base_dir"), py::arg("file_name"), NOC_SOURCE_KEYWORDS,
            "Reads file_name below base_dir; the keywords are those of soc_generator_noc.")
-      .def("extract_headers", [](PyExtractRtl& x) { x.extract_headers(); })
-      .def("extract_io", [](PyExtractRtl& x) { x.extract_io(); })
-      .def("extract_param", [](PyExtractRtl& x) { x.extract_param(); })
-      .def("extract_module", [](PyExtractRtl& x) { x.extract_module(); })
-      .def_property_readonly("path", [](PyExtractRtl& x) { return x.path(); })
-      .def_property_readonly("includes", [](PyExtractRtl& x) { return x.includes(); })
-      .def_property_readonly("module_names", [](PyExtractRtl& x) { return x.module_names(); })
-      .def_property_readonly("inputs", [](PyExtractRtl& x) { return port_list(x.inputs()); })
-      .def_property_readonly("outputs", [](PyExtractRtl& x) { return port_list(x.outputs()); })
-      .def_property_readonly("params", [](PyExtractRtl& x) {
-        py::list out;
-        for (const noc::rtl::ModuleParameter& p : x.params())
-          out.append(py::make_tuple(p.name, p.default_text));
-        return out;
-      });
+      .def(
+          "extract_headers", [](PyExtractRtl& x) { x.extract_headers(); },
+          "Fills includes: the `include entries of the source, in file order.")
+      .def(
+          "extract_io", [](PyExtractRtl& x) { x.extract_io(); },
+          "Fills inputs, outputs, input_types and output_types.")
+      .def(
+          "extract_param", [](PyExtractRtl& x) { x.extract_param(); },
+          "Fills params: (name, default text) of the first module's parameters, those an "
+          "old-style module declares in its body included.")
+      .def(
+          "extract_module", [](PyExtractRtl& x) { x.extract_module(); },
+          "Fills module_names: every module of the file, in file order.")
+      .def_property_readonly(
+          "path", [](PyExtractRtl& x) { return x.path(); }, "The source's absolute path.")
+      .def_property_readonly(
+          "includes", [](PyExtractRtl& x) { return x.includes(); },
+          "The source's `include entries, after extract_headers().")
+      .def_property_readonly(
+          "module_names", [](PyExtractRtl& x) { return x.module_names(); },
+          "The file's modules, after extract_module().")
+      .def_property_readonly(
+          "inputs", [](PyExtractRtl& x) { return port_list(x.inputs()); },
+          "The first module's inputs as port tuples, after extract_io().")
+      .def_property_readonly(
+          "outputs", [](PyExtractRtl& x) { return port_list(x.outputs()); },
+          "The first module's outputs as port tuples, after extract_io().")
+      .def_property_readonly(
+          "input_types", [](PyExtractRtl& x) { return type_list(x.inputs()); },
+          "The data type of each input as written ('' when none, 'logic', 'pkg::flit_t'), in "
+          "the order of inputs, after extract_io().")
+      .def_property_readonly(
+          "output_types", [](PyExtractRtl& x) { return type_list(x.outputs()); },
+          "The data type of each output as written, in the order of outputs.")
+      .def_property_readonly(
+          "params",
+          [](PyExtractRtl& x) {
+            py::list out;
+            for (const noc::rtl::ModuleParameter& p : x.params())
+              out.append(py::make_tuple(p.name, p.default_text));
+            return out;
+          },
+          "(name, default text) per parameter, after extract_param().");
 }

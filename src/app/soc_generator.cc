@@ -11,6 +11,7 @@
 #include "emit/noc_top_writer.h"
 #include "emit/output_file.h"
 #include "model/description.h"
+#include "model/description_lookup.h"
 #include "model/resolve.h"
 #include "rtl/extract_rtl.h"
 
@@ -18,8 +19,9 @@ namespace noc {
 namespace {
 
 std::mutex run_mutex;
-// The description found last, shared by every call of the process: a later call whose tree
-// holds no description reads this one again.
+// The description found last, kept for callers that ask which one it was. A call reads only
+// the description it finds itself: one whose tree holds none fails, whatever an earlier call
+// found.
 std::optional<std::string> filepath;
 
 std::string output_path_in(const std::string& base_dir) {
@@ -48,16 +50,18 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
                              const RunOptions& options) {
   std::lock_guard<std::mutex> lock(run_mutex);
   auto tree = std::make_shared<SourceTree>(base_dir);
-  const std::vector<std::string>& found = tree->find(in_json_file);
-  if (!found.empty()) filepath = found.back();
-  if (!filepath)
+  model::DescriptionLookup lookup =
+      model::find_description(*tree, in_json_file, options.description_may_be_path);
+  if (lookup.path.empty())
     throw Error("no description named " + in_quotes(in_json_file) + " below the base directory",
                 absolute_path(base_dir));
+  const std::string description_path = lookup.path;
+  filepath = description_path;
 
   auto print = options.print_line ? options.print_line : [](const std::string& line) {
     std::cout << line << "\n" << std::flush;
   };
-  model::Description description = model::load_description(*filepath, print);
+  model::Description description = model::load_description(description_path, print);
   rtl::RtlCatalog catalog(base_dir, tree, options.rtl);
   model::DiagnosticSink sink;
   std::unique_ptr<model::Resolution> resolved = model::resolve(description, catalog, sink);
@@ -67,19 +71,26 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
                         *resolved->wires, *resolved->plan};
 
   RunSummary summary;
-  summary.warnings = sink.take();
+  if (std::optional<model::Diagnostic> twice = model::duplicate_description(lookup, base_dir))
+    summary.warnings.push_back(std::move(*twice));
+  for (model::Diagnostic& warning : sink.take()) summary.warnings.push_back(std::move(warning));
   std::string output_path =
       options.output_path.empty() ? output_path_in(base_dir) : options.output_path;
-  summary.output_path = absolute_path(output_path);
-  summary.inputs.push_back(*filepath);
+  summary.output_path = output_path == "-" ? output_path : absolute_path(output_path);
+  summary.inputs.push_back(description_path);
   for (std::string& file : catalog.files_read()) summary.inputs.push_back(std::move(file));
-  summary.description_path = *filepath;
+  summary.description_path = description_path;
   count_network(table, summary);
+  if (options.refuse_warnings && !summary.warnings.empty()) {
+    summary.refused = true;
+    return summary;
+  }
   emit::OutputFile out(output_path);
-  if (options.keep_identical_output) out.compare_with_existing();
+  bool keep_identical = options.keep_identical_output && output_path != "-";
+  if (keep_identical) out.compare_with_existing();
   emit::write_noc_top(out, network);
   summary.bytes = out.bytes();
-  summary.unchanged = !out.commit(options.keep_identical_output);
+  summary.unchanged = !out.commit(keep_identical);
   return summary;
 }
 

@@ -22,6 +22,8 @@ struct RunSummary {
   std::size_t links = 0;  ///< distinct router-to-router links
   std::uint64_t bytes = 0;
   bool unchanged = false;  ///< the file already held this text and was left alone
+  /// Nothing was written: there were warnings and RunOptions::refuse_warnings was set.
+  bool refused = false;
   /// What generates but gives hardware that is likely wrong; the entry points decide whether to
   /// print them (nocgen does, the Python and direct-start entries stay silent).
   std::vector<model::Diagnostic> warnings;
@@ -38,14 +40,22 @@ struct RunOptions {
   bool keep_identical_output = false;
   /// -D, -U and -I for reading the router and tile sources; the two-argument operation uses none.
   rtl::RtlOptions rtl;
-  /// Where the top goes instead of BASE_DIR/noc_soc.sv (a build directory, say).
+  /// Where the top goes instead of BASE_DIR/noc_soc.sv (a build directory, say); "-" is
+  /// standard output.
   std::string output_path;
+  /// Treat warnings as errors: a run with warnings writes nothing, and the existing output keeps
+  /// its text and its time stamp, so that a build that failed fails again until they are gone.
+  bool refuse_warnings = false;
+  /// A description name with a folder part ("sub/alt.json") is a path below BASE_DIR; without
+  /// this, as in the two-argument operation, it is always a bare file name to search for.
+  bool description_may_be_path = false;
 };
 
 /// Generates base_dir/noc_soc.sv from the description named `in_json_file` (a bare file name,
 /// searched in the tree below base_dir) and the router and tile sources below base_dir. Throws
-/// noc::Error on every failure; the output file is then left as it was. Calls from several
-/// threads are serialised: the description path found last is shared by the whole process.
+/// noc::Error on every failure, among them a tree that holds no such description (whatever an
+/// earlier call found); the output file is then left as it was. Calls from several threads are
+/// serialised.
 RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_json_file,
                              const RunOptions& options = {});
 

@@ -58,7 +58,8 @@ ConnectionTables build_connection_tables(const Description& description, const R
     if (!table.routers.empty() && !tile_partner_name(input))
       sink.add(description.diagnostic(
           tile_node, Rule::kTilePortFields,
-          "compute tile " + in_quotes(tile.source_name) + ": NoC input " + in_quotes(input) +
+          "compute tile " + in_quotes(tile.source_name) + " (module " + tile.module_name +
+              "): NoC input " + in_quotes(input) +
               " has no second \"_\"-separated field; NoC ports are named like noc_in_flit"));
   bool has_noc_ports = !tile.in_from_noc.empty() || !tile.out_to_noc.empty();
   for (const RouterRecord& router : table.routers)

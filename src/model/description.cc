@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <tuple>
 
 #include "common/error.h"
 #include "common/input_file.h"
@@ -308,6 +309,20 @@ Diagnostic Description::diagnostic(const Node& node, Rule rule, std::string mess
                                    std::string other) const {
   auto [line, column] = line_column(node);
   return Diagnostic{rule, path_, line, column, node.name, std::move(other), std::move(message)};
+}
+
+Diagnostic Description::neighbour_diagnostic(const Node& node, const std::string& neighbour,
+                                             Rule rule, std::string message) const {
+  Diagnostic d = diagnostic(node, rule, std::move(message), neighbour);
+  std::string_view text(text_);
+  std::size_t key = text.find("\"neighbors\"", node.offset);
+  std::size_t open = key == std::string_view::npos ? key : text.find('[', key);
+  std::size_t close = open == std::string_view::npos ? open : text.find(']', open);
+  if (close == std::string_view::npos) return d;
+  std::size_t at = text.substr(open, close - open).find("\"" + neighbour + "\"");
+  if (at == std::string_view::npos) return d;
+  std::tie(d.line, d.column) = line_column(static_cast<std::uint32_t>(open + at));
+  return d;
 }
 
 void Description::fail(const Node& node, const std::string& message) const {

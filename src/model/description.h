@@ -70,6 +70,11 @@ class Description {
   Diagnostic diagnostic(const Node& node, Rule rule, std::string message,
                         std::string other = {}) const;
 
+  /// A diagnostic located at `neighbour`'s entry in the node's neighbors list, or at the node's
+  /// key when the entry cannot be found in the text (a name written with escapes).
+  Diagnostic neighbour_diagnostic(const Node& node, const std::string& neighbour, Rule rule,
+                                  std::string message) const;
+
   /// Throws the generator's error for `node`, located at its key: `node "R_3": <message>`.
   [[noreturn]] void fail(const Node& node, const std::string& message) const;
   /// The same without the prefix, for messages that name the node themselves.

@@ -45,6 +45,15 @@ const std::vector<RuleInfo> kRules = {
     {Rule::kRouterSourceDiffers, "NOC113", W, "a router's own source has other ports"},
     {Rule::kPortWithoutPartner, "NOC114", W, "a NoC port finds no partner, so pairing shifts"},
     {Rule::kSourceWarning, "NOC115", W, "a port list holds an empty port, which compilers skip"},
+    {Rule::kTypedNocPort, "NOC021", E, "a NoC port has a data type the top's wires cannot carry"},
+    {Rule::kRouterClockNotNamed, "NOC116", W, "a router's clock or reset is not named clk or rst"},
+    {Rule::kTileWithoutResetInput, "NOC117", W, "the compute tile has no input rst_sys"},
+    {Rule::kTileWithoutConfig, "NOC118", W, "the compute tile has no parameter CONFIG"},
+    {Rule::kDimensionNamesOwnParameter, "NOC119", W,
+     "a copied dimension names the module's own parameter"},
+    {Rule::kMoreTilesThanDests, "NOC120", W, "more tiles than the DESTS every router is given"},
+    {Rule::kDescriptionNameTwice, "NOC121", W,
+     "more than one description of that name below the base directory"},
 };
 
 }  // namespace

@@ -49,6 +49,13 @@ enum class Rule : std::uint8_t {
   kRouterSourceDiffers,
   kPortWithoutPartner,
   kSourceWarning,
+  kTypedNocPort,
+  kRouterClockNotNamed,
+  kTileWithoutResetInput,
+  kTileWithoutConfig,
+  kDimensionNamesOwnParameter,
+  kMoreTilesThanDests,
+  kDescriptionNameTwice,
   kCount,
 };
 

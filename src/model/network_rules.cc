@@ -84,14 +84,14 @@ class NetworkRules {
     numbered_[index(node)] = true;
     numbered_[index(other)] = true;
     if (&node == &other)
-      return report(node, Rule::kListsItself,
-                    "lists itself as a neighbour; the router's output is wired to its own input",
-                    node.name);
+      return sink_.add(description_.neighbour_diagnostic(
+          node, node.name, Rule::kListsItself,
+          "lists itself as a neighbour; the router's output is wired to its own input"));
     if (!listed(other, node.name))
-      report(node, Rule::kNotMirrored,
-             "neighbour " + in_quotes(other.name) + " does not list " + in_quotes(node.name) +
-                 " back; the link is connected at one end only",
-             other.name);
+      sink_.add(description_.neighbour_diagnostic(
+          node, other.name, Rule::kNotMirrored,
+          "neighbour " + in_quotes(other.name) + " does not list " + in_quotes(node.name) +
+              " back; the link is connected at one end only"));
     bool report_here = !listed(other, node.name) || &node < &other;
     if (report_here && field_at(node.name, 0) != field_at(other.name, 0))
       report(node, Rule::kDifferentPrefixes,

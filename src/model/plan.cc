@@ -99,9 +99,9 @@ class Planner {
     for (const Node* node : router.ep_nodes) {
       if (tile.out_to_noc.empty())
         report_once(*node, Rule::kTileNoNocOutput,
-                    "compute tile " + in_quotes(tile.source_name) +
-                        " has no NoC output (an output with \"noc\" in its name), so its "
-                        "instances cannot be connected");
+                    "compute tile " + in_quotes(tile.source_name) + " (module " + tile.module_name +
+                        ", the first of the file) has no NoC output (an output with \"noc\" in "
+                        "its name), so its instances cannot be connected");
       const std::string& module = module_of(node->top_module_fname, *node);
       block.tiles.push_back(TileInstance{module, namer_.next(module, *node), index--});
     }

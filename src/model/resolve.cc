@@ -1,5 +1,6 @@
 #include "model/resolve.h"
 
+#include "model/convention_rules.h"
 #include "model/interface_rules.h"
 #include "model/network_rules.h"
 
@@ -67,6 +68,8 @@ std::unique_ptr<Resolution> resolve(const Description& description, rtl::RtlCata
   }
   check_interfaces(description, result->table, *result->router_ports, *result->tile, *endpoint,
                    catalog, sink);
+  check_conventions(description, result->table, *result->router_ports, *result->tile, *endpoint,
+                    catalog, sink);
   result->wires =
       build_connection_tables(description, result->table, *result->tile, *endpoint, sink);
   result->plan = build_plan(description, result->table, *result->router_ports, *result->tile,

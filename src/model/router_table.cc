@@ -122,9 +122,9 @@ class TableBuilder {
     for (const std::string& neighbour : node.neighbors) {
       const Node* other = description_.find(neighbour);
       if (!other) {
-        report(node, Rule::kUnknownNeighbour,
-               "neighbour " + in_quotes(neighbour) + " is not a node of the description",
-               neighbour);
+        sink_.add(description_.neighbour_diagnostic(
+            node, neighbour, Rule::kUnknownNeighbour,
+            "neighbour " + in_quotes(neighbour) + " is not a node of the description"));
         record.incomplete = true;
         continue;
       }

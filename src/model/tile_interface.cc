@@ -79,6 +79,7 @@ TileInterface read_tile_interface(rtl::RtlCatalog& catalog, const std::optional<
     for (const auto& [name, port] : *dict) noc_ports.push_back(port);
   refuse_escaped_names(noc_ports, "compute tile", compute_tile.path);
   tile.source_name = std::move(source);
+  tile.module_name = compute_tile.first.name;
   std::unordered_set<std::string> seen;
   for (const auto* list : {&compute_tile.includes, &router.includes})
     for (const std::string& entry : *list)

@@ -14,6 +14,7 @@ namespace noc::model {
 /// instance is connected through this one interface.
 struct TileInterface {
   std::string source_name;                  ///< the tile source it was read from
+  std::string module_name;                  ///< the module of it that was read: the first
   std::vector<std::string> total_includes;  ///< distinct include entries of tile and router
   std::vector<std::string> in_from_noc;     ///< NoC inputs ("noc" in the name), in order
   OrderedMap<rtl::PortTuple> in_from_noc_dict;

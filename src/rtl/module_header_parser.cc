@@ -225,6 +225,7 @@ void add_port(ModuleHeader& header, const PortItem& item) {
       make_port_tuple(std::move(outer), std::move(inner), item.name, item.unpacked, item.type_text);
   auto& list = item.direction == Direction::kInput ? header.inputs : header.outputs;
   list.push_back(std::move(tuple));
+  if (item.name_token) header.port_locations.emplace_back(item.name, item.name_token->location);
 }
 
 }  // namespace noc::rtl

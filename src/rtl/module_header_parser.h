@@ -26,6 +26,8 @@ struct ModuleHeader {
   bool ansi = true;
   /// What a compiler reads but warns about, with where.
   std::vector<std::pair<SourceLocation, std::string>> warnings;
+  /// Where each input and output port's name is declared (in the body, old style).
+  std::vector<std::pair<std::string, SourceLocation>> port_locations;
   /// Old style: the names of the port list, whose directions follow in the body.
   std::vector<const Token*> port_names;
 };

@@ -31,6 +31,15 @@ ParsedSource to_parsed(const SourceManager& sources, std::string path, Preproces
     parsed.warnings.push_back({buffer.path(), at.line, at.column, message});
   }
   modules.first.warnings.clear();
+  auto place = [&](SourceLocation location) {
+    const SourceText& buffer = sources.buffer(location.buffer);
+    LineColumn at = buffer.line_column(location.offset);
+    return SourcePlace{buffer.path(), at.line, at.column};
+  };
+  if (!modules.first.name.empty()) parsed.module_place = place(modules.first.location);
+  for (const auto& [name, location] : modules.first.port_locations)
+    parsed.port_places.emplace_back(name, place(location));
+  modules.first.port_locations.clear();
   parsed.first = std::move(modules.first);
   return parsed;
 }
@@ -109,6 +118,12 @@ PreprocessOptions assuming(const PreprocessOptions& options, const std::vector<s
 }
 
 }  // namespace
+
+const SourcePlace& ParsedSource::place_of(const std::string& name) const {
+  for (const auto& [port, place] : port_places)
+    if (port == name) return place;
+  return module_place;
+}
 
 bool same_interface(const ParsedSource& a, const ParsedSource& b) {
   const ModuleHeader& x = a.first;

@@ -17,6 +17,13 @@ struct SourceWarning {
   std::string message;
 };
 
+/// A place in a source file, for messages about what was declared there.
+struct SourcePlace {
+  std::string file;
+  int line = 0;
+  int column = 0;
+};
+
 /// Everything read from one SystemVerilog source: a plain value.
 struct ParsedSource {
   std::string path;
@@ -25,6 +32,11 @@ struct ParsedSource {
   std::vector<std::string> module_names;  ///< every module of the file, in file order
   ModuleHeader first;                     ///< the first module; empty when there is none
   std::vector<SourceWarning> warnings;
+  SourcePlace module_place;                                      ///< the first module's name
+  std::vector<std::pair<std::string, SourcePlace>> port_places;  ///< each port's name, by name
+
+  /// Where port `name` is declared; the module's name when it is not a port.
+  const SourcePlace& place_of(const std::string& name) const;
 };
 
 /// True when two readings give a user of the first module the same thing: its name, imports,

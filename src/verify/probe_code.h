@@ -23,6 +23,8 @@ inline constexpr int kProbeSteps = 64;
 inline constexpr std::uint32_t kMaxInstances = 1u << 22;
 inline constexpr std::uint32_t kMaxPorts = 1u << 10;
 inline constexpr std::uint32_t kMaxPortBits = 1u << 24;
+/// The widest output the probe package drives in one call.
+inline constexpr std::uint32_t kMaxStepWordBits = 4096;
 
 std::uint64_t encode(const ProbeCode& code);
 /// Nothing when `value` is no code any single output sends.

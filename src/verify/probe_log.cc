@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "common/text.h"
+#include "verify/probe_code.h"
 
 namespace noc::verify {
 namespace {
@@ -64,16 +65,39 @@ class LogReader {
     LoggedPort port;
     port.input = input;
     if (w.size() < 4 || !read_number(w[2], number) || !read_number(w[3], port.bits)) return false;
-    if (input) {
-      if (w.size() != 4 + port.bits) return false;
-      port.codes.resize(port.bits);
-      for (std::size_t i = 0; i < port.bits; ++i)
-        if (!read_number(w[4 + i], port.codes[i], 16)) return false;
-    }
+    if (input && !read_steps(w, port)) return false;
     LoggedInstance* owner = find(w[1]);
     if (!owner) return false;
     owner->ports[number] = std::move(port);
     return true;
+  }
+
+  // An input prints what it saw at every step, one word of all its bits each; bit i's code is
+  // its bits over the steps, the first step the highest.
+  static bool read_steps(const std::vector<std::string_view>& w, LoggedPort& port) {
+    if (w.size() != 4 + kProbeSteps || port.bits > kMaxPortBits) return false;
+    port.codes.assign(port.bits, 0);
+    for (int step = 0; step < kProbeSteps; ++step) {
+      std::string_view word = w[4 + step];
+      for (std::size_t digit = 0; digit < word.size(); ++digit) {
+        int value = hex_value(word[word.size() - 1 - digit]);
+        if (value < 0) return false;
+        for (int b = 0; b < 4; ++b) {
+          std::uint64_t bit = 4 * digit + b;
+          if (!((value >> b) & 1)) continue;
+          if (bit >= port.bits) return false;
+          port.codes[bit] |= std::uint64_t{1} << (kProbeSteps - 1 - step);
+        }
+      }
+    }
+    return true;
+  }
+
+  static int hex_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
   }
 
   LoggedInstance* find(std::string_view path) {

@@ -64,40 +64,46 @@ StandIn write_stand_in(const rtl::ModuleHeader& header, const std::string& origi
                     " ports, more than verify can number",
                 origin);
 
-  std::string body;
-  std::string drive, sample, report;
+  std::string body, drive, sample, report, width_checks;
   for (std::size_t p = 0; p < out.ports.size(); ++p) {
     const ProbedPort& port = out.ports[p];
     if (!port.probed) continue;
     std::string n = std::to_string(p), name = ref(port.name), bits = "$bits(" + name + ")";
     if (port.input) {
       body += "  wire [" + bits + "-1:0] nv_in_" + n + " = " + name + ";\n";
-      body += "  longint unsigned nv_rx_" + n + " [" + bits + "];\n";
-      sample += "    for (int i = 0; i < " + bits + "; i++) nv_rx_" + n + "[i] = {nv_rx_" + n +
-                "[i][62:0], nv_in_" + n + "[i]};\n";
+      body += "  bit [" + bits + "-1:0] nv_seen_" + n + " [noc_verify_probe::STEPS];\n";
+      sample += "    nv_seen_" + n + "[noc_verify_probe::step] = nv_in_" + n + ";\n";
       report += "    $write(\"RECV %s " + n + " %0d\", nv_path, " + bits + ");\n" +
-                "    for (int i = 0; i < " + bits + "; i++) $write(\" %h\", nv_rx_" + n +
-                "[i]);\n    $write(\"\\n\");\n";
+                "    for (int s = 0; s < noc_verify_probe::STEPS; s++) $write(\" %h\", nv_seen_" +
+                n + "[s]);\n    $write(\"\\n\");\n";
     } else {
       body += "  logic [" + bits + "-1:0] nv_out_" + n + ";\n";
       body += "  assign " + name + " = nv_out_" + n + ";\n";
-      drive += "    for (int i = 0; i < " + bits + "; i++) nv_out_" + n +
-               "[i] = 1'(noc_verify_probe::code(nv_id, " + n +
-               ", i) >> (63 - noc_verify_probe::step));\n";
+      drive += "    noc_verify_probe::step_word(nv_id, " + n + ", " + bits +
+               ", noc_verify_probe::step, nv_word);\n    nv_out_" + n + " = " + bits +
+               "'(nv_word);\n";
+      std::string shown = port.name.front() == '\\' ? "port " + n : port.name;
+      width_checks +=
+          "    if (" + bits + " > noc_verify_probe::MAX_BITS) $fatal(1, \"%m: " + shown +
+          " is wider than the " + std::to_string(kMaxStepWordBits) + " bits verify can drive\");\n";
       report += "    $display(\"SEND %s " + n + " %0d\", nv_path, " + bits + ");\n";
     }
   }
   out.text = "// Stand-in written by nocgen verify for module " + header.name + " of " + origin +
              ":\n// its interface, and a body that sends and records probe codes.\n";
   out.text += header_text(header, declarations);
-  // Verilator compiles a block that names its instance (%m), or waits for time, once per
-  // instance; so only a one-line block names it, the bench keeps the time, and the loops are
-  // compiled once per module.
-  out.text += "  int unsigned nv_id;\n  string nv_path;\n" + body;
+  // Verilator compiles every block once per instance, reading its inputs straight from the
+  // driving instance; so each block holds one statement per port and the loops over bits live
+  // in the probe package's functions, which it compiles once.
+  out.text +=
+      "  int unsigned nv_id;\n  string nv_path;\n  bit [noc_verify_probe::MAX_BITS-1:0] "
+      "nv_word;\n" +
+      body;
   out.text +=
       "  initial begin\n"
       "    nv_path = $sformatf(\"%m\");\n"
-      "    nv_id = noc_verify_probe::instance_id(nv_path);\n"
+      "    nv_id = noc_verify_probe::instance_id(nv_path);\n" +
+      width_checks +
       "  end\n"
       "  always @(noc_verify_probe::drive_tick) begin\n" +
       drive +

@@ -15,11 +15,13 @@
 #include "common/input_file.h"
 #include "common/source_tree.h"
 #include "common/text.h"
+#include "model/description_lookup.h"
 #include "model/resolve.h"
 #include "verify/bench.h"
 #include "verify/compile_set.h"
 #include "verify/probe_code.h"
 #include "verify/process.h"
+#include "verify/simulation_build.h"
 
 namespace noc::verify {
 namespace {
@@ -201,8 +203,8 @@ VerifyReport verify_top(const VerifyOptions& options) {
         "package verilator (apt-get install verilator)");
 
   auto tree = std::make_shared<SourceTree>(options.base_dir);
-  const std::vector<std::string>& found = tree->find(options.description);
-  if (found.empty())
+  model::DescriptionLookup lookup = model::find_description(*tree, options.description, true);
+  if (lookup.path.empty())
     throw Error(
         "no description named " + in_quotes(options.description) + " below the base directory",
         absolute_path(options.base_dir));
@@ -214,7 +216,7 @@ VerifyReport verify_top(const VerifyOptions& options) {
                 report.top_path);
   std::string top_text = read_input_file(report.top_path, "top");
 
-  model::Description description = model::load_description(found.back(), [](const std::string&) {});
+  model::Description description = model::load_description(lookup.path, [](const std::string&) {});
   rtl::RtlCatalog catalog(options.base_dir, tree, options.rtl);
   auto resolution = resolve_description(options, catalog, description);
   ExpectedWiring expected = expected_wiring(*resolution, options.channels);
@@ -236,47 +238,34 @@ VerifyReport verify_top(const VerifyOptions& options) {
   work.write("noc_verify_bench.sv", bench_text(top.first, options.flit_width, options.channels,
                                                static_cast<int>(stand_ins.modules.size() - 1)));
 
-  // The stand-ins' loops over port bits stay loops: unrolled, they would grow the model's C++
-  // (and its build time) with every bit of every port.
-  std::vector<std::string> command = {*verilator,
-                                      "--binary",
-                                      "--timing",
-                                      "-Wno-fatal",
-                                      "-Wno-lint",
-                                      "-Wno-style",
-                                      "--unroll-count",
-                                      "1",
-                                      "--top-module",
-                                      kBenchModule,
-                                      "-j",
-                                      "2",
-                                      "-Mdir",
-                                      work.file("obj"),
-                                      "-I" + work.path()};
-  for (const std::string& dir : options.rtl.include_dirs) command.push_back("-I" + dir);
-  for (const std::string& dir : compile.include_dirs) command.push_back("-I" + dir);
+  SimulationBuild build{
+      *verilator, kBenchModule, {"-I" + work.path()}, work.path(), options.use_cache};
+  for (const std::string& dir : options.rtl.include_dirs) build.arguments.push_back("-I" + dir);
+  for (const std::string& dir : compile.include_dirs) build.arguments.push_back("-I" + dir);
   for (const auto& [name, text] : compile.written)
-    if (name.ends_with(".sv")) command.push_back(work.file(name));
-  for (const std::string& file : compile.package_files) command.push_back(file);
+    if (name.ends_with(".sv")) build.arguments.push_back(work.file(name));
+  for (const std::string& file : compile.package_files) build.arguments.push_back(file);
   for (const char* file : {"noc_verify_probe.sv", "stand_ins.sv"})
-    command.push_back(work.file(file));
-  command.push_back(report.top_path);
-  command.push_back(work.file("noc_verify_bench.sv"));
+    build.arguments.push_back(work.file(file));
+  build.arguments.push_back(report.top_path);
+  build.arguments.push_back(work.file("noc_verify_bench.sv"));
 
-  std::string build_log = work.file("build.log");
-  if (run_logged(command, work.path(), build_log) != 0)
+  BuildResult built = build_simulation(build);
+  report.runtime_cached = built.runtime_cached;
+  if (!built.built)
     throw Error(work.kept_for("Verilator could not build the simulation of the top:" +
-                              log_excerpt(build_log)),
+                              log_excerpt(built.log)),
                 report.top_path);
   std::string run_log = work.file("simulation.log");
-  if (run_logged({work.file(std::string("obj/V") + kBenchModule)}, work.path(), run_log) != 0)
+  if (run_logged({simulation_program(build)}, work.path(), run_log) != 0)
     throw Error(work.kept_for("the simulation of the top failed:" + log_excerpt(run_log)),
                 report.top_path);
 
   ProbeLog log = parse_probe_log(read_input_file(run_log, "simulation log"));
   std::vector<SharedWire> shared = shared_top_wires(top_text, stand_ins.modules);
   report.wiring = check_wiring(expected, stand_ins.modules, log, shared);
-  std::vector<std::string> twice = multiple_drivers(build_log, report.top_path, shared);
+  std::vector<std::string> twice =
+      multiple_drivers(work.file("build.log"), report.top_path, shared);
   report.wiring.problems.insert(report.wiring.problems.begin(), twice.begin(), twice.end());
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return report;

@@ -18,6 +18,8 @@ struct VerifyOptions {
   std::string keep_dir;  ///< build here and keep it; empty: a temporary directory, removed
   rtl::RtlOptions rtl;
   std::string verilator = "verilator";
+  /// Take Verilator's compiled runtime from the user's cache, and keep it there.
+  bool use_cache = true;
 };
 
 struct VerifyReport {
@@ -25,6 +27,7 @@ struct VerifyReport {
   std::vector<std::string> notes;  ///< what verify stood in for the user's files
   WiringReport wiring;
   double seconds = 0;
+  bool runtime_cached = false;  ///< Verilator's runtime came from the cache
   bool proven() const { return wiring.problems.empty(); }
 };
 

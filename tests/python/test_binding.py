@@ -50,7 +50,7 @@ def test_input_errors_are_generator_errors_with_the_clear_message(example):
         noc_soc.soc_generator_noc(str(example), "noc_soc.json")
     assert isinstance(caught.value, RuntimeError)
     assert 'node "R_3": neighbour "T_9" is not a node of the description' in str(caught.value)
-    assert "noc_soc.json:1:2" in str(caught.value)
+    assert "noc_soc.json:1:43" in str(caught.value)  # the caret stands at "T_9" in the list
 
 
 def test_file_system_errors_are_os_errors_with_errno_and_path(example):
@@ -127,7 +127,7 @@ def test_version_and_error_attributes(example):
         noc_soc.soc_generator_noc(example, "noc_soc.json")
     error = caught.value
     assert (error.file, error.line, error.column, error.code) == (
-        str(example / "noc_soc.json"), 2, 1, "NOC009")
+        str(example / "noc_soc.json"), 2, 42, "NOC009")  # at "T_9" in the list
     (example / "noc_soc.json").write_text("{}")
     with pytest.raises(noc_soc.GeneratorError) as whole:
         noc_soc.soc_generator_noc(example, "noc_soc.json")
@@ -145,7 +145,7 @@ def test_check_returns_the_diagnostics(example):
     found = noc_soc.check(example)
     assert [(d.severity, d.code, d.node, d.line) for d in found] == [
         ("error", "NOC009", "R_0", 2), ("warning", "NOC111", "T_2", 6)]
-    assert str(found[0]).endswith("[NOC009]") and found[0].column == 1
+    assert str(found[0]).endswith("[NOC009]") and found[0].column == 56  # at "GHOST"
 
 
 def test_topology_is_a_dict_in_file_order():
@@ -154,3 +154,42 @@ def test_topology_is_a_dict_in_file_order():
     assert mesh["R_0"]["neighbors"] == ["R_1", "R_2", "T_0", "T_1"]
     with pytest.raises(noc_soc.GeneratorError):
         noc_soc.topology("hexagon", 2, 2)
+
+
+@pytest.mark.parametrize("second_tree, name, message", [
+    # a typo: no such description in the second tree
+    ("other", "rnig.json", 'no description named "rnig.json"'),
+    ("no_such_dir", "ring.json", "the base directory does not exist"),
+])
+def test_a_call_never_reads_an_earlier_calls_description(example, tmp_path, second_tree, name,
+                                                         message):
+    (example / "noc_soc.json").rename(example / "ring.json")
+    noc_soc.soc_generator_noc(str(example), "ring.json")
+    other = tmp_path / second_tree
+    if second_tree == "other":
+        other.mkdir()
+    with pytest.raises(noc_soc.GeneratorError, match=message) as caught:
+        noc_soc.soc_generator_noc(str(other), name)
+    assert str(other) in str(caught.value)
+    assert not (other / "noc_soc.sv").exists()
+
+
+def test_every_public_name_says_what_it_is():
+    for name in [n for n in dir(noc_soc) if not n.startswith("_")]:
+        thing = getattr(noc_soc, name)
+        assert (thing.__doc__ or "").strip(), name
+        for member in [m for m in dir(thing) if not m.startswith("_")] if isinstance(thing, type) else []:
+            if member in ("args", "with_traceback", "add_note"):
+                continue  # an exception's own, from Python
+            assert (getattr(thing, member).__doc__ or "").strip(), f"{name}.{member}"
+    assert "index of the piece that holds the name" in noc_soc.ExtractRtl.__doc__
+
+
+def test_port_tuples_and_their_types(example):
+    (example / "t.sv").write_text(
+        "module t(input clk, input logic [3:0][7:0] d, output o [4]);\nendmodule\n")
+    t = noc_soc.ExtractRtl(example, "t.sv")
+    t.extract_io()
+    assert t.inputs == [("", "", " ", "clk", 3), ("[3:0]", "[7:0]", " ", "d", 3)]
+    assert t.outputs == [("", "", " ", "o", " [4]", 3)]
+    assert t.input_types == ["", "logic"] and t.output_types == [""]

@@ -191,7 +191,7 @@ def test_check_lines_point_at_the_node_record_and_werror_fails(tools, example):
     (example / "noc_soc.json").write_text(describe([("R_0", True, ["R_0", "R_1", "T_0"])] + GOOD[1:]))
     done = nocgen(tools, "check", example)
     assert done.returncode == 0
-    assert f'{example / "noc_soc.json"}:2:1: warning: node "R_0": lists itself' in done.stdout
+    assert f'{example / "noc_soc.json"}:2:42: warning: node "R_0": lists itself' in done.stdout
     assert nocgen(tools, "check", "--werror", example).returncode == 1
 
 
@@ -299,3 +299,82 @@ def test_dot_refuses_an_unknown_format(tools, example, tmp_path):
     done = nocgen(tools, "dot", example, "-o", tmp_path / "g.xyz")
     assert done.returncode == 1 and 'no format "xyz"' in done.stderr
     assert not (tmp_path / "g.xyz").exists()
+
+
+def test_werror_writes_nothing_and_keeps_the_time_stamp(tools, example):
+    assert nocgen(tools, "generate", "-q", example).returncode == 0
+    top = example / "noc_soc.sv"
+    os.utime(top, ns=(1_000_000_000, 1_000_000_000))
+    text = top.read_text()
+    (example / "noc_soc.json").write_text(describe(GOOD + [("T_9", False, [])]))
+    done = nocgen(tools, "generate", example, "--werror", "--depfile", example / "top.d")
+    assert done.returncode == 1
+    assert "NOC111" in done.stderr and "--werror" in done.stderr
+    assert top.read_text() == text and os.stat(top).st_mtime_ns == 1_000_000_000
+    assert not (example / "top.d").exists()
+
+
+def test_depfile_run_never_touches_an_identical_top(tools, example):
+    args = ["generate", "-q", example, "--depfile", example / "top.d"]
+    assert nocgen(tools, *args).returncode == 0
+    top = example / "noc_soc.sv"
+    os.utime(top, ns=(1_000_000_000, 1_000_000_000))
+    (example / "dbg_config.vh").touch()  # newer than the top, and unchanged
+    assert nocgen(tools, *args).returncode == 0
+    assert os.stat(top).st_mtime_ns == 1_000_000_000
+
+
+def test_generate_to_standard_output_writes_the_top_alone(tools, example):
+    done = nocgen(tools, "generate", example, "-o", "-")
+    assert done.returncode == 0, done.stderr
+    assert done.stdout.startswith("`include") and done.stdout.endswith("endmodule\n")
+    assert "wrote" not in done.stdout and "routers" not in done.stdout
+    assert re.search(r"^4 routers, 4 tiles, 4 links", done.stderr, re.M)
+    assert not (example / "noc_soc.sv").exists() and not (example / "-").exists()
+    refused = nocgen(tools, "generate", example, "-o", "-", "--depfile", example / "top.d")
+    assert refused.returncode == 1 and "--depfile" in refused.stderr
+
+
+def test_global_options_follow_the_subcommand_too(tools, example):
+    done = nocgen(tools, "check", example, "--color=never")
+    assert done.returncode == 0, done.stderr
+
+
+@pytest.mark.parametrize("where, message", [
+    ("noc_soc.json", "the base directory is a file"),
+    ("no_such_dir", "the base directory does not exist"),
+])
+@pytest.mark.parametrize("command", ["check", "generate", "dot", "verify"])
+def test_a_base_directory_that_is_no_directory_is_named(tools, example, where, message, command):
+    done = nocgen(tools, command, example / where)
+    assert done.returncode == 1
+    assert message in done.stderr and str(example / where) in done.stderr
+
+
+def test_description_with_a_folder_is_a_path_and_a_repeated_name_is_a_warning(tools, example):
+    description = (example / "noc_soc.json").read_text()
+    for sub in ("sub1", "sub2"):
+        (example / sub).mkdir()
+        (example / sub / "alt.json").write_text(description)
+    (example / "noc_soc.json").unlink()
+    chosen = nocgen(tools, "check", example, "--description", "sub2/alt.json")
+    assert chosen.returncode == 0 and "0 warnings" in chosen.stdout, chosen.stdout
+    twice = nocgen(tools, "check", example, "--description", "alt.json", "--format", "json")
+    report = json.loads(twice.stdout)
+    assert [d["code"] for d in report] == ["NOC121"]
+    assert "sub1/alt.json" in report[0]["message"] and "sub2/alt.json" in report[0]["message"]
+    outside = nocgen(tools, "check", example / "sub1", "--description", "../sub2/alt.json")
+    assert outside.returncode == 1 and "no description named" in outside.stdout + outside.stderr
+
+
+def test_dot_takes_the_source_options(tools, example, tmp_path):
+    done = nocgen(tools, "dot", example, "-I", example, "-D", "SIMULATION", "-o", tmp_path / "g.dot")
+    assert done.returncode == 0, done.stderr
+
+
+def test_ports_lists_ports_the_top_leaves_open(tools, example):
+    (example / "t.sv").write_text("module t(inout io, input a, output b);\nendmodule\n")
+    report = json.loads(nocgen(tools, "ports", example / "t.sv").stdout)
+    assert report["unconnected"] == ["io"]
+    table = nocgen(tools, "ports", example / "t.sv", "--format", "table").stdout
+    assert re.search(r"^  other   io  \(inout", table, re.M), table

@@ -132,3 +132,22 @@ def test_description_errors_stop_verify(example, tools):
     result = run(tools["nocgen"], "verify", example, check=False)
     assert result.returncode == 1
     assert "R_9" in result.stderr and "[NOC" in result.stderr
+
+
+def test_verilator_runtime_is_compiled_once_and_kept_in_the_users_cache(example, tools, tmp_path):
+    run(tools["nocgen"], "generate", "-q", example)
+    env = dict(os.environ, XDG_CACHE_HOME=str(tmp_path / "cache"))
+
+    def verify(keep, *extra):
+        result = subprocess.run([tools["nocgen"], "verify", str(example), "--keep",
+                                 str(tmp_path / keep), *extra], capture_output=True, text=True,
+                                env=env)
+        assert verified(result.stdout, 4, 4), result.stdout + result.stderr
+        return (tmp_path / keep / "make.log").read_text()
+
+    assert "verilated.cpp" in verify("cold", "--no-cache")
+    assert not (tmp_path / "cache").exists()
+    assert "verilated.cpp" in verify("first")
+    kept = list((tmp_path / "cache" / "nocgen").iterdir())
+    assert len(kept) == 1 and (kept[0] / "verilated.o").is_file()
+    assert "verilated.cpp" not in verify("warm")

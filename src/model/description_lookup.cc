@@ -1,0 +1,71 @@
+#include "model/description_lookup.h"
+
+#include <sys/stat.h>
+
+#include "common/error.h"
+#include "common/text.h"
+
+namespace noc::model {
+namespace {
+
+void check_base_dir(const std::string& base_dir) {
+  struct stat info {};
+  if (::stat(base_dir.c_str(), &info) != 0)
+    throw Error("the base directory does not exist", absolute_path(base_dir));
+  if (!S_ISDIR(info.st_mode))
+    throw Error(
+        "the base directory is a file; give the directory that holds the description (and "
+        "--description for another file name than noc_soc.json)",
+        absolute_path(base_dir));
+}
+
+// `path` relative to the base directory, for messages.
+std::string below(const std::string& path, const std::string& base_dir) {
+  std::string base = absolute_path(base_dir);
+  if (path.size() > base.size() && path.compare(0, base.size(), base) == 0 &&
+      path[base.size()] == '/')
+    return path.substr(base.size() + 1);
+  return path;
+}
+
+}  // namespace
+
+DescriptionLookup find_description(const SourceTree& tree, const std::string& name,
+                                   bool name_may_be_path) {
+  check_base_dir(tree.base_dir());
+  DescriptionLookup lookup;
+  if (name_may_be_path && name.find('/') != std::string::npos) {
+    std::string base = absolute_path(tree.base_dir());
+    std::string path = absolute_path(name.front() == '/' ? name : base + "/" + name);
+    struct stat info {};
+    if (path.rfind(base + "/", 0) == 0 && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+      lookup.path = path;
+    return lookup;
+  }
+  const std::vector<std::string>& found = tree.find(name);
+  if (found.empty()) return lookup;
+  lookup.path = found.back();
+  lookup.also.assign(found.begin(), found.end() - 1);
+  return lookup;
+}
+
+std::optional<Diagnostic> duplicate_description(const DescriptionLookup& lookup,
+                                                const std::string& base_dir) {
+  if (lookup.also.empty()) return std::nullopt;
+  std::vector<std::string> others;
+  for (const std::string& path : lookup.also) others.push_back(below(path, base_dir));
+  std::string used = below(lookup.path, base_dir);
+  return Diagnostic{Rule::kDescriptionNameTwice,
+                    lookup.path,
+                    0,
+                    0,
+                    {},
+                    {},
+                    "more than one description of this name below the base directory: this run "
+                    "reads " +
+                        in_quotes(used) + " and not " + quoted_list(others) +
+                        ", by the order of the directory walk; give --description with its "
+                        "folder to choose"};
+}
+
+}  // namespace noc::model

@@ -1,0 +1,111 @@
+#include "verify/runtime_cache.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+
+#include "verify/process.h"
+
+namespace noc::verify {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string hex_digest(const std::string& text) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a: stable across builds and machines
+  for (unsigned char c : text) hash = (hash ^ c) * 1099511628211ull;
+  static const char* digits = "0123456789abcdef";
+  std::string out(16, '0');
+  for (int i = 15; i >= 0; --i, hash >>= 4) out[i] = digits[hash & 15];
+  return out;
+}
+
+std::string file_stamp(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return path + " missing";
+  return path + " " + std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec);
+}
+
+}  // namespace
+
+std::optional<RuntimeCache> RuntimeCache::open(const std::string& key) {
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  const char* home = std::getenv("HOME");
+  std::string base;
+  if (xdg && *xdg == '/')
+    base = xdg;
+  else if (home && *home == '/')
+    base = std::string(home) + "/.cache";
+  else
+    return std::nullopt;
+  return RuntimeCache(base + "/nocgen/verilator-runtime-" + hex_digest(key));
+}
+
+bool RuntimeCache::restore(const std::vector<std::string>& objects, const std::string& obj_dir,
+                           const std::string& makefile) const {
+  if (objects.empty()) return false;
+  std::error_code ec;
+  for (const std::string& object : objects)
+    if (!fs::is_regular_file(dir_ + "/" + object, ec)) return false;
+  for (const std::string& object : objects) {
+    fs::copy_file(dir_ + "/" + object, obj_dir + "/" + object, fs::copy_options::overwrite_existing,
+                  ec);
+    if (ec) return false;
+  }
+  // The objects depend on the makefile Verilator has just written; make must see it older.
+  fs::last_write_time(makefile, fs::file_time_type::clock::now() - std::chrono::hours(24), ec);
+  return !ec;
+}
+
+void RuntimeCache::keep(const std::vector<std::string>& objects, const std::string& obj_dir) const {
+  std::error_code ec;
+  if (objects.empty() || fs::exists(dir_, ec)) return;
+  std::string staging = dir_ + ".part-" + std::to_string(::getpid());
+  fs::create_directories(staging, ec);
+  for (const std::string& object : objects)
+    if (!ec) fs::copy_file(obj_dir + "/" + object, staging + "/" + object, ec);
+  // A rename is whole or nothing, so a reader never sees half a folder.
+  if (!ec) fs::rename(staging, dir_, ec);
+  if (ec) fs::remove_all(staging, ec);
+}
+
+std::string runtime_key(const std::string& verilator_version, const std::string& flags) {
+  const char* cxx = std::getenv("CXX");
+  std::string compiler = cxx && *cxx ? cxx : "g++";
+  std::optional<std::string> found = find_on_path(compiler);
+  std::string stamp = found ? file_stamp(fs::weakly_canonical(*found).string()) : compiler;
+  return verilator_version + "\n" + stamp + "\n" + flags;
+}
+
+std::vector<std::string> runtime_objects(const std::string& classes_makefile_text) {
+  std::vector<std::string> objects;
+  bool in_list = false;
+  std::size_t at = 0;
+  while (at < classes_makefile_text.size()) {
+    std::size_t end = classes_makefile_text.find('\n', at);
+    if (end == std::string::npos) end = classes_makefile_text.size();
+    std::string line = classes_makefile_text.substr(at, end - at);
+    at = end + 1;
+    if (line.rfind("VM_GLOBAL_FAST +=", 0) == 0 || line.rfind("VM_GLOBAL_SLOW +=", 0) == 0) {
+      in_list = true;
+      continue;
+    }
+    if (!in_list) continue;
+    std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#') {
+      in_list = false;
+      continue;
+    }
+    std::size_t last = line.find_last_not_of(" \t\\");
+    std::string name = line.substr(first, last + 1 - first);
+    if (!name.empty()) objects.push_back(name + ".o");
+    if (line.find_last_not_of(" \t") == std::string::npos || line.back() != '\\') in_list = false;
+  }
+  return objects;
+}
+
+}  // namespace noc::verify

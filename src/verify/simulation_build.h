@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace noc::verify {
+
+struct SimulationBuild {
+  std::string verilator;  ///< the program's path
+  std::string top_module;
+  std::vector<std::string> arguments;  ///< include directories and source files, in order
+  std::string work_dir;                ///< the build goes to work_dir/obj
+  bool use_cache = true;
+};
+
+struct BuildResult {
+  bool built = false;
+  std::string log;              ///< the log of the step that failed, or Verilator's log
+  bool runtime_cached = false;  ///< Verilator's runtime came from the cache
+};
+
+/// Verilates the simulation and compiles it. The model's C++ is compiled without optimisation:
+/// the simulation runs for microseconds, while every optimisation level costs seconds of
+/// build. Verilator's runtime is taken from the cache when it holds one for this Verilator and
+/// compiler, and kept there after a build that had to compile it.
+BuildResult build_simulation(const SimulationBuild& build);
+
+/// The name of the program Verilator builds in work_dir/obj.
+std::string simulation_program(const SimulationBuild& build);
+
+}  // namespace noc::verify
