@@ -83,9 +83,9 @@ StandIn write_stand_in(const rtl::ModuleHeader& header, const std::string& origi
                ", noc_verify_probe::step, nv_word);\n    nv_out_" + n + " = " + bits +
                "'(nv_word);\n";
       std::string shown = port.name.front() == '\\' ? "port " + n : port.name;
-      width_checks +=
-          "    if (" + bits + " > noc_verify_probe::MAX_BITS) $fatal(1, \"%m: " + shown +
-          " is wider than the " + std::to_string(kMaxStepWordBits) + " bits verify can drive\");\n";
+      width_checks += "    if (" + bits + " > noc_verify_probe::MAX_BITS) $fatal(1, \"" + shown +
+                      " is wider than the " + std::to_string(kMaxStepWordBits) +
+                      " bits verify can drive\");\n";
       report += "    $display(\"SEND %s " + n + " %0d\", nv_path, " + bits + ");\n";
     }
   }

@@ -92,7 +92,8 @@ std::string log_excerpt(const std::string& log_path) {
   std::string line, out;
   int kept = 0;
   while (std::getline(in, line) && kept < 12) {
-    if (line.rfind("%Error", 0) == 0 || line.find("error") != std::string::npos) {
+    // The simulation prints its errors after the time ("[0] %Error: ...").
+    if (line.find("%Error") != std::string::npos || line.find("error") != std::string::npos) {
       out += "\n  " + line;
       ++kept;
     }

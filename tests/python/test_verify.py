@@ -151,3 +151,15 @@ def test_verilator_runtime_is_compiled_once_and_kept_in_the_users_cache(example,
     kept = list((tmp_path / "cache" / "nocgen").iterdir())
     assert len(kept) == 1 and (kept[0] / "verilated.o").is_file()
     assert "verilated.cpp" not in verify("warm")
+
+
+def test_an_output_wider_than_verify_drives_is_named(example, tools):
+    tile = example / "compute_tile.sv"
+    tile.write_text(tile.read_text().replace(
+        "output [CHANNELS-1:0] noc_in_ready);",
+        "output [CHANNELS-1:0] noc_in_ready,\n   output [4999:0] trace);"))
+    run(tools["nocgen"], "generate", "-q", example)
+    result = run(tools["nocgen"], "verify", example, check=False)
+    assert result.returncode == 1
+    assert "trace is wider than the 4096 bits verify can drive" in result.stderr, result.stderr
+    shutil.rmtree(re.search(r"kept in (\S+)\)", result.stderr).group(1))
