@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace noc::model {
 namespace {
 
@@ -12,6 +14,9 @@ struct TypeCase {
   const char* type_text;
   bool plain;
 };
+void PrintTo(const TypeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class PlainVectorType : public testing::TestWithParam<TypeCase> {};
 
@@ -41,6 +46,9 @@ struct DimensionCase {
   const char* text;
   std::vector<std::string> identifiers;
 };
+void PrintTo(const DimensionCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class DimensionIdentifiers : public testing::TestWithParam<DimensionCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "common/error.h"
 #include "verify/probe_code.h"
 
@@ -34,6 +36,9 @@ struct BadLineCase {
   const char* name;
   std::string line;
 };
+void PrintTo(const BadLineCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ProbeLogRefuses : public testing::TestWithParam<BadLineCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +19,9 @@ struct ObjectsCase {
   const char* makefile;
   std::vector<std::string> objects;
 };
+void PrintTo(const ObjectsCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class RuntimeObjects : public testing::TestWithParam<ObjectsCase> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace noc::verify {
 namespace {
 
@@ -27,6 +29,9 @@ struct SharedCase {
   const char* body;
   const char* shared;
 };
+void PrintTo(const SharedCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SharedWires : public testing::TestWithParam<SharedCase> {};
 
