@@ -7,6 +7,7 @@
 #  4. nocgen verify of a 2x2 and an 8x8 mesh, cold and warm (and an earlier build's, given
 #     NOC_BENCH_OLD_NOCGEN).
 # NOC_BENCH_SIZES overrides the mesh sizes of table 1 (default 16 64 128 256 512).
+# NOC_BENCH_OLD_NOCGEN names an earlier build's nocgen: tables 1 and 4 time it beside this one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset release -DNOC_BUILD_BENCHMARKS=ON >/dev/null
@@ -42,5 +43,4 @@ PY
 done
 
 echo
-# NOC_BENCH_OLD_NOCGEN names an earlier build's nocgen to time beside.
 python3 bench/verify_table.py build/release/nocgen examples/mesh_2x2 ${NOC_BENCH_OLD_NOCGEN:-}
