@@ -30,14 +30,13 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
   model::DescriptionLookup lookup =
       model::find_description(*tree, description_name, name_may_be_path);
   if (lookup.path.empty()) {
-    report.diagnostics.push_back(model::Diagnostic{
-        model::Rule::kNoDescription,
-        absolute_path(base_dir),
-        0,
-        0,
-        {},
-        {},
-        "no description named " + in_quotes(description_name) + " below the base directory"});
+    report.diagnostics.push_back(model::Diagnostic{model::Rule::kNoDescription,
+                                                   absolute_path(base_dir),
+                                                   0,
+                                                   0,
+                                                   {},
+                                                   {},
+                                                   model::no_description(description_name)});
     return report;
   }
   report.description_path = lookup.path;

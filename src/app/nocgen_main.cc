@@ -1,5 +1,4 @@
 // nocgen: the command-line face of the generator, for people and for build scripts.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <CLI/CLI.hpp>
 #include <algorithm>

@@ -53,8 +53,7 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   model::DescriptionLookup lookup =
       model::find_description(*tree, in_json_file, options.description_may_be_path);
   if (lookup.path.empty())
-    throw Error("no description named " + in_quotes(in_json_file) + " below the base directory",
-                absolute_path(base_dir));
+    throw Error(model::no_description(in_json_file), absolute_path(base_dir));
   const std::string description_path = lookup.path;
   filepath = description_path;
 

@@ -124,13 +124,16 @@ class ConventionRules {
   }
 
   void check_destinations(const RouterTable& table) {
-    std::vector<const Node*> tiles;
-    for (const RouterRecord& router : table.routers)
-      tiles.insert(tiles.end(), router.ep_nodes.begin(), router.ep_nodes.end());
-    if (static_cast<int>(tiles.size()) <= kRouterDests) return;
+    std::size_t tiles = 0;
+    const Node* first_without = nullptr;  // the tile past the last destination
+    for (const RouterRecord& router : table.routers) {
+      for (const Node* tile : router.ep_nodes)
+        if (tiles++ == static_cast<std::size_t>(kRouterDests)) first_without = tile;
+    }
+    if (!first_without) return;
     sink_.add(description_.diagnostic(
-        *tiles[kRouterDests], Rule::kMoreTilesThanDests,
-        "the network has " + std::to_string(tiles.size()) + " tile instances, but noc_top gives " +
+        *first_without, Rule::kMoreTilesThanDests,
+        "the network has " + std::to_string(tiles) + " tile instances, but noc_top gives " +
             "every router DESTS " + std::to_string(kRouterDests) +
             "; this tile and those after it have no destination of their own"));
   }
@@ -211,15 +214,17 @@ void check_conventions(const Description& description, const RouterTable& table,
   const Node* router_node = table.routers.empty() ? nullptr : table.routers.front().node;
   const rtl::ParsedSource* router = router_node ? parsed(catalog, kRouterSourceName) : nullptr;
   const rtl::ParsedSource* tile_source = parsed(catalog, tile.source_name);
-  if (router) rules.check_port_types(*router_node, *router, router_link_ports(router_ports, tile));
-  if (tile_source) rules.check_port_types(tile_node, *tile_source, tile_noc_ports(tile));
+  std::vector<const rtl::PortTuple*> link_ports = router_link_ports(router_ports, tile);
+  std::vector<const rtl::PortTuple*> noc_ports = tile_noc_ports(tile);
+  if (router) rules.check_port_types(*router_node, *router, link_ports);
+  if (tile_source) rules.check_port_types(tile_node, *tile_source, noc_ports);
   if (router) {
     rules.check_router_clock(*router_node, *router, router_ports);
-    rules.check_dimensions(*router_node, *router, router_link_ports(router_ports, tile), 1);
+    rules.check_dimensions(*router_node, *router, link_ports, 1);
   }
   if (tile_source) {
     rules.check_tile_conventions(tile_node, *tile_source);
-    rules.check_dimensions(tile_node, *tile_source, tile_noc_ports(tile), 0);
+    rules.check_dimensions(tile_node, *tile_source, noc_ports, 0);
   }
   rules.check_destinations(table);
 }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "common/error.h"
+#include "common/input_file.h"
 #include "common/text.h"
 
 namespace noc::model {
@@ -35,10 +36,10 @@ DescriptionLookup find_description(const SourceTree& tree, const std::string& na
   check_base_dir(tree.base_dir());
   DescriptionLookup lookup;
   if (name_may_be_path && name.find('/') != std::string::npos) {
-    std::string base = absolute_path(tree.base_dir());
-    std::string path = absolute_path(name.front() == '/' ? name : base + "/" + name);
+    std::string path = absolute_path(name.front() == '/' ? name : tree.base_dir() + "/" + name);
     struct stat info {};
-    if (path.rfind(base + "/", 0) == 0 && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+    if (stays_below(tree.base_dir(), path) && ::stat(path.c_str(), &info) == 0 &&
+        S_ISREG(info.st_mode))
       lookup.path = path;
     return lookup;
   }
@@ -47,6 +48,10 @@ DescriptionLookup find_description(const SourceTree& tree, const std::string& na
   lookup.path = found.back();
   lookup.also.assign(found.begin(), found.end() - 1);
   return lookup;
+}
+
+std::string no_description(const std::string& name) {
+  return "no description named " + in_quotes(name) + " below the base directory";
 }
 
 std::optional<Diagnostic> duplicate_description(const DescriptionLookup& lookup,

@@ -22,6 +22,9 @@ struct DescriptionLookup {
 DescriptionLookup find_description(const SourceTree& tree, const std::string& name,
                                    bool name_may_be_path);
 
+/// The message for a name found nowhere below the base directory.
+std::string no_description(const std::string& name);
+
 /// The warning for a name found more than once: the walk order, which picks one, is the file
 /// system's and may differ between machines. Nothing when the name was found once.
 std::optional<Diagnostic> duplicate_description(const DescriptionLookup& lookup,

@@ -2,8 +2,8 @@
 
 #include <fstream>
 #include <optional>
-#include <sstream>
 
+#include "common/input_file.h"
 #include "verify/process.h"
 #include "verify/runtime_cache.h"
 
@@ -13,20 +13,13 @@ namespace {
 // Flags that change what the runtime objects are; the cache key names them.
 const std::vector<std::string> kModelFlags = {"--cc", "--exe", "--main", "--timing"};
 
-std::string read_text(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::optional<RuntimeCache> cache_for(const SimulationBuild& build) {
   if (!build.use_cache) return std::nullopt;
   std::string log = build.work_dir + "/verilator-version.log";
   if (run_logged({build.verilator, "--version"}, build.work_dir, log) != 0) return std::nullopt;
   std::string flags;
   for (const std::string& flag : kModelFlags) flags += flag + " ";
-  return RuntimeCache::open(runtime_key(read_text(log), flags));
+  return RuntimeCache::open(runtime_key(read_input_file(log, "Verilator's version"), flags));
 }
 
 }  // namespace
@@ -53,7 +46,8 @@ BuildResult build_simulation(const SimulationBuild& build) {
 
   std::string prefix = "V" + build.top_module;
   std::optional<RuntimeCache> cache = cache_for(build);
-  std::vector<std::string> objects = runtime_objects(read_text(obj + "/" + prefix + "_classes.mk"));
+  std::vector<std::string> objects =
+      runtime_objects(read_input_file(obj + "/" + prefix + "_classes.mk", "makefile"));
   result.runtime_cached = cache && cache->restore(objects, obj, obj + "/" + prefix + ".mk");
 
   std::string make_log = build.work_dir + "/make.log";

@@ -94,7 +94,7 @@ StandIn write_stand_in(const rtl::ModuleHeader& header, const std::string& origi
   out.text += header_text(header, declarations);
   // Verilator compiles every block once per instance, reading its inputs straight from the
   // driving instance; so each block holds one statement per port and the loops over bits live
-  // in the probe package's functions, which it compiles once.
+  // in the probe package's task, which it compiles once.
   out.text +=
       "  int unsigned nv_id;\n  string nv_path;\n  bit [noc_verify_probe::MAX_BITS-1:0] "
       "nv_word;\n" +

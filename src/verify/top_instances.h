@@ -29,8 +29,8 @@ struct TopInstance {
 };
 
 /// The instances of the modules in `modules` in the body of the first module of `text`, with
-/// their named connections. A top that does not lex gives what was read before the fault:
-/// verify's simulation reports what is wrong with it.
+/// their named connections. A top that does not lex gives none: verify's simulation reports
+/// what is wrong with it.
 std::vector<TopInstance> read_top_instances(std::string_view text,
                                             const std::set<std::string>& modules);
 
