@@ -39,12 +39,12 @@ TEST(Plan, NamesEveryInstanceBeforeWriting) {
   EXPECT_EQ(blocks[0].module, "noc_router");
   ASSERT_EQ(blocks[0].tiles.size(), 2u);
   EXPECT_EQ(blocks[0].tiles[0].module, "compute_tile");
-  EXPECT_EQ(blocks[0].tiles[0].instance, "compute_tile_T_0_inst");
+  EXPECT_EQ(blocks[0].tiles[0].instance(), "compute_tile_T_0_inst");
   EXPECT_EQ(blocks[0].tiles[0].index, 1);
   EXPECT_EQ(blocks[0].tiles[1].module, "tile_b");
   EXPECT_EQ(blocks[0].tiles[1].index, 0);
   // T_0 listed by a second router is a second instance with a name of its own.
-  EXPECT_EQ(blocks[1].tiles[0].instance, "compute_tile_T_0_inst_1");
+  EXPECT_EQ(blocks[1].tiles[0].instance(), "compute_tile_T_0_inst_1");
 }
 
 TEST(Plan, ASourceThatCannotBeReadIsFoundBeforeAnyOutput) {

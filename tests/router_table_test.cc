@@ -37,17 +37,24 @@ TEST(RouterTable, CountsPortsAndNamesLinksInDescriptionOrder) {
   RouterTable table = build_router_table(d);
   ASSERT_EQ(table.routers.size(), 2u);
   const RouterRecord& r9 = table.routers[0];
-  EXPECT_EQ(r9.name, "R_9");
-  EXPECT_EQ(r9.r_neighbors, (std::vector<std::string>{"R_10", "R_10"}));
-  EXPECT_EQ(r9.r_wire.size(), 1u);
-  EXPECT_EQ(*r9.r_wire.find("R_10"), "R_9_10");
+  EXPECT_EQ(r9.name(), "R_9");
+  std::vector<std::string> links;
+  link_names_of(d, r9, links);
+  EXPECT_EQ(links, (std::vector<std::string>{"R_9_10", "R_9_10"}));
+  ASSERT_EQ(r9.links.size(), 2u);
+  EXPECT_EQ(d.nodes()[r9.links[1].neighbour].name, "R_10");
+  EXPECT_TRUE(r9.links[0].first_end);
+  EXPECT_FALSE(r9.has_second_end);
   EXPECT_EQ(r9.no_of_ports, 6);
   EXPECT_EQ(r9.no_of_EPs, 2);
-  EXPECT_EQ(r9.ep_wire, "R_9_EP");
-  EXPECT_FALSE(table.routers[1].ep_wire);
+  ASSERT_EQ(r9.tiles.size(), 2u);
+  EXPECT_EQ(r9.tiles[1]->name, "T_0");
+  EXPECT_TRUE(table.routers[1].tiles.empty());
+  EXPECT_TRUE(table.routers[1].has_second_end);
   EXPECT_EQ(table.ip, "b.sv");
-  EXPECT_TRUE(is_first_end(r9, "R_10"));
-  EXPECT_FALSE(is_first_end(table.routers[1], "R_9"));
+  EXPECT_EQ(count_links(d, table), 1u);
+  EXPECT_TRUE(is_first_end("R_9", "R_10"));
+  EXPECT_FALSE(is_first_end("R_10", "R_9"));
 }
 
 TEST(RouterTable, LeadingZerosFailTheFirstEndTestOnBothRouters) {
@@ -55,8 +62,8 @@ TEST(RouterTable, LeadingZerosFailTheFirstEndTestOnBothRouters) {
     "R_01": {"is_Router": true, "neighbors": ["R_2"], "top_module_fname": "r.sv"},
     "R_2": {"is_Router": true, "neighbors": ["R_01"], "top_module_fname": "r.sv"}})");
   RouterTable table = build_router_table(d);
-  EXPECT_FALSE(is_first_end(table.routers[0], "R_2"));
-  EXPECT_FALSE(is_first_end(table.routers[1], "R_01"));
+  EXPECT_FALSE(table.routers[0].links[0].first_end);
+  EXPECT_FALSE(table.routers[1].links[0].first_end);
 }
 
 TEST(Description, DuplicateKeyKeepsFirstPlaceAndLastRecord) {

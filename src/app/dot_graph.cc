@@ -33,8 +33,8 @@ std::string dot_id(std::string_view name) {
 // What the rules found, by node: the nodes and links to draw in red, and for each node the lines
 // its tooltip shows.
 struct Trouble {
-  std::map<std::string, std::string> nodes;             // node -> its diagnostics, one a line
-  std::set<std::pair<std::string, std::string>> links;  // both orders
+  std::map<std::string, std::string, std::less<>> nodes;  // node -> its diagnostics, one a line
+  std::set<std::pair<std::string, std::string>> links;    // both orders
 
   explicit Trouble(const std::vector<Diagnostic>& diagnostics) {
     for (const Diagnostic& d : diagnostics) {
@@ -80,8 +80,8 @@ std::optional<int> grid_width(const model::Description& description) {
     int height = n / width;
     bool fits = true;
     for (int i = 0; i < n && fits; ++i) {
-      for (const std::string& name : routers[i]->neighbors) {
-        auto at = number.find(name);
+      for (model::Neighbour neighbour : description.neighbours(*routers[i])) {
+        auto at = number.find(neighbour.name);
         if (at == number.end()) continue;
         int dr = std::abs(i / width - at->second / width),
             dc = std::abs(i % width - at->second % width);
@@ -105,8 +105,8 @@ void write_nodes(emit::TextSink& out, const model::Description& description,
     for (const Node& node : description.nodes()) {
       if (!node.record_is_object || !node.is_router) continue;
       int order = 0;
-      for (const std::string& name : node.neighbors) {
-        const Node* other = description.find(name);
+      for (model::Neighbour neighbour : description.neighbours(node)) {
+        const Node* other = neighbour.node;
         if (other && !other->is_router && !tile_place.count(other->name))
           tile_place[other->name] = {index, order++};
       }
@@ -141,9 +141,10 @@ void write_edges(emit::TextSink& out, const model::Description& description,
   std::set<std::string_view> unknown;
   for (const Node& node : description.nodes()) {
     if (!node.record_is_object || !node.is_router) continue;
-    for (const std::string& name : node.neighbors) {
-      const Node* other = description.find(name);
-      bool bad = trouble.links.count({node.name, name}) > 0;
+    for (model::Neighbour neighbour : description.neighbours(node)) {
+      std::string_view name = neighbour.name;
+      const Node* other = neighbour.node;
+      bool bad = trouble.links.count({std::string(node.name), std::string(name)}) > 0;
       if (!other) {
         if (unknown.insert(name).second)
           out << "  " << dot_id(name) << " [shape=ellipse, style=dashed" << red(true)

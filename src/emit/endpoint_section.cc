@@ -53,9 +53,12 @@ void write_endpoint_wires(TextSink& out, const Network& network, const model::Ro
 void write_tile_instance(TextSink& out, const Network& network, const model::EndpointWires& wires,
                          const model::TileInstance& instance) {
   const model::TileInterface& tile = network.tile;
-  const std::string& module = instance.module;
   const int index = instance.index;
-  out << module << "\n#(\n.CONFIG(CONFIG)\n)\n" << instance.instance << "(\n";
+  // One buffer for every instance name of the run.
+  thread_local std::string name;
+  name.clear();
+  instance.append_instance(name);
+  out << instance.module << "\n#(\n.CONFIG(CONFIG)\n)\n" << name << "(\n";
   for (const std::string& clock : tile.clk) out << "." << clock << " (" << clock << "),\n";
   out << ".rst_sys (rst),\n";
   for (std::size_t i = 0; i < tile.in_from_noc.size(); ++i)

@@ -43,15 +43,24 @@ constexpr std::string_view kHeader =
 
 constexpr std::string_view kIncludeLine = "`include \"dbg_config.vh\"\n";
 
+// The names one router block spells, kept from block to block so that their strings are reused.
+struct BlockNames {
+  model::EndpointWires wires;
+  std::vector<std::string> links;
+  DeclarationPorts declarations;
+};
+
 void write_router_block(TextSink& out, const Network& network, const model::RouterBlock& block,
-                        model::EndpointWires& wires, DeclarationPorts& declarations) {
+                        BlockNames& names) {
   const model::RouterRecord& router = *block.router;
+  model::EndpointWires& wires = names.wires;
   network.wires.wires_of(router, wires);
-  write_endpoint_wires(out, network, router, wires, declarations);
+  model::link_names_of(network.description, router, names.links);
+  write_endpoint_wires(out, network, router, wires, names.declarations);
   for (const model::TileInstance& tile : block.tiles)
     write_tile_instance(out, network, wires, tile);
-  write_link_wires(out, router, network.router_ports, network.tile);
-  write_router_instance(out, network, block, wires);
+  write_link_wires(out, router, names.links, network.router_ports, network.tile);
+  write_router_instance(out, network, block, wires, names.links);
   out << "\n\n";
 }
 
@@ -64,10 +73,9 @@ void write_header(TextSink& out, std::size_t include_count) {
 
 void write_noc_top(TextSink& out, const Network& network) {
   write_header(out, network.tile.total_includes.size());
-  model::EndpointWires wires;
-  DeclarationPorts declarations;
+  BlockNames names;
   for (const model::RouterBlock& block : network.plan.blocks)
-    write_router_block(out, network, block, wires, declarations);
+    write_router_block(out, network, block, names);
   out << "endmodule\n";
 }
 

@@ -15,16 +15,16 @@ void write_link_wire(TextSink& out, const rtl::PortTuple& tuple, const std::stri
 
 enum class Line { kInput, kOutput, kLastOutput };
 
-void write_port_line(TextSink& out, const model::RouterRecord& router, const std::string& port,
+void write_port_line(TextSink& out, const model::RouterRecord& router,
+                     const std::vector<std::string>& links, const std::string& port,
                      const std::string& partner, const std::string* endpoint_wire, Line line) {
   out << "." << port << " ({";
   for (int count_ep = router.no_of_EPs - 1; count_ep >= 0; --count_ep)
     out << *endpoint_wire << "[" << count_ep << "],";
-  const std::vector<std::string>& neighbours = router.r_neighbors;
-  for (std::size_t j = 0; j < neighbours.size(); ++j) {
-    const std::string& name = router.r_first_end[j] ? port : partner;
-    out << name << "_" << router.r_links[j];
-    if (j + 1 < neighbours.size()) {
+  for (std::size_t j = 0; j < links.size(); ++j) {
+    const std::string& name = router.links[j].first_end ? port : partner;
+    out << name << "_" << links[j];
+    if (j + 1 < links.size()) {
       out << ",";
     } else {
       out << (line == Line::kLastOutput ? "}));\n" : "}),\n");
@@ -35,10 +35,11 @@ void write_port_line(TextSink& out, const model::RouterRecord& router, const std
 }  // namespace
 
 void write_link_wires(TextSink& out, const model::RouterRecord& router,
-                      const model::RouterPortTemplate& ports, const model::TileInterface& tile) {
-  for (std::size_t i = 0; i < router.r_links.size(); ++i) {
-    if (!router.r_first_end[i]) continue;
-    const std::string& link = router.r_links[i];
+                      const std::vector<std::string>& links, const model::RouterPortTemplate& ports,
+                      const model::TileInterface& tile) {
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    if (!router.links[i].first_end) continue;
+    const std::string& link = links[i];
     for (const std::string& port : tile.router_inputs)
       write_link_wire(out, *ports.router_inputs_dict.find(port), link);
     for (const std::string& port : tile.router_outputs)
@@ -48,13 +49,14 @@ void write_link_wires(TextSink& out, const model::RouterRecord& router,
 }
 
 void write_router_instance(TextSink& out, const Network& network, const model::RouterBlock& block,
-                           const model::EndpointWires& wires) {
+                           const model::EndpointWires& wires,
+                           const std::vector<std::string>& links) {
   const model::TileInterface& tile = network.tile;
   const model::RouterRecord& router = *block.router;
-  const std::string& module = block.module;
+  std::string_view module = block.module;
   out << module << "\n#(\n.INPUTS (" << router.no_of_ports << "),\n.OUTPUTS (" << router.no_of_ports
       << "),\n.DESTS      (32)\n)\n\n"
-      << module << "_" << router.name << "_inst(\n";
+      << module << "_" << router.name() << "_inst(\n";
   for (const std::string& name : network.router_ports.router_clk_rst)
     out << "." << name << " (" << name << "),\n";
   // The plan has checked that every list below is long enough for the positions read.
@@ -63,12 +65,12 @@ void write_router_instance(TextSink& out, const Network& network, const model::R
   for (std::size_t i = 0; i < tile.router_inputs.size(); ++i) {
     const std::string* wire = has_tiles ? &wires.temp_out_in_order[i] : nullptr;
     const std::string& partner = router.has_second_end ? tile.router_outputs_in_order[i] : none;
-    write_port_line(out, router, tile.router_inputs[i], partner, wire, Line::kInput);
+    write_port_line(out, router, links, tile.router_inputs[i], partner, wire, Line::kInput);
   }
   const std::vector<std::string>& outputs = tile.router_outputs_in_order;
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     const std::string* wire = has_tiles ? &wires.temp_in[i] : nullptr;
-    write_port_line(out, router, outputs[i], tile.router_inputs[i], wire,
+    write_port_line(out, router, links, outputs[i], tile.router_inputs[i], wire,
                     i + 1 == outputs.size() ? Line::kLastOutput : Line::kOutput);
   }
 }

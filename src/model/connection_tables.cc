@@ -32,23 +32,14 @@ EndpointWires ConnectionTables::wires_of(const RouterRecord& router) const {
 }
 
 void ConnectionTables::wires_of(const RouterRecord& router, EndpointWires& wires) const {
-  char suffix[64];
-  std::string_view ep = router.ep_wire ? std::string_view(*router.ep_wire) : std::string_view();
-  std::string long_suffix;
-  std::string_view text;
-  if (ep.empty()) {
-    text = {};
-  } else if (ep.size() + 1 <= sizeof suffix) {
-    suffix[0] = '_';
-    ep.copy(suffix + 1, ep.size());
-    text = std::string_view(suffix, ep.size() + 1);
-  } else {
-    long_suffix = "_" + std::string(ep);
-    text = long_suffix;
-  }
-  with_suffix(in_ports_, text, wires.temp_in);
-  with_suffix(out_ports_, text, wires.temp_out);
-  with_suffix(partner_ports_, text, wires.temp_out_in_order);
+  // The suffix is "_" + the router's endpoint wire name, router + "_EP"; a router without
+  // tiles has no endpoint wire and its lists are the bare port names.
+  thread_local std::string suffix;
+  suffix.clear();
+  if (router.no_of_EPs > 0) suffix.append("_").append(router.name()).append("_EP");
+  with_suffix(in_ports_, suffix, wires.temp_in);
+  with_suffix(out_ports_, suffix, wires.temp_out);
+  with_suffix(partner_ports_, suffix, wires.temp_out_in_order);
 }
 
 ConnectionTables build_connection_tables(const Description& description, const RouterTable& table,
@@ -63,7 +54,7 @@ ConnectionTables build_connection_tables(const Description& description, const R
               " has no second \"_\"-separated field; NoC ports are named like noc_in_flit"));
   bool has_noc_ports = !tile.in_from_noc.empty() || !tile.out_to_noc.empty();
   for (const RouterRecord& router : table.routers)
-    if (has_noc_ports && !router.ep_wire && !router.incomplete)
+    if (has_noc_ports && router.no_of_EPs == 0 && !router.incomplete)
       sink.add(description.diagnostic(
           *router.node, Rule::kNoTile,
           "has no compute tile among its neighbours; every router needs at least one"));

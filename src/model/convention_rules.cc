@@ -127,7 +127,7 @@ class ConventionRules {
     std::size_t tiles = 0;
     const Node* first_without = nullptr;  // the tile past the last destination
     for (const RouterRecord& router : table.routers) {
-      for (const Node* tile : router.ep_nodes)
+      for (const Node* tile : router.tiles)
         if (tiles++ == static_cast<std::size_t>(kRouterDests)) first_without = tile;
     }
     if (!first_without) return;
@@ -142,8 +142,13 @@ class ConventionRules {
   void add(Rule rule, const Node& node, const rtl::ParsedSource& source, const std::string& port,
            std::string message) {
     const rtl::SourcePlace& place = source.place_of(port);
-    sink_.add(
-        Diagnostic{rule, place.file, place.line, place.column, node.name, {}, std::move(message)});
+    sink_.add(Diagnostic{rule,
+                         place.file,
+                         place.line,
+                         place.column,
+                         std::string(node.name),
+                         {},
+                         std::move(message)});
   }
 
   const Description& description_;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <iterator>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -50,19 +51,21 @@ struct CountingIterator {
 };
 
 // Builds the nodes straight from the reader's events, without a document tree: a description
-// of 65,536 routers then costs one pass and the nodes themselves.
+// of 65,536 routers then costs one pass, the nodes and one array of neighbour names.
 class NodeBuilder : public JsonHandler {
  public:
-  explicit NodeBuilder(std::string_view text) {
-    // A node record takes some 80 bytes of text; reserving from the size saves the rehashes and
-    // reallocations that dominate large descriptions.
+  /// `decoded` keeps texts that are not views of `text` (the full reader decodes escapes into
+  /// strings of its own); without it every text is taken as a view of `text`.
+  NodeBuilder(std::string_view text, std::deque<std::string>* decoded) : decoded_(decoded) {
+    // A node record takes some 80 bytes of text and a neighbour some 8; reserving from the size
+    // saves the reallocations that dominate large descriptions.
     std::size_t expected = text.size() / 80 + 16;
-    nodes.reserve(expected);
-    index.reserve(expected);
+    parts.nodes.reserve(expected);
+    parts.index.reserve(expected);
+    parts.neighbour_names.reserve(text.size() / 24 + 16);
   }
 
-  std::vector<Node> nodes;
-  NameIndex index;  ///< node number by name, handed to the description
+  Description::Parts parts;
   bool top_is_object = false;
 
   void null_value() override { scalar(false); }
@@ -79,7 +82,7 @@ class NodeBuilder : public JsonHandler {
       if (member_ == kNeighbors) node_->neighbors_member = Member::kWrongType;
       if (member_ == kTopModule) {
         node_->top_module_fname_member = Member::kPresent;
-        node_->top_module_fname = value;
+        node_->top_module_fname = keep(value);
       }
     } else {
       element(&value);
@@ -93,10 +96,13 @@ class NodeBuilder : public JsonHandler {
                 : name == "neighbors"        ? kNeighbors
                 : name == "top_module_fname" ? kTopModule
                                              : kOther;
-      if (member_ != kOther && (seen_members_ & (1u << member_)))
-        node_->repeated_members.emplace_back(name, offset);
+      if (member_ != kOther && (seen_members_ & (1u << member_))) {
+        parts.repeated_members.push_back(
+            RepeatedMember{node_number_, member_name(member_), offset});
+        node_->has_repeated_members = true;
+      }
       seen_members_ |= 1u << member_;
-      if (member_ == kNeighbors) node_->neighbors.clear();
+      if (member_ == kNeighbors) start_neighbours();
       if (member_ == kIsRouter) node_->is_router_boolean = false;
     }
   }
@@ -117,21 +123,31 @@ class NodeBuilder : public JsonHandler {
 
   void close() override {
     --depth_;
-    // The names are gathered in one reused list and stored at the end of the array with one
-    // allocation of the right size.
-    if (depth_ == 2 && node_ && member_ == kNeighbors)
-      node_->neighbors.assign(std::make_move_iterator(neighbours_.begin()),
-                              std::make_move_iterator(neighbours_.end()));
-    if (depth_ == 2) neighbours_.clear();
     if (depth_ == 1) member_ = kOther;
   }
 
  private:
   enum MemberKind { kOther, kIsRouter, kNeighbors, kTopModule };
 
+  static std::string_view member_name(MemberKind kind) {
+    return kind == kIsRouter ? "is_Router" : kind == kNeighbors ? "neighbors" : "top_module_fname";
+  }
+
+  std::string_view keep(std::string_view text) {
+    if (!decoded_) return text;
+    return decoded_->emplace_back(text);
+  }
+
   void set_is_router(bool value) {
     node_->is_router_member = Member::kPresent;
     node_->is_router = value;
+  }
+
+  // A later "neighbors" replaces an earlier one: its names go to the end of the array, and the
+  // earlier ones stay there unread.
+  void start_neighbours() {
+    node_->first_neighbour = static_cast<std::uint32_t>(parts.neighbour_names.size());
+    node_->neighbour_count = 0;
   }
 
   // A value directly inside a node record, or inside one of its members.
@@ -153,7 +169,8 @@ class NodeBuilder : public JsonHandler {
     if (member_ == kIsRouter) set_is_router(true);
     if (member_ == kNeighbors) {
       if (text && node_->neighbors_member == Member::kPresent) {
-        neighbours_.emplace_back(*text);
+        parts.neighbour_names.push_back(keep(*text));
+        ++node_->neighbour_count;
       } else {
         node_->neighbors_member = Member::kWrongType;
       }
@@ -161,30 +178,36 @@ class NodeBuilder : public JsonHandler {
   }
 
   void start_node(std::string_view name, std::uint32_t offset) {
-    auto name_of = [this](std::uint32_t i) -> std::string_view { return nodes[i].name; };
-    std::uint32_t number = index.insert(name, static_cast<std::uint32_t>(nodes.size()), name_of);
+    std::vector<Node>& nodes = parts.nodes;
+    auto name_of = [&nodes](std::uint32_t i) -> std::string_view { return nodes[i].name; };
+    std::uint32_t number =
+        parts.index.insert(name, static_cast<std::uint32_t>(nodes.size()), name_of);
     std::optional<std::uint32_t> replaced;
     if (number == nodes.size()) {
       nodes.push_back(Node{});
-      nodes.back().name = name;
+      nodes.back().name = keep(name);
     } else {
       replaced = nodes[number].offset;
-      std::string kept = std::move(nodes[number].name);
+      std::string_view kept = nodes[number].name;
       nodes[number] = Node{};  // the later record wins, at the first key's place
-      nodes[number].name = std::move(kept);
+      nodes[number].name = kept;
+      std::erase_if(parts.repeated_members,
+                    [number](const RepeatedMember& m) { return m.node == number; });
     }
     node_ = &nodes[number];
+    node_number_ = number;
     node_->offset = offset;
     node_->replaced_offset = replaced;
     member_ = kOther;
     seen_members_ = 0;
   }
 
+  std::deque<std::string>* decoded_;
   int depth_ = 0;
   Node* node_ = nullptr;
+  std::uint32_t node_number_ = 0;
   MemberKind member_ = kOther;
-  unsigned seen_members_ = 0;            ///< members of the current record met so far, by kind
-  std::vector<std::string> neighbours_;  ///< of the "neighbors" array being read
+  unsigned seen_members_ = 0;  ///< members of the current record met so far, by kind
 };
 
 // The full JSON reader's events, for texts the plain scanner leaves to it: every escape, byte
@@ -273,23 +296,46 @@ std::string parse_detail(const std::string& message) {
 
 }  // namespace
 
-Description::Description(std::string path, std::vector<Node> nodes,
-                         std::vector<std::uint32_t> line_starts, std::string text)
-    : Description(std::move(path), std::move(nodes), NameIndex(), std::move(line_starts),
-                  std::move(text)) {
-  index_.reserve(nodes_.size());
+namespace {
+
+constexpr std::uint32_t kUnknown = 0x80000000u;
+
+}  // namespace
+
+Description::Description(std::string path, Parts parts)
+    : path_(std::move(path)),
+      nodes_(std::move(parts.nodes)),
+      index_(std::move(parts.index)),
+      repeated_members_(std::move(parts.repeated_members)),
+      line_starts_(line_starts_of(*parts.text)),
+      text_(std::move(parts.text)),
+      decoded_(std::move(parts.decoded)) {
+  // Each node's list is copied to the front in node order, so the neighbours a later record
+  // replaced take no room; a name that is no node keeps its text for messages.
+  neighbour_refs_.reserve(parts.neighbour_names.size());
   auto name_of = [this](std::uint32_t i) -> std::string_view { return nodes_[i].name; };
-  for (std::size_t i = 0; i < nodes_.size(); ++i)
-    index_.insert(nodes_[i].name, static_cast<std::uint32_t>(i), name_of);
+  for (Node& node : nodes_) {
+    std::uint32_t first = node.first_neighbour;
+    node.first_neighbour = static_cast<std::uint32_t>(neighbour_refs_.size());
+    for (std::uint32_t i = first; i < first + node.neighbour_count; ++i) {
+      std::string_view name = parts.neighbour_names[i];
+      std::int64_t at = index_.find(name, name_of);
+      if (at >= 0) {
+        neighbour_refs_.push_back(static_cast<std::uint32_t>(at));
+      } else {
+        neighbour_refs_.push_back(kUnknown | static_cast<std::uint32_t>(unknown_.size()));
+        unknown_.push_back(name);
+      }
+    }
+  }
 }
 
-Description::Description(std::string path, std::vector<Node> nodes, NameIndex index,
-                         std::vector<std::uint32_t> line_starts, std::string text)
-    : path_(std::move(path)),
-      nodes_(std::move(nodes)),
-      index_(std::move(index)),
-      line_starts_(std::move(line_starts)),
-      text_(std::move(text)) {}
+Neighbour NeighbourList::operator[](std::size_t i) const {
+  std::uint32_t ref = refs_[i];
+  if (ref & kUnknown) return Neighbour{unknown_[ref & ~kUnknown], nullptr};
+  const Node& node = nodes_[ref];
+  return Neighbour{node.name, &node};
+}
 
 const Node* Description::find(std::string_view name) const {
   std::int64_t at =
@@ -297,29 +343,43 @@ const Node* Description::find(std::string_view name) const {
   return at < 0 ? nullptr : &nodes_[static_cast<std::size_t>(at)];
 }
 
+NeighbourList Description::neighbours(const Node& node) const {
+  return NeighbourList(neighbour_refs_.data() + node.first_neighbour, node.neighbour_count,
+                       nodes_.data(), unknown_.data());
+}
+
+std::vector<RepeatedMember> Description::repeated_members(const Node& node) const {
+  std::vector<RepeatedMember> members;
+  if (!node.has_repeated_members) return members;
+  for (const RepeatedMember& member : repeated_members_)
+    if (member.node == number(node)) members.push_back(member);
+  return members;
+}
+
 std::pair<int, int> Description::line_column(const Node& node) const {
-  return locate(text_, line_starts_, node.offset);
+  return locate(text(), line_starts_, node.offset);
 }
 
 std::pair<int, int> Description::line_column(std::uint32_t offset) const {
-  return locate(text_, line_starts_, offset);
+  return locate(text(), line_starts_, offset);
 }
 
 Diagnostic Description::diagnostic(const Node& node, Rule rule, std::string message,
                                    std::string other) const {
   auto [line, column] = line_column(node);
-  return Diagnostic{rule, path_, line, column, node.name, std::move(other), std::move(message)};
+  return Diagnostic{
+      rule, path_, line, column, std::string(node.name), std::move(other), std::move(message)};
 }
 
-Diagnostic Description::neighbour_diagnostic(const Node& node, const std::string& neighbour,
+Diagnostic Description::neighbour_diagnostic(const Node& node, std::string_view neighbour,
                                              Rule rule, std::string message) const {
-  Diagnostic d = diagnostic(node, rule, std::move(message), neighbour);
-  std::string_view text(text_);
+  Diagnostic d = diagnostic(node, rule, std::move(message), std::string(neighbour));
+  std::string_view text = this->text();
   std::size_t key = text.find("\"neighbors\"", node.offset);
   std::size_t open = key == std::string_view::npos ? key : text.find('[', key);
   std::size_t close = open == std::string_view::npos ? open : text.find(']', open);
   if (close == std::string_view::npos) return d;
-  std::size_t at = text.substr(open, close - open).find("\"" + neighbour + "\"");
+  std::size_t at = text.substr(open, close - open).find("\"" + std::string(neighbour) + "\"");
   if (at == std::string_view::npos) return d;
   std::tie(d.line, d.column) = line_column(static_cast<std::uint32_t>(open + at));
   return d;
@@ -335,7 +395,7 @@ void Description::fail_at(const Node& node, const std::string& message) const {
 }
 
 Diagnostic source_problem(const Description& description, const Node& node, const Error& error) {
-  if (error.line() > 0) return from_error(Rule::kSourceProblem, error, node.name);
+  if (error.line() > 0) return from_error(Rule::kSourceProblem, error, std::string(node.name));
   std::string message = error.message();
   if (!error.file().empty()) message += " (" + error.file() + ")";
   Diagnostic d = description.diagnostic(node, Rule::kSourceProblem, std::move(message));
@@ -350,10 +410,13 @@ Description parse_description(std::string path, std::string_view text,
 
 Description parse_description(std::string path, std::string&& owned_text,
                               const ParseErrorReporter& report) {
-  std::string_view text = owned_text;
-  auto builder = std::make_unique<NodeBuilder>(text);
+  // The nodes' names are views of the text, so it moves to its final place before they are read.
+  auto owned = std::make_unique<const std::string>(std::move(owned_text));
+  std::string_view text = *owned;
+  auto builder = std::make_unique<NodeBuilder>(text, nullptr);
+  auto decoded = std::make_unique<std::deque<std::string>>();
   if (!scan_plain_json(text, *builder)) {
-    builder = std::make_unique<NodeBuilder>(text);
+    builder = std::make_unique<NodeBuilder>(text, decoded.get());
     const char* cursor = text.data();
     SaxAdapter adapter(text, &cursor, *builder);
     CountingIterator first{text.data(), &cursor};
@@ -370,8 +433,10 @@ Description parse_description(std::string path, std::string&& owned_text,
   }
   if (!builder->top_is_object)
     throw Error("the description must be a JSON object of node records", path, 1, 1);
-  return Description(std::move(path), std::move(builder->nodes), std::move(builder->index),
-                     line_starts_of(text), std::move(owned_text));
+  Description::Parts parts = std::move(builder->parts);
+  parts.text = std::move(owned);
+  parts.decoded = std::move(decoded);
+  return Description(std::move(path), std::move(parts));
 }
 
 Description load_description(const std::string& path, const ParseErrorReporter& report) {

@@ -150,10 +150,10 @@ void check_interfaces(const Description& description, const RouterTable& table,
       rules.check_source_warnings(*router_node, *source);
     }
   }
-  std::unordered_set<std::string> seen{kRouterSourceName};
+  std::unordered_set<std::string_view> seen{kRouterSourceName};
   for (const RouterRecord& router : table.routers) {
-    if (!seen.insert(router.top_module_fname).second) continue;
-    if (const rtl::ParsedSource* source = parsed(catalog, router.top_module_fname)) {
+    if (!seen.insert(router.top_module_fname()).second) continue;
+    if (const rtl::ParsedSource* source = parsed(catalog, std::string(router.top_module_fname()))) {
       rules.check_router_source(*router.node, *source);
       rules.check_source_warnings(*router.node, *source);
     }

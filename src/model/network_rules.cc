@@ -1,5 +1,6 @@
 #include "model/network_rules.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "common/text.h"
@@ -7,12 +8,6 @@
 
 namespace noc::model {
 namespace {
-
-bool listed(const Node& node, std::string_view name) {
-  for (const std::string& n : node.neighbors)
-    if (n == name) return true;
-  return false;
-}
 
 bool readable(const Node& node) {
   return node.record_is_object && node.is_router_member != Member::kAbsent;
@@ -24,7 +19,7 @@ class NetworkRules {
       : description_(description),
         sink_(sink),
         numbered_(description.nodes().size()),
-        tile_listings_(description.nodes().size()) {}
+        first_lister_(description.nodes().size(), kNone) {}
 
   void run() {
     for (const Node& node : description_.nodes()) {
@@ -44,8 +39,14 @@ class NetworkRules {
   }
 
  private:
-  std::size_t index(const Node& node) const {
-    return static_cast<std::size_t>(&node - description_.nodes().data());
+  static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
+  std::size_t index(const Node& node) const { return description_.number(node); }
+
+  bool listed(const Node& node, const Node& neighbour) const {
+    for (Neighbour n : description_.neighbours(node))
+      if (n.node == &neighbour) return true;
+    return false;
   }
 
   void report(const Node& node, Rule rule, std::string message, std::string other = {}) {
@@ -62,20 +63,22 @@ class NetworkRules {
              "the node is given twice; this record (" + line_of(node.offset) +
                  ") replaces the one on " + line_of(*node.replaced_offset) +
                  ", and the node keeps the earlier place in the order");
-    for (const auto& [member, offset] : node.repeated_members)
+    for (const RepeatedMember& repeated : description_.repeated_members(node))
       report(node, Rule::kMemberGivenTwice,
-             "member " + in_quotes(member) + " is given twice; the one on " + line_of(offset) +
-                 " wins");
+             "member " + in_quotes(repeated.member) + " is given twice; the one on " +
+                 line_of(repeated.offset) + " wins");
   }
 
   void check_router(const Node& node) {
-    for (const std::string& name : node.neighbors) {
-      const Node* other = description_.find(name);
+    for (Neighbour neighbour : description_.neighbours(node)) {
+      const Node* other = neighbour.node;
       if (!other || !readable(*other)) continue;
       if (other->is_router) {
         check_link(node, *other);
+      } else if (first_lister_[index(*other)] == kNone) {
+        first_lister_[index(*other)] = description_.number(node);
       } else {
-        tile_listings_[index(*other)].push_back(&node);
+        more_listers_.emplace_back(description_.number(*other), description_.number(node));
       }
     }
   }
@@ -87,18 +90,18 @@ class NetworkRules {
       return sink_.add(description_.neighbour_diagnostic(
           node, node.name, Rule::kListsItself,
           "lists itself as a neighbour; the router's output is wired to its own input"));
-    if (!listed(other, node.name))
+    if (!listed(other, node))
       sink_.add(description_.neighbour_diagnostic(
           node, other.name, Rule::kNotMirrored,
           "neighbour " + in_quotes(other.name) + " does not list " + in_quotes(node.name) +
               " back; the link is connected at one end only"));
-    bool report_here = !listed(other, node.name) || &node < &other;
+    bool report_here = !listed(other, node) || &node < &other;
     if (report_here && field_at(node.name, 0) != field_at(other.name, 0))
       report(node, Rule::kDifferentPrefixes,
              "linked routers " + in_quotes(node.name) + " and " + in_quotes(other.name) +
                  " have different prefixes; the wires of their link are declared by neither "
                  "router",
-             other.name);
+             std::string(other.name));
   }
 
   // Link wires are named after router numbers: a number written with a leading zero or a sign
@@ -119,14 +122,31 @@ class NetworkRules {
         report(node, Rule::kSameNumber,
                "has the same number " + number.text() + " as router " +
                    in_quotes(first->second->name) + "; their link wires collide",
-               first->second->name);
+               std::string(first->second->name));
     }
   }
 
+  // The routers listing a tile: the first, then the others in the order they were met.
+  std::vector<const Node*> listers(const Node& tile, std::size_t& next_more) const {
+    std::vector<const Node*> found;
+    std::uint32_t number = description_.number(tile);
+    if (first_lister_[number] == kNone) return found;
+    found.push_back(&description_.nodes()[first_lister_[number]]);
+    for (; next_more < more_listers_.size() && more_listers_[next_more].first == number;
+         ++next_more)
+      found.push_back(&description_.nodes()[more_listers_[next_more].second]);
+    return found;
+  }
+
   void check_tiles() {
+    // Tiles listed more than once are few; their further listers are sorted by tile once and
+    // read in step with the walk over the nodes.
+    std::stable_sort(more_listers_.begin(), more_listers_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::size_t next_more = 0;
     for (const Node& node : description_.nodes()) {
       if (!readable(node) || node.is_router) continue;
-      const std::vector<const Node*>& listings = tile_listings_[index(node)];
+      std::vector<const Node*> listings = listers(node, next_more);
       if (listings.empty()) {
         report(node, Rule::kTileNotListed, "no router lists this tile, so it is not instantiated");
       } else if (listings.size() > 1) {
@@ -152,7 +172,10 @@ class NetworkRules {
   DiagnosticSink& sink_;
   const Node* last_endpoint_ = nullptr;
   std::vector<bool> numbered_;  ///< by place in the description: the router takes part in a link
-  std::vector<std::vector<const Node*>> tile_listings_;  ///< by place: the routers listing a tile
+  /// By place: the number of the first router listing a tile, or kNone.
+  std::vector<std::uint32_t> first_lister_;
+  /// (tile, router) for every listing of a tile after its first, in the order met.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> more_listers_;
 };
 
 }  // namespace

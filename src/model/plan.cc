@@ -9,48 +9,40 @@
 namespace noc::model {
 namespace {
 
-// Names every tile instance: module + "_" + node + "_inst", and for a node instantiated again
-// (listed twice, or by two routers) "_1", "_2", ... in file order. Named after the module
-// alone, two tiles of one module would collide in every SystemVerilog tool.
-class InstanceNamer {
+// Counts the instances made of each node so far, by the node's place in the description.
+class InstanceCounter {
  public:
-  explicit InstanceNamer(const Description& description)
-      : first_(description.nodes().data()), seen_(description.nodes().size()) {}
+  explicit InstanceCounter(const Description& description)
+      : description_(description), seen_(description.nodes().size()) {}
 
-  std::string next(const std::string& module_name, const Node& node) {
-    int repeat = seen_[static_cast<std::size_t>(&node - first_)]++;
-    std::string name;
-    name.reserve(module_name.size() + node.name.size() + 8);
-    name += module_name;
-    name += '_';
-    name += node.name;
-    name += "_inst";
-    if (repeat > 0) name += "_" + std::to_string(repeat);
-    return name;
-  }
+  int next(const Node& node) { return seen_[description_.number(node)]++; }
 
  private:
-  const Node* first_;
-  std::vector<int> seen_;  ///< instances made so far, by the node's place in the description
+  const Description& description_;
+  std::vector<int> seen_;
 };
 
 class Planner {
  public:
   Planner(Plan& plan, rtl::RtlCatalog& catalog, DiagnosticSink& sink)
-      : plan_(plan), catalog_(catalog), sink_(sink), namer_(*plan.description) {}
+      : plan_(plan), catalog_(catalog), sink_(sink), counter_(*plan.description) {}
 
   void run() {
+    // The blocks' tiles point into one array, sized once so that it never moves.
     plan_.blocks.reserve(plan_.routers->routers.size());
+    plan_.tiles.reserve(plan_.routers->tiles.size());
     bool first = true;
     for (const RouterRecord& router : plan_.routers->routers) {
       RouterBlock block;
       block.router = &router;
       check_endpoint_wires(router, first);
-      plan_tiles(router, block);
+      std::size_t first_tile = plan_.tiles.size();
+      plan_tiles(router);
+      block.tiles = std::span<const TileInstance>(plan_.tiles).subspan(first_tile);
       check_router_instance(router);
-      block.module = module_of(router.top_module_fname, *router.node);
+      block.module = module_of(router.top_module_fname(), *router.node);
       check_port_lines(router);
-      plan_.blocks.push_back(std::move(block));
+      plan_.blocks.push_back(block);
       first = false;
     }
   }
@@ -78,7 +70,8 @@ class Planner {
   void check_declarations(const OrderedMap<rtl::PortTuple>& ports,
                           const std::vector<std::string>& names, const RouterRecord& router,
                           bool first) {
-    std::string suffix = router.ep_wire ? "_" + *router.ep_wire : std::string();
+    std::string suffix =
+        router.no_of_EPs > 0 ? "_" + std::string(router.name()) + "_EP" : std::string();
     for (const std::string& name : names) {
       std::size_t fields = split_fields(name).size();
       if (!first && fields >= 3) continue;
@@ -92,18 +85,17 @@ class Planner {
     }
   }
 
-  void plan_tiles(const RouterRecord& router, RouterBlock& block) {
+  void plan_tiles(const RouterRecord& router) {
     const TileInterface& tile = *plan_.tile;
     int index = router.no_of_EPs - 1;
-    block.tiles.reserve(router.ep_nodes.size());
-    for (const Node* node : router.ep_nodes) {
+    for (const Node* node : router.tiles) {
       if (tile.out_to_noc.empty())
         report_once(*node, Rule::kTileNoNocOutput,
                     "compute tile " + in_quotes(tile.source_name) + " (module " + tile.module_name +
                         ", the first of the file) has no NoC output (an output with \"noc\" in "
                         "its name), so its instances cannot be connected");
-      const std::string& module = module_of(node->top_module_fname, *node);
-      block.tiles.push_back(TileInstance{module, namer_.next(module, *node), index--});
+      std::string_view module = module_of(node->top_module_fname, *node);
+      plan_.tiles.push_back(TileInstance{node, module, counter_.next(*node), index--});
     }
   }
 
@@ -111,11 +103,11 @@ class Planner {
   // step (gen_tile) is the catalog's lookup of the source.
   // Many instances name one source, so each source is looked up once; one that fails stays
   // without a module, reported once.
-  const std::string& module_of(const std::string& source, const Node& node) {
-    auto [at, inserted] = modules_.try_emplace(source);
+  std::string_view module_of(std::string_view source, const Node& node) {
+    auto [at, inserted] = plan_.modules.try_emplace(source);
     if (!inserted) return at->second;
     try {
-      at->second = rtl::top_module(catalog_.parse(rtl::gen_tile(catalog_, source)));
+      at->second = rtl::top_module(catalog_.parse(rtl::gen_tile(catalog_, std::string(source))));
     } catch (const Error& error) {
       sink_.add(source_problem(*plan_.description, node, error));
     }
@@ -123,7 +115,7 @@ class Planner {
   }
 
   void check_router_instance(const RouterRecord& router) {
-    if (router.r_neighbors.empty() && !router.incomplete)
+    if (router.links.empty() && !router.incomplete)
       report(*router.node, Rule::kNoRouterNeighbour,
              "has no router neighbour; every router needs at least one");
     if (plan_.tile->router_outputs_in_order.empty())
@@ -162,12 +154,22 @@ class Planner {
   Plan& plan_;
   rtl::RtlCatalog& catalog_;
   DiagnosticSink& sink_;
-  InstanceNamer namer_;
+  InstanceCounter counter_;
   std::unordered_set<std::string> reported_;
-  std::unordered_map<std::string, std::string> modules_;  ///< source name -> its first module
 };
 
 }  // namespace
+
+void TileInstance::append_instance(std::string& out) const {
+  out.append(module).append("_").append(node->name).append("_inst");
+  if (repeat > 0) out.append("_").append(std::to_string(repeat));
+}
+
+std::string TileInstance::instance() const {
+  std::string name;
+  append_instance(name);
+  return name;
+}
 
 const rtl::PortTuple* declaration_port(const OrderedMap<rtl::PortTuple>& ports,
                                        std::string_view wire) {
@@ -177,7 +179,12 @@ const rtl::PortTuple* declaration_port(const OrderedMap<rtl::PortTuple>& ports,
 Plan build_plan(const Description& description, const RouterTable& routers,
                 const RouterPortTemplate& router_ports, const TileInterface& tile,
                 const ConnectionTables& wires, rtl::RtlCatalog& catalog, DiagnosticSink& sink) {
-  Plan plan{&description, &routers, &router_ports, &tile, &wires, {}};
+  Plan plan;
+  plan.description = &description;
+  plan.routers = &routers;
+  plan.router_ports = &router_ports;
+  plan.tile = &tile;
+  plan.wires = &wires;
   Planner(plan, catalog, sink).run();
   return plan;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <span>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "model/connection_tables.h"
@@ -14,27 +17,45 @@ namespace noc::model {
 
 /// One tile instance of a router block.
 struct TileInstance {
-  std::string module;    ///< the first module of the tile's source
-  std::string instance;  ///< unique in noc_top
-  int index = 0;         ///< the element of the router's endpoint wires it is connected to
+  const Node* node = nullptr;
+  std::string_view module;  ///< the first module of the tile's source
+  /// How many instances of the same node come before this one, in output order.
+  int repeat = 0;
+  int index = 0;  ///< the element of the router's endpoint wires it is connected to
+
+  /// Appends the instance's name, unique in noc_top: module + "_" + node + "_inst", and for a
+  /// node instantiated again (listed twice, or by two routers) "_1", "_2", ... in file order.
+  /// Named after the module alone, two tiles of one module would collide in every tool.
+  void append_instance(std::string& out) const;
+  std::string instance() const;
 };
 
 /// One router block of noc_top, resolved.
 struct RouterBlock {
   const RouterRecord* router = nullptr;
-  std::string module;               ///< the first module of the router's own source
-  std::vector<TileInstance> tiles;  ///< in neighbours order
+  std::string_view module;              ///< the first module of the router's own source
+  std::span<const TileInstance> tiles;  ///< in neighbours order
 };
 
 /// Everything the writer needs, resolved and checked before the first byte is written: a
 /// problem found here leaves an existing noc_soc.sv alone, and the writer only writes.
 struct Plan {
+  Plan() = default;
+  // The blocks point into the plan's own arrays.
+  Plan(const Plan&) = delete;
+  Plan& operator=(const Plan&) = delete;
+  Plan(Plan&&) = default;
+  Plan& operator=(Plan&&) = default;
+
   const Description* description = nullptr;
   const RouterTable* routers = nullptr;
   const RouterPortTemplate* router_ports = nullptr;
   const TileInterface* tile = nullptr;
   const ConnectionTables* wires = nullptr;
   std::vector<RouterBlock> blocks;  ///< one per router, in description order
+  std::vector<TileInstance> tiles;  ///< every block's tiles, block after block
+  /// The first module of each source named, by source name; empty for a source that failed.
+  std::unordered_map<std::string_view, std::string> modules;
 };
 
 /// Resolves the module and instance names of every router block and runs, router by router in

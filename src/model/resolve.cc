@@ -51,17 +51,18 @@ std::unique_ptr<Resolution> resolve(const Description& description, rtl::RtlCata
   }
   const Node* endpoint = last_endpoint(description);
   if (!result->table.ip || !endpoint) return result;
+  const std::optional<std::string> ip(std::string(*result->table.ip));
   if (!result->router_ports) {
     // The tile source is a root cause of its own; only its reading waits for the router's.
     try {
-      catalog.parse(rtl::gen_tile(catalog, result->table.ip));
+      catalog.parse(rtl::gen_tile(catalog, ip));
     } catch (const Error& error) {
       sink.add(source_problem(description, *endpoint, error));
     }
     return result;
   }
   try {
-    result->tile = read_tile_interface(catalog, result->table.ip, *result->router_ports);
+    result->tile = read_tile_interface(catalog, ip, *result->router_ports);
   } catch (const Error& error) {
     sink.add(source_problem(description, *endpoint, error));
     return result;

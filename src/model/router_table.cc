@@ -7,12 +7,6 @@
 namespace noc::model {
 namespace {
 
-std::optional<Decimal> router_number(std::string_view name) {
-  std::optional<std::string_view> field = field_at(name, 1);
-  if (!field) return std::nullopt;
-  return parse_big_decimal(*field);
-}
-
 // Reads the nodes in description order and reports each problem once, at the node it belongs
 // to, the first time the walk meets it: a generation stops at the first one, a check lists them
 // all without the echoes a skipped node would cause further on.
@@ -26,13 +20,21 @@ class TableBuilder {
         numbers_checked_(description.nodes().size()) {}
 
   RouterTable run() {
-    table_.routers.reserve(static_cast<std::size_t>(
-        std::count_if(description_.nodes().begin(), description_.nodes().end(),
-                      [](const Node& node) { return node.is_router; })));
+    // The records point into the link and tile arrays, which are sized once so that they never
+    // move while they fill.
+    std::size_t routers = 0, neighbours = 0;
+    for (const Node& node : description_.nodes()) {
+      if (!node.is_router) continue;
+      ++routers;
+      neighbours += node.neighbour_count;
+    }
+    table_.routers.reserve(routers);
+    table_.links.reserve(neighbours);
+    table_.tiles.reserve(neighbours);
     for (const Node& node : description_.nodes()) {
       if (!readable(node)) continue;
       if (!node.is_router) {
-        if (const std::string* source = source_name(node)) table_.ip = *source;
+        if (const std::string_view* source = source_name(node)) table_.ip = *source;
         continue;
       }
       router(node);
@@ -67,7 +69,7 @@ class TableBuilder {
     return true;
   }
 
-  const std::string* source_name(const Node& node) {
+  const std::string_view* source_name(const Node& node) {
     if (node.top_module_fname_member == Member::kAbsent) {
       report(node, Rule::kSourceNameMissing, "member \"top_module_fname\" is missing");
       return nullptr;
@@ -106,25 +108,27 @@ class TableBuilder {
     if (node.neighbors_member == Member::kWrongType)
       report(node, Rule::kNeighborsNotArray, "member \"neighbors\" must be an array of node names");
     RouterRecord record;
-    record.name = node.name;
     record.node = &node;
+    std::size_t first_link = table_.links.size(), first_tile = table_.tiles.size();
     if (has_neighbours) neighbours(node, record);
-    const std::string* source = source_name(node);
-    if (!has_neighbours || !source) return;
-    record.top_module_fname = *source;
-    table_.routers.push_back(std::move(record));
+    const std::string_view* source = source_name(node);
+    if (!has_neighbours || !source) {
+      table_.links.resize(first_link);
+      table_.tiles.resize(first_tile);
+      return;
+    }
+    record.links = std::span<const RouterLink>(table_.links).subspan(first_link);
+    record.tiles = std::span<const Node* const>(table_.tiles).subspan(first_tile);
+    table_.routers.push_back(record);
   }
 
   void neighbours(const Node& node, RouterRecord& record) {
-    record.r_neighbors.reserve(node.neighbors.size());
-    record.r_wire.reserve(node.neighbors.size());
-    record.ep_nodes.reserve(node.neighbors.size());
-    for (const std::string& neighbour : node.neighbors) {
-      const Node* other = description_.find(neighbour);
+    for (Neighbour neighbour : description_.neighbours(node)) {
+      const Node* other = neighbour.node;
       if (!other) {
         sink_.add(description_.neighbour_diagnostic(
-            node, neighbour, Rule::kUnknownNeighbour,
-            "neighbour " + in_quotes(neighbour) + " is not a node of the description"));
+            node, neighbour.name, Rule::kUnknownNeighbour,
+            "neighbour " + in_quotes(neighbour.name) + " is not a node of the description"));
         record.incomplete = true;
         continue;
       }
@@ -139,23 +143,16 @@ class TableBuilder {
           record.incomplete = true;
           continue;
         }
-        record.r_neighbors.push_back(neighbour);
+        bool first_end = is_first_end(node.name, other->name);
+        table_.links.push_back(RouterLink{description_.number(*other), first_end});
+        record.has_second_end |= !first_end;
         record.no_of_ports += 1;
-        record.r_wire.set(neighbour, *link_name(node.name, neighbour));
       } else {
         check_identifier(*other);
         record.no_of_ports += 2;
         record.no_of_EPs += 1;
-        record.ep_nodes.push_back(other);
-        record.ep_wire = node.name + "_EP";
+        table_.tiles.push_back(other);
       }
-    }
-    record.r_links.reserve(record.r_neighbors.size());
-    record.r_first_end.reserve(record.r_neighbors.size());
-    for (const std::string& neighbour : record.r_neighbors) {
-      record.r_links.push_back(*record.r_wire.find(neighbour));
-      record.r_first_end.push_back(is_first_end(record, neighbour));
-      record.has_second_end |= !record.r_first_end.back();
     }
   }
 
@@ -177,31 +174,116 @@ std::optional<std::string> router_number_problem(std::string_view name) {
   return std::nullopt;
 }
 
+namespace {
+
+// A router number as the link name spells it: no leading zeros, a sign only when negative.
+struct NumberText {
+  bool negative = false;
+  std::string_view digits;
+};
+
+std::optional<NumberText> number_text(std::string_view name) {
+  std::optional<std::string_view> field = field_at(name, 1);
+  if (!field) return std::nullopt;
+  std::string_view text = *field;
+  NumberText number;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    number.negative = text[0] == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+    return std::nullopt;
+  std::size_t first = text.find_first_not_of('0');
+  number.digits = first == std::string_view::npos ? std::string_view("0") : text.substr(first);
+  if (number.digits == "0") number.negative = false;
+  return number;
+}
+
+bool not_above(const NumberText& a, const NumberText& b) {
+  if (a.negative != b.negative) return a.negative;
+  int magnitude = a.digits.size() != b.digits.size() ? (a.digits.size() < b.digits.size() ? -1 : 1)
+                                                     : a.digits.compare(b.digits);
+  return a.negative ? magnitude >= 0 : magnitude <= 0;
+}
+
+void append_number(std::string& out, const NumberText& number) {
+  if (number.negative) out += '-';
+  out += number.digits;
+}
+
+bool append_link(std::string& out, std::string_view a, std::string_view b) {
+  std::optional<NumberText> number_a = number_text(a);
+  std::optional<NumberText> number_b = number_text(b);
+  if (!number_a || !number_b) return false;
+  bool a_low = not_above(*number_a, *number_b);
+  out += *field_at(b, 0);
+  out += '_';
+  append_number(out, a_low ? *number_a : *number_b);
+  out += '_';
+  append_number(out, a_low ? *number_b : *number_a);
+  return true;
+}
+
+}  // namespace
+
 std::optional<std::string> link_name(std::string_view a, std::string_view b) {
-  std::optional<Decimal> number_a = router_number(a);
-  std::optional<Decimal> number_b = router_number(b);
-  if (!number_a || !number_b) return std::nullopt;
-  bool a_low = compare(*number_a, *number_b) <= 0;
-  std::string name(*field_at(b, 0));
-  name += '_';
-  name += (a_low ? number_a : number_b)->text();
-  name += '_';
-  name += (a_low ? number_b : number_a)->text();
+  std::string name;
+  if (!append_link(name, a, b)) return std::nullopt;
   return name;
 }
 
-bool is_first_end(const RouterRecord& router, std::string_view neighbour) {
-  const std::string* link = router.r_wire.find(neighbour);
-  std::optional<std::string_view> f1 = field_at(router.name, 0);
-  std::optional<std::string_view> f2 = field_at(router.name, 1);
+void append_link_name(std::string& out, std::string_view a, std::string_view b) {
+  append_link(out, a, b);
+}
+
+void link_names_of(const Description& description, const RouterRecord& router,
+                   std::vector<std::string>& names) {
+  names.resize(router.links.size());
+  for (std::size_t i = 0; i < router.links.size(); ++i) {
+    names[i].clear();
+    append_link(names[i], router.name(), description.nodes()[router.links[i].neighbour].name);
+  }
+}
+
+bool is_first_end(std::string_view router, std::string_view neighbour) {
+  std::optional<std::string_view> f1 = field_at(router, 0);
+  std::optional<std::string_view> f2 = field_at(router, 1);
   std::optional<std::string_view> g2 = field_at(neighbour, 1);
-  if (!link || !f2 || !g2) return false;
-  std::string expected(*f1);
-  expected += '_';
-  expected += *f2;
-  expected += '_';
-  expected += *g2;
-  return *link == expected;
+  // A thread's buffers, reused: this runs once per link of a network of any size.
+  thread_local std::string link, expected;
+  link.clear();
+  if (!f2 || !g2 || !append_link(link, router, neighbour)) return false;
+  expected.assign(*f1).append("_").append(*f2).append("_").append(*g2);
+  return link == expected;
+}
+
+std::size_t count_links(const Description& description, const RouterTable& table) {
+  // The names are spelled once each into one text, and counted with the name index.
+  std::string names;
+  std::vector<std::uint32_t> starts;
+  NameIndex index;
+  index.reserve(table.links.size() / 2 + 1);
+  auto name_of = [&](std::uint32_t i) -> std::string_view {
+    std::size_t end = i + 1 < starts.size() ? starts[i + 1] : names.size();
+    return std::string_view(names).substr(starts[i], end - starts[i]);
+  };
+  std::size_t count = 0;
+  for (const RouterRecord& router : table.routers) {
+    for (const RouterLink& link : router.links) {
+      std::size_t start = names.size();
+      append_link(names, router.name(), description.nodes()[link.neighbour].name);
+      starts.push_back(static_cast<std::uint32_t>(start));
+      std::uint32_t number = static_cast<std::uint32_t>(starts.size() - 1);
+      std::string_view name = name_of(number);
+      if (index.insert(name, number, name_of) == number) {
+        ++count;
+      } else {
+        names.resize(start);
+        starts.pop_back();
+      }
+    }
+  }
+  return count;
 }
 
 RouterTable build_router_table(const Description& description, DiagnosticSink& sink) {

@@ -2,43 +2,54 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
-#include "common/ordered_map.h"
 #include "model/description.h"
 
 namespace noc::model {
 
-/// One router of the network, as the writer needs it.
+/// One link of a router to a router neighbour.
+struct RouterLink {
+  std::uint32_t neighbour = 0;  ///< the neighbour's node number
+  /// This router is the link's first-named end, the end that declares the link's wires.
+  bool first_end = false;
+};
+
+/// One router of the network, as the writer needs it: a plain value whose links and tiles are
+/// stretches of the table's arrays.
 struct RouterRecord {
-  std::string name;
-  const Node* node = nullptr;  ///< its record in the description, for messages
-  /// Router neighbour -> link name ("R_0_1"), in the order of first appearance in neighbors.
-  OrderedMap<std::string> r_wire;
+  const Node* node = nullptr;  ///< its record in the description
   /// Router neighbours in neighbors order; a name listed twice stands twice.
-  std::vector<std::string> r_neighbors;
-  /// Per entry of r_neighbors: its link name, and whether this router is the link's first-named
-  /// end (is_first_end), worked out once so that writing every port line stays cheap.
-  std::vector<std::string> r_links;
-  std::vector<bool> r_first_end;
-  bool has_second_end = false;  ///< some entry of r_first_end is false
+  std::span<const RouterLink> links;
   /// The tile neighbours in neighbors order, a tile listed twice standing twice.
-  std::vector<const Node*> ep_nodes;
-  /// The router's name + "_EP"; absent when no tile is attached.
-  std::optional<std::string> ep_wire;
-  std::string top_module_fname;
-  int no_of_ports = 0;  ///< router neighbours plus twice the tile neighbours
-  int no_of_EPs = 0;    ///< tile neighbours, each listing counted
+  std::span<const Node* const> tiles;
+  int no_of_ports = 0;          ///< router neighbours plus twice the tile neighbours
+  int no_of_EPs = 0;            ///< tile neighbours, each listing counted
+  bool has_second_end = false;  ///< some link has this router as its second end
   /// Some neighbour was left out for a problem already reported (unknown, unreadable or
   /// unnumbered): what the router seems to lack is then no problem of its own.
   bool incomplete = false;
+
+  std::string_view name() const { return node->name; }
+  std::string_view top_module_fname() const { return node->top_module_fname; }
 };
 
+/// The routers in description order, with every router's links and tiles in two arrays.
 struct RouterTable {
-  std::vector<RouterRecord> routers;  ///< in description order
+  RouterTable() = default;
+  // The records point into the arrays, so a copy would point into the original.
+  RouterTable(const RouterTable&) = delete;
+  RouterTable& operator=(const RouterTable&) = delete;
+  RouterTable(RouterTable&&) = default;
+  RouterTable& operator=(RouterTable&&) = default;
+
+  std::vector<RouterRecord> routers;
+  std::vector<RouterLink> links;
+  std::vector<const Node*> tiles;
   /// top_module_fname of the last endpoint node, the source every tile interface comes from.
-  std::optional<std::string> ip;
+  std::optional<std::string_view> ip;
 };
 
 /// Why `name` cannot be a linked router's name (no decimal second "_"-separated field), in words
@@ -58,10 +69,21 @@ RouterTable build_router_table(const Description& description);
 /// name lacks a decimal second field.
 std::optional<std::string> link_name(std::string_view a, std::string_view b);
 
+/// Appends the link name of routers `a` and `b` to `out`; both names have a decimal second
+/// field. The writer spells every link this way, into a reused string.
+void append_link_name(std::string& out, std::string_view a, std::string_view b);
+
+/// The link names of `router`'s links, in link order, into `names`, reusing its strings.
+void link_names_of(const Description& description, const RouterRecord& router,
+                   std::vector<std::string>& names);
+
 /// Whether `router` is the first-named end of its link to `neighbour`, the end that declares
 /// the link's wires. The names' fields are compared as text with the link name, so leading
 /// zeros or different prefixes make the test fail on both ends (a quirk kept for existing
 /// designs).
-bool is_first_end(const RouterRecord& router, std::string_view neighbour);
+bool is_first_end(std::string_view router, std::string_view neighbour);
+
+/// The number of distinct link names in the network.
+std::size_t count_links(const Description& description, const RouterTable& table);
 
 }  // namespace noc::model

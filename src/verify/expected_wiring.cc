@@ -31,14 +31,14 @@ class WiringBuilder {
  private:
   void add_router(const model::RouterBlock& block) {
     const model::RouterRecord& router = *block.router;
-    int links = static_cast<int>(router.r_neighbors.size());
+    const std::string name(router.name()), module(block.module);
+    int links = static_cast<int>(router.links.size());
     int tiles = static_cast<int>(block.tiles.size());
     int self = static_cast<int>(out_.instances.size());
-    router_index_[router.name] = self;
-    out_.instances.push_back(
-        ExpectedInstance{router.name, block.module + "_" + router.name + "_inst", block.module,
-                         NodeKind::kRouter, links + channels_ * tiles});
-    int group = add_group(router.name, GroupKind::kRouter);
+    router_index_[name] = self;
+    out_.instances.push_back(ExpectedInstance{name, module + "_" + name + "_inst", module,
+                                              NodeKind::kRouter, links + channels_ * tiles});
+    int group = add_group(name, GroupKind::kRouter);
     for (const std::string& port : router_ports_.router_clk_rst)
       add_from_top(self, port, port, group);
   }
@@ -56,17 +56,18 @@ class WiringBuilder {
   void add_router_inputs(std::size_t b) {
     const model::RouterBlock& block = plan_.blocks[b];
     const model::RouterRecord& router = *block.router;
-    int self = router_index_.at(router.name);
-    int links = static_cast<int>(router.r_neighbors.size());
+    int self = router_index_.at(std::string(router.name()));
+    int links = static_cast<int>(router.links.size());
     int tiles = static_cast<int>(block.tiles.size());
     for (int slot = 0; slot < links; ++slot)
-      add_link_slot(self, router.r_neighbors[links - 1 - slot], slot);
+      add_link_slot(self, neighbour_name(router.links[links - 1 - slot]), slot);
     for (int t = 0; t < tiles; ++t) {
-      const model::Node& node = *router.ep_nodes[t];
+      const model::TileInstance& instance = block.tiles[t];
+      const std::string node(instance.node->name);
       int tile = static_cast<int>(out_.instances.size());
-      out_.instances.push_back(ExpectedInstance{node.name, block.tiles[t].instance,
-                                                block.tiles[t].module, NodeKind::kTile, channels_});
-      int group = add_group(node.name, GroupKind::kTile);
+      out_.instances.push_back(ExpectedInstance{
+          node, instance.instance(), std::string(instance.module), NodeKind::kTile, channels_});
+      int group = add_group(node, GroupKind::kTile);
       for (const std::string& clock : tile_.clk)
         if (clock == "clk") add_from_top(tile, clock, "clk", group);
       add_from_top(tile, "rst_sys", "rst", group);
@@ -77,16 +78,18 @@ class WiringBuilder {
     }
   }
 
-  void add_link_slot(int self, const std::string& neighbour, int slot) {
+  void add_link_slot(int self, std::string_view neighbour_view, int slot) {
+    const std::string neighbour(neighbour_view);
     auto found = router_index_.find(neighbour);
     if (found == router_index_.end()) return;
     const ExpectedInstance& me = out_.instances[self];
     const model::RouterRecord& other = *plan_.blocks[block_of(found->second)].router;
-    auto back = std::find(other.r_neighbors.begin(), other.r_neighbors.end(), me.node);
+    auto back =
+        std::find_if(other.links.begin(), other.links.end(),
+                     [&](const model::RouterLink& l) { return neighbour_name(l) == me.node; });
     // A link that only one end lists is the description's problem, which check reports.
-    if (back == other.r_neighbors.end()) return;
-    int other_slot =
-        static_cast<int>(other.r_neighbors.size() - 1 - (back - other.r_neighbors.begin()));
+    if (back == other.links.end()) return;
+    int other_slot = static_cast<int>(other.links.size() - 1 - (back - other.links.begin()));
     std::string a = std::min(me.node, neighbour), z = std::max(me.node, neighbour);
     int group = add_group(a + " and " + z, GroupKind::kLink);
     std::string words = me.node + " slot " + std::to_string(slot) + " to " + neighbour;
@@ -139,10 +142,14 @@ class WiringBuilder {
     return std::nullopt;
   }
 
+  std::string_view neighbour_name(const model::RouterLink& link) const {
+    return plan_.description->nodes()[link.neighbour].name;
+  }
+
   std::size_t block_of(int instance) const {
     const std::string& node = out_.instances[instance].node;
     for (std::size_t b = 0; b < plan_.blocks.size(); ++b)
-      if (plan_.blocks[b].router->name == node) return b;
+      if (plan_.blocks[b].router->name() == node) return b;
     return 0;
   }
 

@@ -156,15 +156,15 @@ struct StandIns {
 // One stand-in per module that the plan instantiates, read from the source it names.
 StandIns write_stand_ins(const model::Resolution& resolution, rtl::RtlCatalog& catalog) {
   std::vector<std::pair<std::string, std::string>> wanted;  // module, source
-  auto want = [&](const std::string& module, const std::string& source) {
+  auto want = [&](std::string_view module, std::string_view source) {
     for (const auto& [name, from] : wanted)
       if (name == module) return;
     wanted.emplace_back(module, source);
   };
   for (const model::RouterBlock& block : resolution.plan->blocks) {
-    want(block.module, block.router->top_module_fname);
-    for (std::size_t t = 0; t < block.tiles.size(); ++t)
-      want(block.tiles[t].module, block.router->ep_nodes[t]->top_module_fname);
+    want(block.module, block.router->top_module_fname());
+    for (const model::TileInstance& tile : block.tiles)
+      want(tile.module, tile.node->top_module_fname);
   }
   StandIns out;
   for (const auto& [module, source] : wanted) {
