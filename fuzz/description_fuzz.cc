@@ -21,9 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     noc::model::Description description =
         noc::model::parse_description("fuzz.json", text, [](const std::string&) {});
     noc::model::RouterTable table = noc::model::build_router_table(description);
-    for (const noc::model::RouterRecord& router : table.routers)
-      for (const std::string& neighbour : router.r_neighbors)
-        (void)noc::model::is_first_end(router, neighbour);
+    // Each link's name and end, as the table spells them once, are those of its two names.
+    for (const noc::model::RouterRecord& router : table.routers) {
+      for (const noc::model::RouterLink& link : router.links) {
+        std::string_view neighbour = description.nodes()[link.neighbour].name;
+        if (noc::model::link_name(router.name(), neighbour) != table.link_names[link.name] ||
+            noc::model::is_first_end(router.name(), neighbour) != link.first_end)
+          std::abort();
+      }
+    }
   } catch (const noc::Error&) {
   }
   return 0;

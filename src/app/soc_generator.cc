@@ -29,11 +29,10 @@ std::string output_path_in(const std::string& base_dir) {
   return base_dir + "/noc_soc.sv";
 }
 
-void count_network(const model::Description& description, const model::RouterTable& table,
-                   RunSummary& summary) {
+void count_network(const model::RouterTable& table, RunSummary& summary) {
   summary.routers = table.routers.size();
   summary.tiles = table.tiles.size();
-  summary.links = model::count_links(description, table);
+  summary.links = table.link_names.size();
 }
 
 }  // namespace
@@ -76,7 +75,7 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   summary.inputs.push_back(description_path);
   for (std::string& file : catalog.files_read()) summary.inputs.push_back(std::move(file));
   summary.description_path = description_path;
-  count_network(description, table, summary);
+  count_network(table, summary);
   if (options.refuse_warnings && !summary.warnings.empty()) {
     summary.refused = true;
     return summary;

@@ -46,7 +46,6 @@ constexpr std::string_view kIncludeLine = "`include \"dbg_config.vh\"\n";
 // The names one router block spells, kept from block to block so that their strings are reused.
 struct BlockNames {
   model::EndpointWires wires;
-  std::vector<std::string> links;
   DeclarationPorts declarations;
 };
 
@@ -55,12 +54,11 @@ void write_router_block(TextSink& out, const Network& network, const model::Rout
   const model::RouterRecord& router = *block.router;
   model::EndpointWires& wires = names.wires;
   network.wires.wires_of(router, wires);
-  model::link_names_of(network.description, router, names.links);
   write_endpoint_wires(out, network, router, wires, names.declarations);
   for (const model::TileInstance& tile : block.tiles)
     write_tile_instance(out, network, wires, tile);
-  write_link_wires(out, router, names.links, network.router_ports, network.tile);
-  write_router_instance(out, network, block, wires, names.links);
+  write_link_wires(out, router, network.routers.link_names, network.router_ports, network.tile);
+  write_router_instance(out, network, block, wires);
   out << "\n\n";
 }
 

@@ -3,7 +3,7 @@
 namespace noc::emit {
 namespace {
 
-void write_link_wire(TextSink& out, const rtl::PortTuple& tuple, const std::string& link) {
+void write_link_wire(TextSink& out, const rtl::PortTuple& tuple, std::string_view link) {
   // The outer dimension is the router's port index; a link carries one element of it.
   out << "wire ";
   for (std::size_t piece = 1; piece < tuple.pieces.size(); ++piece) {
@@ -16,15 +16,15 @@ void write_link_wire(TextSink& out, const rtl::PortTuple& tuple, const std::stri
 enum class Line { kInput, kOutput, kLastOutput };
 
 void write_port_line(TextSink& out, const model::RouterRecord& router,
-                     const std::vector<std::string>& links, const std::string& port,
+                     const model::LinkNames& links, const std::string& port,
                      const std::string& partner, const std::string* endpoint_wire, Line line) {
   out << "." << port << " ({";
   for (int count_ep = router.no_of_EPs - 1; count_ep >= 0; --count_ep)
     out << *endpoint_wire << "[" << count_ep << "],";
-  for (std::size_t j = 0; j < links.size(); ++j) {
+  for (std::size_t j = 0; j < router.links.size(); ++j) {
     const std::string& name = router.links[j].first_end ? port : partner;
-    out << name << "_" << links[j];
-    if (j + 1 < links.size()) {
+    out << name << "_" << links[router.links[j].name];
+    if (j + 1 < router.links.size()) {
       out << ",";
     } else {
       out << (line == Line::kLastOutput ? "}));\n" : "}),\n");
@@ -35,11 +35,11 @@ void write_port_line(TextSink& out, const model::RouterRecord& router,
 }  // namespace
 
 void write_link_wires(TextSink& out, const model::RouterRecord& router,
-                      const std::vector<std::string>& links, const model::RouterPortTemplate& ports,
+                      const model::LinkNames& links, const model::RouterPortTemplate& ports,
                       const model::TileInterface& tile) {
-  for (std::size_t i = 0; i < links.size(); ++i) {
-    if (!router.links[i].first_end) continue;
-    const std::string& link = links[i];
+  for (const model::RouterLink& router_link : router.links) {
+    if (!router_link.first_end) continue;
+    std::string_view link = links[router_link.name];
     for (const std::string& port : tile.router_inputs)
       write_link_wire(out, *ports.router_inputs_dict.find(port), link);
     for (const std::string& port : tile.router_outputs)
@@ -49,8 +49,8 @@ void write_link_wires(TextSink& out, const model::RouterRecord& router,
 }
 
 void write_router_instance(TextSink& out, const Network& network, const model::RouterBlock& block,
-                           const model::EndpointWires& wires,
-                           const std::vector<std::string>& links) {
+                           const model::EndpointWires& wires) {
+  const model::LinkNames& links = network.routers.link_names;
   const model::TileInterface& tile = network.tile;
   const model::RouterRecord& router = *block.router;
   std::string_view module = block.module;

@@ -1,9 +1,10 @@
 #include "model/network_rules.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <deque>
 
 #include "common/text.h"
+#include "model/name_index.h"
 #include "model/router_table.h"
 
 namespace noc::model {
@@ -107,22 +108,33 @@ class NetworkRules {
   // Link wires are named after router numbers: a number written with a leading zero or a sign
   // makes the first-end test fail at both ends, and two routers with one number share wires.
   void check_numbers() {
-    std::unordered_map<std::string, const Node*> by_number;
+    // Numbers by their plain spelling, found with the name index: a view of the name when the
+    // number is written plainly, a spelling of its own otherwise.
+    std::deque<std::string> respelled;
+    std::vector<std::string_view> numbers;
+    std::vector<const Node*> owners;
+    NameIndex index;
+    auto number_of = [&numbers](std::uint32_t i) { return numbers[i]; };
     for (const Node& node : description_.nodes()) {
-      if (!numbered_[index(node)] || router_number_problem(node.name)) continue;
+      if (!numbered_[this->index(node)] || router_number_problem(node.name)) continue;
       std::string_view field = *field_at(node.name, 1);
-      Decimal number = *parse_big_decimal(field);
-      if (field != number.text())
+      std::string text = parse_big_decimal(field)->text();
+      if (field != text)
         report(node, Rule::kNumberNotPlain,
                "router number " + in_quotes(field) +
                    " is not written as a plain decimal (leading zero or sign); the wires of its "
                    "links are declared by neither router");
-      auto [first, inserted] = by_number.emplace(number.text(), &node);
-      if (!inserted)
-        report(node, Rule::kSameNumber,
-               "has the same number " + number.text() + " as router " +
-                   in_quotes(first->second->name) + "; their link wires collide",
-               std::string(first->second->name));
+      numbers.push_back(field == text ? field : std::string_view(respelled.emplace_back(text)));
+      owners.push_back(&node);
+      auto number = static_cast<std::uint32_t>(numbers.size() - 1);
+      std::uint32_t first = index.insert(numbers.back(), number, number_of);
+      if (first == number) continue;
+      report(node, Rule::kSameNumber,
+             "has the same number " + text + " as router " + in_quotes(owners[first]->name) +
+                 "; their link wires collide",
+             std::string(owners[first]->name));
+      numbers.pop_back();
+      owners.pop_back();
     }
   }
 

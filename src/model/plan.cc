@@ -1,5 +1,6 @@
 #include "model/plan.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -70,11 +71,11 @@ class Planner {
   void check_declarations(const OrderedMap<rtl::PortTuple>& ports,
                           const std::vector<std::string>& names, const RouterRecord& router,
                           bool first) {
-    std::string suffix =
-        router.no_of_EPs > 0 ? "_" + std::string(router.name()) + "_EP" : std::string();
     for (const std::string& name : names) {
-      std::size_t fields = split_fields(name).size();
+      auto fields = static_cast<std::size_t>(std::count(name.begin(), name.end(), '_')) + 1;
       if (!first && fields >= 3) continue;
+      std::string suffix =
+          router.no_of_EPs > 0 ? "_" + std::string(router.name()) + "_EP" : std::string();
       if (declaration_port(ports, name + suffix)) continue;
       std::string problem = fields < 3   ? "fewer than three"
                             : fields > 3 ? "more than three"

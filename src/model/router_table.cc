@@ -17,7 +17,8 @@ class TableBuilder {
         sink_(sink),
         checked_(description.nodes().size()),
         named_(description.nodes().size()),
-        numbers_checked_(description.nodes().size()) {}
+        numbered_(description.nodes().size(), kUnread),
+        record_of_(description.nodes().size(), kNoRecord) {}
 
   RouterTable run() {
     // The records point into the link and tile arrays, which are sized once so that they never
@@ -31,6 +32,7 @@ class TableBuilder {
     table_.routers.reserve(routers);
     table_.links.reserve(neighbours);
     table_.tiles.reserve(neighbours);
+    table_.link_names.reserve(neighbours / 2 + 1);
     for (const Node& node : description_.nodes()) {
       if (!readable(node)) continue;
       if (!node.is_router) {
@@ -91,13 +93,18 @@ class TableBuilder {
            "digits, \"_\" and \"$\", not starting with a digit or \"$\")");
   }
 
+  // Every link asks for both ends' numbers; each node's is read, and reported, once.
   bool numbered(const Node& node) {
-    std::optional<std::string> problem = router_number_problem(node.name);
-    if (problem && first_time(numbers_checked_, node))
-      report(node,
-             field_at(node.name, 1) ? Rule::kRouterNumberNotDecimal : Rule::kRouterWithoutNumber,
-             *problem);
-    return !problem;
+    std::uint8_t& known = numbered_[description_.number(node)];
+    if (known == kUnread) {
+      std::optional<std::string> problem = router_number_problem(node.name);
+      if (problem)
+        report(node,
+               field_at(node.name, 1) ? Rule::kRouterNumberNotDecimal : Rule::kRouterWithoutNumber,
+               *problem);
+      known = problem ? kNotNumbered : kNumbered;
+    }
+    return known == kNumbered;
   }
 
   void router(const Node& node) {
@@ -119,7 +126,22 @@ class TableBuilder {
     }
     record.links = std::span<const RouterLink>(table_.links).subspan(first_link);
     record.tiles = std::span<const Node* const>(table_.tiles).subspan(first_tile);
+    record_of_[description_.number(node)] = static_cast<std::uint32_t>(table_.routers.size());
     table_.routers.push_back(record);
+  }
+
+  // Both ends spell a link's name with the other end's prefix, so a link whose far end listed
+  // it already and shares the prefix has that name: found without spelling or hashing it.
+  std::uint32_t link_name_number(const Node& node, const Node& other, bool& first_end) {
+    std::uint32_t far_end = record_of_[description_.number(other)];
+    if (far_end != kNoRecord && field_at(node.name, 0) == field_at(other.name, 0)) {
+      for (const RouterLink& back : table_.routers[far_end].links) {
+        if (back.neighbour != description_.number(node)) continue;
+        first_end = reads_as_first_end(table_.link_names[back.name], node.name, other.name);
+        return back.name;
+      }
+    }
+    return table_.link_names.add(node.name, other.name, first_end);
   }
 
   void neighbours(const Node& node, RouterRecord& record) {
@@ -143,8 +165,9 @@ class TableBuilder {
           record.incomplete = true;
           continue;
         }
-        bool first_end = is_first_end(node.name, other->name);
-        table_.links.push_back(RouterLink{description_.number(*other), first_end});
+        bool first_end = false;
+        std::uint32_t name = link_name_number(node, *other, first_end);
+        table_.links.push_back(RouterLink{description_.number(*other), name, first_end});
         record.has_second_end |= !first_end;
         record.no_of_ports += 1;
       } else {
@@ -159,7 +182,12 @@ class TableBuilder {
   const Description& description_;
   DiagnosticSink& sink_;
   RouterTable table_;
-  std::vector<bool> checked_, named_, numbers_checked_;
+  enum : std::uint8_t { kUnread, kNumbered, kNotNumbered };
+
+  std::vector<bool> checked_, named_;
+  std::vector<std::uint8_t> numbered_;  ///< by place in the description
+  static constexpr std::uint32_t kNoRecord = 0xFFFFFFFFu;
+  std::vector<std::uint32_t> record_of_;  ///< by place: the router's record, or kNoRecord
 };
 
 }  // namespace
@@ -172,118 +200,6 @@ std::optional<std::string> router_number_problem(std::string_view name) {
   if (!parse_big_decimal(*field))
     return "the second \"_\"-separated field " + in_quotes(*field) + " is not a decimal number";
   return std::nullopt;
-}
-
-namespace {
-
-// A router number as the link name spells it: no leading zeros, a sign only when negative.
-struct NumberText {
-  bool negative = false;
-  std::string_view digits;
-};
-
-std::optional<NumberText> number_text(std::string_view name) {
-  std::optional<std::string_view> field = field_at(name, 1);
-  if (!field) return std::nullopt;
-  std::string_view text = *field;
-  NumberText number;
-  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-    number.negative = text[0] == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
-    return std::nullopt;
-  std::size_t first = text.find_first_not_of('0');
-  number.digits = first == std::string_view::npos ? std::string_view("0") : text.substr(first);
-  if (number.digits == "0") number.negative = false;
-  return number;
-}
-
-bool not_above(const NumberText& a, const NumberText& b) {
-  if (a.negative != b.negative) return a.negative;
-  int magnitude = a.digits.size() != b.digits.size() ? (a.digits.size() < b.digits.size() ? -1 : 1)
-                                                     : a.digits.compare(b.digits);
-  return a.negative ? magnitude >= 0 : magnitude <= 0;
-}
-
-void append_number(std::string& out, const NumberText& number) {
-  if (number.negative) out += '-';
-  out += number.digits;
-}
-
-bool append_link(std::string& out, std::string_view a, std::string_view b) {
-  std::optional<NumberText> number_a = number_text(a);
-  std::optional<NumberText> number_b = number_text(b);
-  if (!number_a || !number_b) return false;
-  bool a_low = not_above(*number_a, *number_b);
-  out += *field_at(b, 0);
-  out += '_';
-  append_number(out, a_low ? *number_a : *number_b);
-  out += '_';
-  append_number(out, a_low ? *number_b : *number_a);
-  return true;
-}
-
-}  // namespace
-
-std::optional<std::string> link_name(std::string_view a, std::string_view b) {
-  std::string name;
-  if (!append_link(name, a, b)) return std::nullopt;
-  return name;
-}
-
-void append_link_name(std::string& out, std::string_view a, std::string_view b) {
-  append_link(out, a, b);
-}
-
-void link_names_of(const Description& description, const RouterRecord& router,
-                   std::vector<std::string>& names) {
-  names.resize(router.links.size());
-  for (std::size_t i = 0; i < router.links.size(); ++i) {
-    names[i].clear();
-    append_link(names[i], router.name(), description.nodes()[router.links[i].neighbour].name);
-  }
-}
-
-bool is_first_end(std::string_view router, std::string_view neighbour) {
-  std::optional<std::string_view> f1 = field_at(router, 0);
-  std::optional<std::string_view> f2 = field_at(router, 1);
-  std::optional<std::string_view> g2 = field_at(neighbour, 1);
-  // A thread's buffers, reused: this runs once per link of a network of any size.
-  thread_local std::string link, expected;
-  link.clear();
-  if (!f2 || !g2 || !append_link(link, router, neighbour)) return false;
-  expected.assign(*f1).append("_").append(*f2).append("_").append(*g2);
-  return link == expected;
-}
-
-std::size_t count_links(const Description& description, const RouterTable& table) {
-  // The names are spelled once each into one text, and counted with the name index.
-  std::string names;
-  std::vector<std::uint32_t> starts;
-  NameIndex index;
-  index.reserve(table.links.size() / 2 + 1);
-  auto name_of = [&](std::uint32_t i) -> std::string_view {
-    std::size_t end = i + 1 < starts.size() ? starts[i + 1] : names.size();
-    return std::string_view(names).substr(starts[i], end - starts[i]);
-  };
-  std::size_t count = 0;
-  for (const RouterRecord& router : table.routers) {
-    for (const RouterLink& link : router.links) {
-      std::size_t start = names.size();
-      append_link(names, router.name(), description.nodes()[link.neighbour].name);
-      starts.push_back(static_cast<std::uint32_t>(start));
-      std::uint32_t number = static_cast<std::uint32_t>(starts.size() - 1);
-      std::string_view name = name_of(number);
-      if (index.insert(name, number, name_of) == number) {
-        ++count;
-      } else {
-        names.resize(start);
-        starts.pop_back();
-      }
-    }
-  }
-  return count;
 }
 
 RouterTable build_router_table(const Description& description, DiagnosticSink& sink) {

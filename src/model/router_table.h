@@ -7,15 +7,9 @@
 #include <vector>
 
 #include "model/description.h"
+#include "model/link.h"
 
 namespace noc::model {
-
-/// One link of a router to a router neighbour.
-struct RouterLink {
-  std::uint32_t neighbour = 0;  ///< the neighbour's node number
-  /// This router is the link's first-named end, the end that declares the link's wires.
-  bool first_end = false;
-};
 
 /// One router of the network, as the writer needs it: a plain value whose links and tiles are
 /// stretches of the table's arrays.
@@ -48,6 +42,7 @@ struct RouterTable {
   std::vector<RouterRecord> routers;
   std::vector<RouterLink> links;
   std::vector<const Node*> tiles;
+  LinkNames link_names;  ///< what the links' name numbers stand for
   /// top_module_fname of the last endpoint node, the source every tile interface comes from.
   std::optional<std::string_view> ip;
 };
@@ -63,27 +58,5 @@ RouterTable build_router_table(const Description& description, DiagnosticSink& s
 
 /// The same, throwing the first error.
 RouterTable build_router_table(const Description& description);
-
-/// The link name of routers `a` and `b` as `a` computes it: b's prefix, then the smaller and
-/// the larger router number, of any length, in decimal without leading zeros. Nothing when either
-/// name lacks a decimal second field.
-std::optional<std::string> link_name(std::string_view a, std::string_view b);
-
-/// Appends the link name of routers `a` and `b` to `out`; both names have a decimal second
-/// field. The writer spells every link this way, into a reused string.
-void append_link_name(std::string& out, std::string_view a, std::string_view b);
-
-/// The link names of `router`'s links, in link order, into `names`, reusing its strings.
-void link_names_of(const Description& description, const RouterRecord& router,
-                   std::vector<std::string>& names);
-
-/// Whether `router` is the first-named end of its link to `neighbour`, the end that declares
-/// the link's wires. The names' fields are compared as text with the link name, so leading
-/// zeros or different prefixes make the test fail on both ends (a quirk kept for existing
-/// designs).
-bool is_first_end(std::string_view router, std::string_view neighbour);
-
-/// The number of distinct link names in the network.
-std::size_t count_links(const Description& description, const RouterTable& table);
 
 }  // namespace noc::model
