@@ -58,10 +58,9 @@ class NodeBuilder : public JsonHandler {
   /// strings of its own); without it every text is taken as a view of `text`.
   NodeBuilder(std::string_view text, std::deque<std::string>* decoded) : decoded_(decoded) {
     // A node record takes some 80 bytes of text and a neighbour some 8; reserving from the size
-    // saves the reallocations that dominate large descriptions.
-    std::size_t expected = text.size() / 80 + 16;
-    parts.nodes.reserve(expected);
-    parts.index.reserve(expected);
+    // saves the reallocations that dominate large descriptions. The name index is left to grow:
+    // growing reads only its own slots, and a guess too large would double its memory.
+    parts.nodes.reserve(text.size() / 80 + 16);
     parts.neighbour_names.reserve(text.size() / 24 + 16);
   }
 

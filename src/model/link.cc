@@ -73,8 +73,9 @@ bool reads_as_first_end(std::string_view link, std::string_view router,
 }
 
 void LinkNames::reserve(std::size_t links) {
+  // The index grows as it fills: growing reads only its slots, and a guess too large would
+  // double its memory.
   starts_.reserve(links);
-  index_.reserve(links);
   text_.reserve(links * 10);
 }
 
