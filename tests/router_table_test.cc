@@ -1,4 +1,4 @@
-// Link names, the first-end test and the router port template.
+// The router table and the router port template.
 #include <gtest/gtest.h>
 
 #include "model/description.h"
@@ -10,22 +10,6 @@ namespace {
 
 Description parse(const std::string& text) {
   return parse_description("d.json", text, {});
-}
-
-TEST(LinkName, SmallerNumberFirstAndNeighbourPrefix) {
-  EXPECT_EQ(link_name("R_10", "R_9"), "R_9_10");
-  EXPECT_EQ(link_name("R_01", "R_2"), "R_1_2");
-  EXPECT_EQ(link_name("R_1", "X_2"), "X_1_2");
-  EXPECT_EQ(link_name("R_0_1", "R_1_1"), "R_0_1");
-  EXPECT_EQ(link_name("R", "R_1"), std::nullopt);
-}
-
-TEST(LinkName, NumbersOfAnyLengthCompareAsIntegers) {
-  EXPECT_EQ(link_name("R_9223372036854775808", "R_1"), "R_1_9223372036854775808");
-  EXPECT_EQ(link_name("R_100000000000000000000", "R_99999999999999999999"),
-            "R_99999999999999999999_100000000000000000000");
-  EXPECT_EQ(link_name("R_-3", "R_+2"), "R_-3_2");
-  EXPECT_EQ(link_name("R_-0", "R_007"), "R_0_7");
 }
 
 TEST(RouterTable, CountsPortsAndNamesLinksInDescriptionOrder) {
@@ -64,14 +48,6 @@ TEST(RouterTable, LeadingZerosFailTheFirstEndTestOnBothRouters) {
   RouterTable table = build_router_table(d);
   EXPECT_FALSE(table.routers[0].links[0].first_end);
   EXPECT_FALSE(table.routers[1].links[0].first_end);
-}
-
-TEST(Description, DuplicateKeyKeepsFirstPlaceAndLastRecord) {
-  Description d = parse(R"({"A_1": {"is_Router": true}, "B": {}, "A_1": {"is_Router": false}})");
-  ASSERT_EQ(d.nodes().size(), 2u);
-  EXPECT_EQ(d.nodes()[0].name, "A_1");
-  EXPECT_FALSE(d.nodes()[0].is_router);
-  EXPECT_EQ(d.line_column(d.nodes()[1]), (std::pair<int, int>{1, 30}));
 }
 
 rtl::PortTuple port(const std::string& name) {

@@ -1,0 +1,73 @@
+// The description's flat layout: names as views of the text, neighbours as node numbers.
+#include <gtest/gtest.h>
+
+#include "model/description.h"
+
+namespace noc::model {
+namespace {
+
+Description parse(const std::string& text) {
+  return parse_description("d.json", text, {});
+}
+
+std::vector<std::string> names(const Description& d, const Node& node) {
+  std::vector<std::string> out;
+  for (Neighbour n : d.neighbours(node)) out.push_back(std::string(n.name) + (n.node ? "" : "?"));
+  return out;
+}
+
+TEST(Description, DuplicateKeyKeepsFirstPlaceAndLastRecord) {
+  Description d = parse(R"({"A_1": {"is_Router": true}, "B": {}, "A_1": {"is_Router": false}})");
+  ASSERT_EQ(d.nodes().size(), 2u);
+  EXPECT_EQ(d.nodes()[0].name, "A_1");
+  EXPECT_FALSE(d.nodes()[0].is_router);
+  EXPECT_EQ(d.line_column(d.nodes()[1]), (std::pair<int, int>{1, 30}));
+}
+
+TEST(Description, NeighboursAreNodesOrNamesThatAreNone) {
+  Description d = parse(R"({
+    "R_0": {"neighbors": ["T_0", "R_9", "R_0", "T_0"]},
+    "T_0": {}})");
+  EXPECT_EQ(names(d, d.nodes()[0]), (std::vector<std::string>{"T_0", "R_9?", "R_0", "T_0"}));
+  EXPECT_EQ(d.neighbours(d.nodes()[0])[0].node, &d.nodes()[1]);
+  EXPECT_TRUE(d.neighbours(d.nodes()[1]).empty());
+}
+
+// A record given again, or a list given again inside one record, replaces the earlier list.
+TEST(Description, TheLaterListWins) {
+  Description d = parse(R"({
+    "R_0": {"neighbors": ["A"], "neighbors": ["B", "C"]},
+    "B": {"neighbors": ["R_0"]},
+    "B": {"neighbors": ["C"]},
+    "C": {}})");
+  EXPECT_EQ(names(d, d.nodes()[0]), (std::vector<std::string>{"B", "C"}));
+  EXPECT_EQ(names(d, d.nodes()[1]), (std::vector<std::string>{"C"}));
+  ASSERT_EQ(d.repeated_members(d.nodes()[0]).size(), 1u);
+  EXPECT_EQ(d.repeated_members(d.nodes()[0])[0].member, "neighbors");
+  EXPECT_TRUE(d.repeated_members(d.nodes()[1]).empty());
+  EXPECT_TRUE(d.nodes()[1].replaced_offset.has_value());
+}
+
+// Names read with escapes are decoded into strings the description keeps; short texts live
+// inside the string object, so the views must survive moving the description.
+TEST(Description, DecodedNamesSurviveAMove) {
+  Description first = parse(
+      "{\"R\\u005f1\": {\"neighbors\": [\"T\\u005f1\", \"x\"], "
+      "\"top_module_fname\": \"r\\u002esv\"}, \"T_1\": {}}");
+  Description moved = std::move(first);
+  ASSERT_EQ(moved.nodes().size(), 2u);
+  EXPECT_EQ(moved.nodes()[0].name, "R_1");
+  EXPECT_EQ(moved.nodes()[0].top_module_fname, "r.sv");
+  EXPECT_EQ(names(moved, moved.nodes()[0]), (std::vector<std::string>{"T_1", "x?"}));
+  EXPECT_EQ(moved.find("T_1"), &moved.nodes()[1]);
+}
+
+TEST(Description, PlainNamesSurviveAMoveOfAShortText) {
+  Description first = parse(R"({"a":{}})");
+  Description moved = std::move(first);
+  EXPECT_EQ(moved.nodes()[0].name, "a");
+  EXPECT_EQ(moved.find("a"), &moved.nodes()[0]);
+}
+
+}  // namespace
+}  // namespace noc::model
