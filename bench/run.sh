@@ -8,6 +8,7 @@
 #     NOC_BENCH_OLD_NOCGEN).
 # NOC_BENCH_SIZES overrides the mesh sizes of table 1 (default 16 64 128 256 512).
 # NOC_BENCH_OLD_NOCGEN names an earlier build's nocgen: tables 1 and 4 time it beside this one.
+# NOC_BENCH_OLD_BENCH names an earlier build's noc_soc_bench: table 2 times it beside this one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset release -DNOC_BUILD_BENCHMARKS=ON >/dev/null
@@ -17,16 +18,23 @@ bench=build/release/bench/noc_soc_bench
 # shellcheck disable=SC2086
 python3 bench/speed_table.py build/release/nocgen examples/mesh_2x2 ${NOC_BENCH_SIZES:-16 64 128 256 512}
 
+# One row of the in-process table: the bench binary $1 on a side×side mesh, labelled $3.
+in_process_row() {
+  local gen
+  gen=$("$1" --benchmark_filter="BM_Generate/$2\$" --benchmark_format=json)
+  python3 - "$3" "$gen" <<'PY'
+import json, sys
+label, gen = sys.argv[1], json.loads(sys.argv[2])["benchmarks"][0]
+print(f"{label:<9} {int(gen['routers']):>9} {gen['real_time']:>9.1f} "
+      f"{gen['real_time'] * 1000 / gen['routers']:>10.2f} {gen['peak_RSS_MB']:>12.0f}")
+PY
+}
+
 echo
 printf '%-9s %9s %9s %10s %12s\n' in_process routers ms us_per_rtr peak_RSS_MB
 for side in 16 64 128 256; do
-  gen=$($bench --benchmark_filter="BM_Generate/$side\$" --benchmark_format=json)
-  python3 - "$side" "$gen" <<'PY'
-import json, sys
-side, gen = sys.argv[1], json.loads(sys.argv[2])["benchmarks"][0]
-print(f"{side + 'x' + side:<9} {int(gen['routers']):>9} {gen['real_time']:>9.1f} "
-      f"{gen['real_time'] * 1000 / gen['routers']:>10.2f} {gen['peak_RSS_MB']:>12.0f}")
-PY
+  in_process_row "$bench" "$side" "${side}x${side}"
+  if [ -n "${NOC_BENCH_OLD_BENCH:-}" ]; then in_process_row "$NOC_BENCH_OLD_BENCH" "$side" "  old"; fi
 done
 
 echo
