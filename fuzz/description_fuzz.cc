@@ -10,6 +10,7 @@
 #include "common/error.h"
 #include "json_events.h"
 #include "model/description.h"
+#include "model/description_reader.h"
 #include "model/router_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -10,6 +10,7 @@
 #include "emit/noc_top_writer.h"
 #include "emit/text_sink.h"
 #include "model/description.h"
+#include "model/description_reader.h"
 #include "model/resolve.h"
 
 namespace {
@@ -31,12 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   noc::model::DiagnosticSink sink;
-  std::unique_ptr<noc::model::Resolution> resolved = noc::model::resolve(description, catalog, sink);
+  std::unique_ptr<noc::model::Resolution> resolved =
+      noc::model::resolve(description, catalog, sink);
   for (const noc::model::Diagnostic& d : sink.list()) (void)noc::model::render(d);
   if (sink.has_error()) return 0;
   CountingSink out;
-  noc::emit::Network network{description,       resolved->table, *resolved->router_ports,
-                             *resolved->tile,   *resolved->wires, *resolved->plan};
+  noc::emit::Network network{description,     resolved->table,  *resolved->router_ports,
+                             *resolved->tile, *resolved->wires, *resolved->plan};
   try {
     noc::emit::write_noc_top(out, network);
   } catch (...) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "model/description.h"
+#include "model/description_reader.h"
 
 namespace noc::model {
 namespace {

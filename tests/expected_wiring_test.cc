@@ -7,6 +7,7 @@
 #include <map>
 #include <ostream>
 
+#include "model/description_reader.h"
 #include "test_util.h"
 
 namespace noc::verify {

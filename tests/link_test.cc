@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "model/description.h"
+#include "model/description_reader.h"
 #include "model/link.h"
 #include "model/router_table.h"
 

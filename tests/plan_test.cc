@@ -1,5 +1,6 @@
 // The plan: module and instance names resolved before the first byte, in output order.
 #include "model/plan.h"
+#include "model/description_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -12,6 +12,7 @@
 #include "emit/output_file.h"
 #include "model/description.h"
 #include "model/description_lookup.h"
+#include "model/description_reader.h"
 #include "model/resolve.h"
 #include "rtl/extract_rtl.h"
 

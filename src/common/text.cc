@@ -1,5 +1,7 @@
 #include "common/text.h"
 
+#include <algorithm>
+
 #include <charconv>
 
 namespace noc {
@@ -158,6 +160,22 @@ std::string quoted_list(const std::vector<std::string>& names) {
     out += (i ? ", " : "") + in_quotes(names[i]);
   if (names.size() > 3) out += " and " + std::to_string(names.size() - 3) + " more";
   return out;
+}
+
+std::vector<std::uint32_t> line_starts(std::string_view text) {
+  std::vector<std::uint32_t> starts{0};
+  for (std::size_t i = text.find('\n'); i != std::string_view::npos; i = text.find('\n', i + 1))
+    starts.push_back(static_cast<std::uint32_t>(i + 1));
+  return starts;
+}
+
+std::pair<int, int> line_and_column(std::string_view text, const std::vector<std::uint32_t>& starts,
+                                    std::size_t offset) {
+  auto after = std::upper_bound(starts.begin(), starts.end(), offset);
+  std::size_t line = static_cast<std::size_t>(after - starts.begin());
+  std::size_t start = starts[line - 1];
+  return {static_cast<int>(line),
+          static_cast<int>(character_count(text.substr(start, offset - start))) + 1};
 }
 
 }  // namespace noc

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace noc {
@@ -51,6 +52,14 @@ std::string printable(std::string_view text);
 /// The number of characters (UTF-8 code points; other bytes count one each) in `text`: the
 /// column an editor shows is this count plus one.
 std::size_t character_count(std::string_view text);
+
+/// The byte offset at which each line of `text` starts, the first line's 0 included.
+std::vector<std::uint32_t> line_starts(std::string_view text);
+
+/// 1-based line and column of a byte offset, as an editor shows them: the column counts
+/// characters, not bytes. `starts` are the text's line_starts.
+std::pair<int, int> line_and_column(std::string_view text, const std::vector<std::uint32_t>& starts,
+                                    std::size_t offset);
 
 /// True when `text` is one of the words of `list`.
 template <std::size_t N>

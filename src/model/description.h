@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -154,7 +153,7 @@ class Description {
   std::vector<std::uint32_t> neighbour_refs_;
   std::vector<std::string_view> unknown_;  ///< names of neighbours that are no node
   std::vector<RepeatedMember> repeated_members_;
-  std::vector<std::uint32_t> line_starts_;
+  mutable std::vector<std::uint32_t> line_starts_;  ///< built on the first message only
   // Held behind pointers so that the views into them survive a move of the description.
   std::unique_ptr<const std::string> text_;  ///< kept for columns, which count characters
   std::unique_ptr<std::deque<std::string>> decoded_;
@@ -163,21 +162,5 @@ class Description {
 /// A problem of a source that `node` names: located in the source when the error has a line, at
 /// the node otherwise (a source that is missing or unreadable), naming the file.
 Diagnostic source_problem(const Description& description, const Node& node, const Error& error);
-
-/// Called with the JSON parser's own message when the text is not valid JSON; the generator
-/// prints it as one line before it fails.
-using ParseErrorReporter = std::function<void(const std::string&)>;
-
-/// Parses a description held in memory. Invalid JSON is reported to `report` and then thrown as
-/// the generator's error with its line and column; so is a top level that is not an object.
-Description parse_description(std::string path, std::string_view text,
-                              const ParseErrorReporter& report);
-
-/// The same for a text the description then keeps (for columns), without a copy.
-Description parse_description(std::string path, std::string&& text,
-                              const ParseErrorReporter& report);
-
-/// Reads and parses the description file at `path`.
-Description load_description(const std::string& path, const ParseErrorReporter& report);
 
 }  // namespace noc::model

@@ -96,6 +96,10 @@ std::uint32_t LinkNames::add(std::string_view a, std::string_view b, bool& first
   return found;
 }
 
+void LinkNames::seal() {
+  index_ = NameIndex();
+}
+
 std::string_view LinkNames::operator[](std::uint32_t number) const {
   std::size_t end = number + 1 < starts_.size() ? starts_[number + 1] : text_.size();
   return std::string_view(text_).substr(starts_[number], end - starts_[number]);

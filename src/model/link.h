@@ -26,6 +26,9 @@ class LinkNames {
   /// The number of the name of the link from router `a` to router `b`, whose names both have a
   /// decimal second field, and whether `a` is the link's first-named end.
   std::uint32_t add(std::string_view a, std::string_view b, bool& first_end);
+  /// Lets go of the index once every name is in: from then on names are only read, and the
+  /// index of a large network is megabytes the writer never uses. No name may be added after.
+  void seal();
   std::string_view operator[](std::uint32_t number) const;
   std::size_t size() const { return starts_.size(); }
 

@@ -41,6 +41,7 @@ class TableBuilder {
       }
       router(node);
     }
+    table_.link_names.seal();
     return std::move(table_);
   }
 

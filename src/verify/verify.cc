@@ -16,6 +16,7 @@
 #include "common/source_tree.h"
 #include "common/text.h"
 #include "model/description_lookup.h"
+#include "model/description_reader.h"
 #include "model/resolve.h"
 #include "verify/bench.h"
 #include "verify/compile_set.h"
