@@ -18,6 +18,10 @@ void with_suffix(const std::vector<std::string>& names, std::string_view suffix,
 
 }  // namespace
 
+void append_endpoint_suffix(std::string& out, const RouterRecord& router) {
+  if (router.no_of_EPs > 0) out.append("_").append(router.name()).append("_EP");
+}
+
 ConnectionTables::ConnectionTables(std::vector<std::string> in_ports,
                                    std::vector<std::string> out_ports,
                                    std::vector<std::string> partner_ports)
@@ -32,11 +36,9 @@ EndpointWires ConnectionTables::wires_of(const RouterRecord& router) const {
 }
 
 void ConnectionTables::wires_of(const RouterRecord& router, EndpointWires& wires) const {
-  // The suffix is "_" + the router's endpoint wire name, router + "_EP"; a router without
-  // tiles has no endpoint wire and its lists are the bare port names.
   thread_local std::string suffix;
   suffix.clear();
-  if (router.no_of_EPs > 0) suffix.append("_").append(router.name()).append("_EP");
+  append_endpoint_suffix(suffix, router);
   with_suffix(in_ports_, suffix, wires.temp_in);
   with_suffix(out_ports_, suffix, wires.temp_out);
   with_suffix(partner_ports_, suffix, wires.temp_out_in_order);

@@ -17,6 +17,10 @@ struct EndpointWires {
   std::vector<std::string> temp_out_in_order;  ///< the partner of each inbound wire, if any
 };
 
+/// What a router's endpoint wires add to the tile's port names: "_" + the router's name + "_EP",
+/// or nothing for a router without tiles, which has no endpoint wire.
+void append_endpoint_suffix(std::string& out, const RouterRecord& router);
+
 /// The endpoint wires of every router. Each router's wires are the tile's NoC port names with
 /// the router's suffix appended, so the table keeps the port names once and spells out one
 /// router's wires when the writer reaches it: a network of 65,536 routers then holds no

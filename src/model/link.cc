@@ -5,46 +5,22 @@
 namespace noc::model {
 namespace {
 
-// A router number as the link name spells it: no leading zeros, a sign only when negative.
-struct NumberText {
-  bool negative = false;
-  std::string_view digits;
-};
-
-std::optional<NumberText> number_text(std::string_view name) {
+std::optional<Decimal> router_number(std::string_view name) {
   std::optional<std::string_view> field = field_at(name, 1);
   if (!field) return std::nullopt;
-  std::string_view text = *field;
-  NumberText number;
-  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
-    number.negative = text[0] == '-';
-    text.remove_prefix(1);
-  }
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
-    return std::nullopt;
-  std::size_t first = text.find_first_not_of('0');
-  number.digits = first == std::string_view::npos ? std::string_view("0") : text.substr(first);
-  if (number.digits == "0") number.negative = false;
-  return number;
+  return parse_big_decimal(*field);
 }
 
-bool not_above(const NumberText& a, const NumberText& b) {
-  if (a.negative != b.negative) return a.negative;
-  int magnitude = a.digits.size() != b.digits.size() ? (a.digits.size() < b.digits.size() ? -1 : 1)
-                                                     : a.digits.compare(b.digits);
-  return a.negative ? magnitude >= 0 : magnitude <= 0;
-}
-
-void append_number(std::string& out, const NumberText& number) {
+void append_number(std::string& out, const Decimal& number) {
   if (number.negative) out += '-';
   out += number.digits;
 }
 
 bool append_link(std::string& out, std::string_view a, std::string_view b) {
-  std::optional<NumberText> number_a = number_text(a);
-  std::optional<NumberText> number_b = number_text(b);
+  std::optional<Decimal> number_a = router_number(a);
+  std::optional<Decimal> number_b = router_number(b);
   if (!number_a || !number_b) return false;
-  bool a_low = not_above(*number_a, *number_b);
+  bool a_low = compare(*number_a, *number_b) <= 0;
   out += *field_at(b, 0);
   out += '_';
   append_number(out, a_low ? *number_a : *number_b);

@@ -74,9 +74,9 @@ class Planner {
     for (const std::string& name : names) {
       auto fields = static_cast<std::size_t>(std::count(name.begin(), name.end(), '_')) + 1;
       if (!first && fields >= 3) continue;
-      std::string suffix =
-          router.no_of_EPs > 0 ? "_" + std::string(router.name()) + "_EP" : std::string();
-      if (declaration_port(ports, name + suffix)) continue;
+      std::string wire = name;
+      append_endpoint_suffix(wire, router);
+      if (declaration_port(ports, wire)) continue;
       std::string problem = fields < 3   ? "fewer than three"
                             : fields > 3 ? "more than three"
                                          : "three";
