@@ -78,19 +78,44 @@ TEST_F(RuntimeCacheFolder, KeptObjectsComeBackNewerThanTheMakefile) {
   EXPECT_EQ(cache->dir().rfind((root_ / "cache" / "nocgen").string(), 0), 0u) << cache->dir();
   write(root_ / "obj" / "verilated.o", "runtime");
   write(root_ / "obj" / "top.mk", "rules");
-  EXPECT_FALSE(cache->restore({"verilated.o"}, (root_ / "obj").string(), ""));
+  EXPECT_EQ(cache->restore({"verilated.o"}, (root_ / "obj").string(), ""), CacheRestore::kEmpty);
   cache->keep({"verilated.o"}, (root_ / "obj").string());
 
   fs::path fresh = root_ / "fresh";
   fs::create_directories(fresh);
   write(fresh / "top.mk", "rules");
-  ASSERT_TRUE(cache->restore({"verilated.o"}, fresh.string(), (fresh / "top.mk").string()));
+  ASSERT_EQ(cache->restore({"verilated.o"}, fresh.string(), (fresh / "top.mk").string()),
+            CacheRestore::kRestored);
   std::ifstream in(fresh / "verilated.o");
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(text, "runtime");
   EXPECT_LT(fs::last_write_time(fresh / "top.mk"), fs::last_write_time(fresh / "verilated.o"));
-  EXPECT_FALSE(cache->restore({"verilated.o", "verilated_timing.o"}, fresh.string(),
-                              (fresh / "top.mk").string()));
+  EXPECT_EQ(cache->restore({"verilated.o", "verilated_timing.o"}, fresh.string(),
+                           (fresh / "top.mk").string()),
+            CacheRestore::kDamaged);
+}
+
+// A cached object cut short (a full disk, a crash while it was kept) or changed since must not
+// reach a build: the entry is dropped, reported, and kept afresh by the next build.
+TEST_F(RuntimeCacheFolder, ADamagedObjectIsDroppedAndKeptAgain) {
+  std::optional<RuntimeCache> cache = RuntimeCache::open(runtime_key("Verilator 5.006", "x"));
+  ASSERT_TRUE(cache);
+  fs::create_directories(root_ / "obj");
+  write(root_ / "obj" / "verilated.o", "the whole runtime");
+  write(root_ / "obj" / "top.mk", "rules");
+  cache->keep({"verilated.o"}, (root_ / "obj").string());
+  for (const char* damage : {"", "the whole runtimf"}) {
+    write(fs::path(cache->dir()) / "verilated.o", damage);
+    EXPECT_EQ(cache->restore({"verilated.o"}, (root_ / "obj").string(),
+                             (root_ / "obj" / "top.mk").string()),
+              CacheRestore::kDamaged)
+        << damage;
+    EXPECT_FALSE(fs::exists(cache->dir()));
+    cache->keep({"verilated.o"}, (root_ / "obj").string());
+    EXPECT_EQ(cache->restore({"verilated.o"}, (root_ / "obj").string(),
+                             (root_ / "obj" / "top.mk").string()),
+              CacheRestore::kRestored);
+  }
 }
 
 TEST_F(RuntimeCacheFolder, AnotherVerilatorOrFlagsGetAnotherFolder) {

@@ -65,7 +65,7 @@ std::string run_error(const std::string& dir, const std::string& name) {
 
 bool has_temp_file(const std::string& dir) {
   for (const auto& entry : std::filesystem::directory_iterator(dir))
-    if (entry.path().filename().string().find(".tmp.") != std::string::npos) return true;
+    if (entry.path().filename().string().find(".nocgen-") != std::string::npos) return true;
   return false;
 }
 

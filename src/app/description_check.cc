@@ -52,6 +52,8 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
   model::DiagnosticSink sink;
   model::resolve(*report.description, catalog, sink);
   report.diagnostics = sink.take();
+  report.inputs.push_back(report.description_path);
+  for (std::string& file : catalog.files_read()) report.inputs.push_back(std::move(file));
   if (std::optional<model::Diagnostic> twice = model::duplicate_description(lookup, base_dir))
     report.diagnostics.push_back(std::move(*twice));
   sort_by_place(report.diagnostics);

@@ -16,6 +16,8 @@ struct CheckReport {
   std::string description_path;
   std::optional<model::Description> description;  ///< absent when it could not be read at all
   std::vector<Diagnostic> diagnostics;
+  /// Every file read: the description, then the sources and headers.
+  std::vector<std::string> inputs;
 };
 
 /// Finds the description named `description_name` below `base_dir` (the last match of the walk,

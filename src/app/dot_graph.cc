@@ -1,17 +1,20 @@
 #include "app/dot_graph.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
 #include <utility>
 
 #include "common/error.h"
+#include "common/termination.h"
 #include "common/text.h"
 #include "model/router_table.h"
 
@@ -210,19 +213,24 @@ std::vector<std::string> graphviz_formats() {
   return formats;
 }
 
-void render_dot(const std::string& dot_text, const std::string& format, const std::string& output) {
+void render_dot(const std::string& dot_text, const std::string& format, int output_fd,
+                const std::string& output) {
   int to_dot[2];
-  if (pipe(to_dot) != 0) throw file_error("cannot start Graphviz", "dot", errno);
+  if (pipe2(to_dot, O_CLOEXEC) != 0) throw file_error("cannot start Graphviz", "dot", errno);
   pid_t child = fork();
   if (child < 0) throw file_error("cannot start Graphviz", "dot", errno);
   if (child == 0) {
+    // A group of its own, so that ending nocgen ends dot too, and Graphviz writes into the
+    // output's temporary file: a failed or interrupted render leaves the old picture alone.
+    setpgid(0, 0);
     dup2(to_dot[0], STDIN_FILENO);
-    close(to_dot[0]);
-    close(to_dot[1]);
+    dup2(output_fd, STDOUT_FILENO);
     std::string type = "-T" + format;
-    execlp("dot", "dot", type.c_str(), "-o", output.c_str(), static_cast<char*>(nullptr));
+    execlp("dot", "dot", type.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
+  setpgid(child, child);  // both sides, so that the group exists before either goes on
+  ChildGroup registered(child);
   close(to_dot[0]);
   std::size_t done = 0;
   while (done < dot_text.size()) {
@@ -238,8 +246,15 @@ void render_dot(const std::string& dot_text, const std::string& format, const st
   if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
     throw Error("Graphviz's dot is not installed; write a .dot file and render it elsewhere",
                 output);
+  if (WIFSIGNALED(status))
+    throw Error(std::string("Graphviz's dot was ended by signal ") +
+                    std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) +
+                    "); the old file is left as it was",
+                output);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    throw Error("Graphviz's dot could not render the graph", output);
+    throw Error("Graphviz's dot could not render the graph (exit status " +
+                    std::to_string(WEXITSTATUS(status)) + "); the old file is left as it was",
+                output);
 }
 
 }  // namespace noc::app

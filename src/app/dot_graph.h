@@ -14,9 +14,11 @@ namespace noc::app {
 /// problem with are drawn in red.
 void write_dot(emit::TextSink& out, const CheckReport& report);
 
-/// Renders a graph with Graphviz's `dot` into `output` in `format` ("svg", "png"). Throws
-/// noc::Error when dot is not installed or fails.
-void render_dot(const std::string& dot_text, const std::string& format, const std::string& output);
+/// Renders a graph with Graphviz's `dot` in `format` ("svg", "png") into the open file
+/// `output_fd` (the temporary file of the output named `output`). Throws noc::Error when dot is
+/// not installed, fails or is ended by a signal.
+void render_dot(const std::string& dot_text, const std::string& format, int output_fd,
+                const std::string& output);
 
 /// The output formats the installed Graphviz renders (`dot -T?` lists them), or none when it is
 /// not installed.

@@ -4,7 +4,7 @@
 #include "app/heap_pages.h"
 #include "app/soc_generator.h"
 #include "common/error.h"
-#include "emit/output_file.h"
+#include "common/termination.h"
 
 #ifndef NOC_SOC_BASE_DIR
 #error "NOC_SOC_BASE_DIR must name the example directory"
@@ -12,7 +12,7 @@
 
 int main() {
   noc::app::prefer_huge_pages_for_the_heap();
-  noc::emit::clean_up_on_termination_signals();
+  noc::handle_termination_signals();
   try {
     noc::RunSummary summary = noc::soc_generator_noc(NOC_SOC_BASE_DIR, "noc_soc.json");
     std::printf("wrote %s\n", summary.output_path.c_str());

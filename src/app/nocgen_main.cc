@@ -20,6 +20,8 @@
 #include "app/source_flags.h"
 #include "app/topology.h"
 #include "common/error.h"
+#include "common/file_identity.h"
+#include "common/termination.h"
 #include "emit/output_file.h"
 #include "verify/verify.h"
 
@@ -55,6 +57,8 @@ int generate(const std::string& base_dir, const std::string& description,
   options.keep_identical_output = true;
   options.refuse_warnings = flags.werror;
   options.description_may_be_path = true;
+  options.depfile_path = flags.depfile;
+  options.depfile_target = flags.output;
   bool to_stdout = flags.output == "-";
   if (to_stdout && !flags.depfile.empty())
     throw Error("--depfile needs a file to name as its target; -o - writes standard output");
@@ -66,14 +70,6 @@ int generate(const std::string& base_dir, const std::string& description,
     std::fprintf(stderr, "nocgen: %zu warning%s with --werror: %s left as it was\n",
                  s.warnings.size(), s.warnings.size() == 1 ? "" : "s", s.output_path.c_str());
     return kInputError;
-  }
-  // An identical output keeps its time stamp even when it is older than an input: make runs
-  // this cheap step again while the input is newer, and nothing that depends on the top is
-  // rebuilt (Ninja's restat remembers that the output did not change).
-  if (!flags.depfile.empty()) {
-    emit::OutputFile out(flags.depfile);
-    out << app::depfile_text(flags.output.empty() ? s.output_path : flags.output, s.inputs);
-    out.commit(true);
   }
   double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -168,6 +164,12 @@ int dot(const std::string& base_dir, const std::string& description, const std::
   if (!report.description)
     throw Error(report.diagnostics.front().message, report.diagnostics.front().file,
                 report.diagnostics.front().line, report.diagnostics.front().column);
+  std::vector<RunFile> inputs;
+  for (const std::string& input : report.inputs) inputs.push_back({"the input", input});
+  if (!report.description_path.empty() && inputs.empty())
+    inputs.push_back({"the description", report.description_path});
+  if (!inputs.empty()) inputs.front().role = "the description";
+  refuse_outputs_that_are_inputs({{"-o", output}}, inputs);
   std::string format = extension_of(output);
   std::transform(format.begin(), format.end(), format.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -191,7 +193,9 @@ int dot(const std::string& base_dir, const std::string& description, const std::
                 output);
   emit::StringSink text;
   app::write_dot(text, report);
-  app::render_dot(text.text(), format, output);
+  emit::OutputFile picture(output);
+  app::render_dot(text.text(), format, picture.descriptor(), output);
+  picture.commit();
   std::printf("wrote %s\n", output.c_str());
   return 0;
 }
@@ -200,8 +204,8 @@ int dot(const std::string& base_dir, const std::string& description, const std::
 
 int main(int argc, char** argv) {
   noc::app::prefer_huge_pages_for_the_heap();
-  std::signal(SIGPIPE, SIG_IGN);  // a consumer that quits early is reported as a write error
-  emit::clean_up_on_termination_signals();
+  // A consumer that quits early, or a file-size limit, is reported as a write error.
+  noc::handle_termination_signals();
   CLI::App cli{"nocgen: writes and inspects the top-level SystemVerilog of a network-on-chip SoC",
                "nocgen"};
   cli.require_subcommand(1);
@@ -295,6 +299,11 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 64));
   ver->add_option("--keep", verify_options.keep_dir,
                   "Build the simulation in this directory and keep it");
+  ver->add_option("--timeout", verify_options.timeout_seconds,
+                  "End a build step or the simulation that takes longer than this, in seconds "
+                  "(0: no limit)")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
   bool no_cache = false;
   ver->add_flag("--no-cache", no_cache,
                 "Compile Verilator's runtime afresh instead of taking it from (and keeping it in) "
@@ -304,6 +313,9 @@ int main(int argc, char** argv) {
     command = [&] {
       verify_options.rtl = flags.options();
       verify_options.use_cache = !no_cache;
+      // A signal ends Verilator, make and the compilers at once, and the work directory is
+      // removed on the way out.
+      noc::handle_termination_signals(true);
       return verify_command(verify_options);
     };
   });
@@ -372,19 +384,25 @@ int main(int argc, char** argv) {
   display.errors = app::style_for(stderr, display.color, short_form);
   try {
     int code = command();
+    if (int signal_number = noc::termination_requested()) noc::end_with_signal(signal_number);
     std::cout.flush();
     if (!std::cout) {
       if (errno == EPIPE) return kPipeClosed;
       throw Error("cannot write to standard output");
     }
     return code;
+  } catch (const noc::Interrupted& interrupted) {
+    noc::end_with_signal(interrupted.signal_number);
   } catch (const Error& error) {
     // A reader that quit early (nocgen dot | head) is no error of the command's.
     if (error.errno_value() == EPIPE) return kPipeClosed;
     app::DiagnosticPrinter printer(display.errors);
     std::fprintf(stderr, "%s\n", printer.show(error).c_str());
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "nocgen: error: out of memory\n");
+    std::fprintf(stderr,
+                 "nocgen: error: out of memory while running nocgen %s (a memory limit such as "
+                 "ulimit -v, or a design too large for this machine); nothing was written\n",
+                 argc > 1 ? argv[1] : "");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "nocgen: error: %s\n", error.what());
   }

@@ -61,6 +61,24 @@ class PyExtractRtl {
   bool headers_ = false, io_ = false, params_ = false, module_ = false;
 };
 
+// Paths and messages hold the file system's bytes; they reach Python as os.fsdecode gives them
+// (undecodable bytes as surrogates), never as a UnicodeDecodeError in place of the real error.
+py::str fs_text(const std::string& text) {
+  PyObject* decoded =
+      PyUnicode_DecodeFSDefaultAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+  if (!decoded) throw py::error_already_set();
+  return py::reinterpret_steal<py::str>(decoded);
+}
+
+// Raised through the generator when Python has a signal to handle (Ctrl-C): the Python error
+// is set already, and the run unwinds to the binding, leaving every output as it was.
+struct PythonSignal {};
+
+void check_python_signals() {
+  py::gil_scoped_acquire gil;
+  if (PyErr_CheckSignals() != 0) throw PythonSignal{};
+}
+
 py::tuple port_tuple(const noc::rtl::PortTuple& port) {
   py::tuple out(port.pieces.size() + 1);
   for (std::size_t i = 0; i < port.pieces.size(); ++i) out[i] = port.pieces[i];
@@ -115,15 +133,23 @@ noc::rtl::RtlOptions source_options(const py::object& include_dirs, const py::ob
   if (py::isinstance<py::dict>(defines) || py::hasattr(defines, "keys")) {
     // {"NAME": value}: a value of None defines the name as empty, as -D NAME does.
     for (py::handle name : defines.attr("keys")()) {
+      if (!py::isinstance<py::str>(name))
+        throw py::type_error("defines: a macro name is a str, not " +
+                             std::string(py::str(py::type::of(name).attr("__name__"))));
       py::object value = defines[name];
-      options.defines.emplace_back(py::str(name),
+      std::string text = py::str(name);
+      noc::rtl::check_macro_name(text, text);
+      options.defines.emplace_back(text,
                                    value.is_none() ? std::string() : std::string(py::str(value)));
     }
   } else {
-    for (const std::string& definition : paths_of(defines))
+    for (const std::string& definition : paths_of(defines)) {
       noc::rtl::add_define(options, definition);
+      noc::rtl::check_macro_name(options.defines.back().first, definition);
+    }
   }
   options.undefines = paths_of(undefines);
+  for (const std::string& name : options.undefines) noc::rtl::check_macro_name(name, name);
   for (const std::string& list : paths_of(file_lists))
     noc::rtl::append_options(
         options, noc::rtl::read_file_list(list, noc::rtl::ListPaths::kFromWorkingDirectory));
@@ -141,9 +167,48 @@ void print_to_python(const std::string& line) {
   py::module_::import("sys").attr("stdout").attr("write")(line + "\n");
 }
 
+PyObject* generator_warning = nullptr;
+
+// Warnings reach a Python caller as Python warnings do: shown once per place by default,
+// filtered, or turned into errors with the warnings module.
+void warn(const std::vector<noc::model::Diagnostic>& warnings) {
+  for (const noc::model::Diagnostic& warning : warnings) {
+    std::string text = noc::model::render(warning);
+    if (PyErr_WarnEx(generator_warning, text.c_str(), 1) != 0) throw py::error_already_set();
+  }
+}
+
 }  // namespace
 
-PYBIND11_MODULE(noc_soc, m) {
+namespace {
+
+py::module_::module_def noc_soc_definition;
+void define_noc_soc(py::module_& m);
+
+}  // namespace
+
+// pybind11 keeps its state once per process, and taking it from a subinterpreter waits forever
+// for the main interpreter's lock; the module says so instead.
+extern "C" PYBIND11_EXPORT PyObject* PyInit_noc_soc() {
+  if (PyInterpreterState_Get() != PyInterpreterState_Main()) {
+    PyErr_SetString(PyExc_ImportError,
+                    "noc_soc cannot be imported in a subinterpreter; import it in the main "
+                    "interpreter");
+    return nullptr;
+  }
+  PYBIND11_CHECK_PYTHON_VERSION
+  PYBIND11_ENSURE_INTERNALS_READY
+  auto m = py::module_::create_extension_module("noc_soc", nullptr, &noc_soc_definition);
+  try {
+    define_noc_soc(m);
+    return m.ptr();
+  }
+  PYBIND11_CATCH_INIT_EXCEPTIONS
+}
+
+namespace {
+
+void define_noc_soc(py::module_& m) {
   m.doc() = "Writes the top-level SystemVerilog (noc_soc.sv, module noc_top) of a network-on-chip.";
   m.attr("__version__") = NOC_SOC_VERSION;
   static py::exception<noc::Error> generator_error(m, "GeneratorError", PyExc_RuntimeError);
@@ -151,21 +216,28 @@ PYBIND11_MODULE(noc_soc, m) {
       "A design the generator refuses, or a file it cannot read or write. str() is the message "
       "nocgen prints (FILE:LINE:COL: error: ... [CODE]); file, line, column and code carry its "
       "parts, None where unknown. File-system failures are raised as OSError instead.";
+  generator_warning = PyErr_NewExceptionWithDoc(
+      "noc_soc.GeneratorWarning",
+      "What generates but gives hardware that is likely wrong (nocgen's warning lines); str() "
+      "is the line nocgen prints.",
+      PyExc_UserWarning, nullptr);
+  if (!generator_warning) throw py::error_already_set();
+  m.attr("GeneratorWarning") = py::reinterpret_borrow<py::object>(generator_warning);
   py::register_exception_translator([](std::exception_ptr failure) {
     try {
       if (failure) std::rethrow_exception(failure);
     } catch (const noc::Error& error) {
       if (error.errno_value() != 0) {
         py::object os_error = py::reinterpret_borrow<py::object>(PyExc_OSError)(
-            error.errno_value(), error.message(), error.file());
+            error.errno_value(), fs_text(error.message()), fs_text(error.file()));
         PyErr_SetObject(PyExc_OSError, os_error.ptr());
         return;
       }
       // The error's place and rule as attributes, so that a script need not parse the text.
       py::object instance =
-          py::reinterpret_borrow<py::object>(generator_error.ptr())(std::string(error.what()));
+          py::reinterpret_borrow<py::object>(generator_error.ptr())(fs_text(error.what()));
       auto known = [](const std::string& text) -> py::object {
-        return text.empty() ? py::object(py::none()) : py::object(py::str(text));
+        return text.empty() ? py::object(py::none()) : py::object(fs_text(text));
       };
       auto number = [](int value) -> py::object {
         return value > 0 ? py::object(py::int_(value)) : py::object(py::none());
@@ -186,8 +258,15 @@ PYBIND11_MODULE(noc_soc, m) {
         noc::RunOptions options;
         options.print_line = print_to_python;
         options.rtl = source_options(include_dirs, defines, undefines, file_lists);
-        py::gil_scoped_release released;  // other Python threads run while the file is written
-        noc::soc_generator_noc(base_dir.string(), in_json_file.string(), options);
+        options.check_interrupt = check_python_signals;
+        noc::RunSummary summary;
+        try {
+          py::gil_scoped_release released;  // other Python threads run while the file is written
+          summary = noc::soc_generator_noc(base_dir.string(), in_json_file.string(), options);
+        } catch (const PythonSignal&) {
+          throw py::error_already_set();
+        }
+        warn(summary.warnings);
       },
       py::arg("base_dir"), py::arg("in_json_file"), NOC_SOURCE_KEYWORDS,
       "Generates base_dir/noc_soc.sv from the description named in_json_file below base_dir.\n\n"
@@ -205,15 +284,21 @@ PYBIND11_MODULE(noc_soc, m) {
       .def_property_readonly(
           "code", [](const noc::model::Diagnostic& d) { return d.code(); },
           "The rule's code, 'NOC001' and so on (the README's table).")
-      .def_readonly("file", &noc::model::Diagnostic::file, "The file the problem is in.")
+      .def_property_readonly(
+          "file", [](const noc::model::Diagnostic& d) { return fs_text(d.file); },
+          "The file the problem is in.")
       .def_readonly("line", &noc::model::Diagnostic::line, "1-based; 0 when it has no place.")
       .def_readonly("column", &noc::model::Diagnostic::column, "1-based; 0 when it has no place.")
-      .def_readonly("node", &noc::model::Diagnostic::node,
-                    "The description's node at fault; '' for the whole description.")
-      .def_readonly("message", &noc::model::Diagnostic::message, "What is wrong, in words.")
-      .def("__str__", [](const noc::model::Diagnostic& d) { return noc::model::render(d); })
+      .def_property_readonly(
+          "node", [](const noc::model::Diagnostic& d) { return fs_text(d.node); },
+          "The description's node at fault; '' for the whole description.")
+      .def_property_readonly(
+          "message", [](const noc::model::Diagnostic& d) { return fs_text(d.message); },
+          "What is wrong, in words.")
+      .def("__str__",
+           [](const noc::model::Diagnostic& d) { return fs_text(noc::model::render(d)); })
       .def("__repr__", [](const noc::model::Diagnostic& d) {
-        return "<Diagnostic " + std::string(d.code()) + " " + noc::model::render(d) + ">";
+        return fs_text("<Diagnostic " + std::string(d.code()) + " " + noc::model::render(d) + ">");
       });
 
   m.def(
@@ -238,8 +323,7 @@ PYBIND11_MODULE(noc_soc, m) {
         request.width = width;
         request.height = height;
         request.tiles_per_router = tiles_per_router;
-        if (width < 1 || height < 1 || tiles_per_router < 1)
-          throw noc::Error("the sizes and the tiles per router must be positive");
+        noc::app::check_topology_size(width, height, tiles_per_router);
         noc::emit::StringSink text;
         noc::app::write_topology(text, request);
         return py::module_::import("json").attr("loads")(text.text());
@@ -300,3 +384,5 @@ PYBIND11_MODULE(noc_soc, m) {
           },
           "(name, default text) per parameter, after extract_param().");
 }
+
+}  // namespace

@@ -3,9 +3,12 @@
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_set>
 
+#include "app/depfile.h"
 #include "common/error.h"
+#include "common/file_identity.h"
 #include "common/source_tree.h"
 #include "common/text.h"
 #include "emit/noc_top_writer.h"
@@ -28,6 +31,17 @@ std::optional<std::string> filepath;
 std::string output_path_in(const std::string& base_dir) {
   if (!base_dir.empty() && base_dir.back() == '/') return base_dir + "noc_soc.sv";
   return base_dir + "/noc_soc.sv";
+}
+
+// The run's own files keep their text: an output that names one of them is refused.
+void refuse_outputs_that_are_inputs(const RunSummary& summary, const RunOptions& options) {
+  std::vector<RunFile> inputs;
+  for (std::size_t i = 0; i < summary.inputs.size(); ++i)
+    inputs.push_back({i == 0 ? "the description" : "the source", summary.inputs[i]});
+  std::vector<RunFile> outputs{
+      {options.output_path.empty() ? "the output" : "-o", summary.output_path},
+      {"--depfile", options.depfile_path}};
+  noc::refuse_outputs_that_are_inputs(outputs, inputs);
 }
 
 void count_network(const model::RouterTable& table, RunSummary& summary) {
@@ -57,11 +71,16 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   auto print = options.print_line ? options.print_line : [](const std::string& line) {
     std::cout << line << "\n" << std::flush;
   };
+  auto check_interrupt = [&options] {
+    if (options.check_interrupt) options.check_interrupt();
+  };
   model::Description description = model::load_description(description_path, print);
+  check_interrupt();
   rtl::RtlCatalog catalog(base_dir, tree, options.rtl);
   model::DiagnosticSink sink;
   std::unique_ptr<model::Resolution> resolved = model::resolve(description, catalog, sink);
   if (const model::Diagnostic* error = sink.first_error()) throw model::to_error(*error);
+  check_interrupt();
   const model::RouterTable& table = resolved->table;
   emit::Network network{description,      table,          *resolved->router_ports, *resolved->tile,
                         *resolved->wires, *resolved->plan};
@@ -81,12 +100,28 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
     summary.refused = true;
     return summary;
   }
+  refuse_outputs_that_are_inputs(summary, options);
   emit::OutputFile out(output_path);
-  bool keep_identical = options.keep_identical_output && output_path != "-";
-  if (keep_identical) out.compare_with_existing();
+  out.check_between_blocks(options.check_interrupt);
+  if (options.keep_identical_output && output_path != "-") out.compare_with_existing();
   emit::write_noc_top(out, network);
   summary.bytes = out.bytes();
-  summary.unchanged = !out.commit(keep_identical);
+  // An identical result is never touched, with or without a depfile: the existing file keeps
+  // its time stamp, so that nothing that depends on it is rebuilt.
+  std::optional<emit::OutputFile> depfile;
+  if (!options.depfile_path.empty()) {
+    depfile.emplace(options.depfile_path, "depfile");
+    depfile->compare_with_existing();
+    *depfile << app::depfile_text(
+        options.depfile_target.empty() ? summary.output_path : options.depfile_target,
+        summary.inputs);
+  }
+  check_interrupt();
+  bool replace_top = out.prepare();
+  bool replace_depfile = depfile && depfile->prepare();
+  if (replace_depfile) depfile->publish();
+  if (replace_top) out.publish();
+  summary.unchanged = !replace_top;
   return summary;
 }
 

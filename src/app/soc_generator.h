@@ -49,13 +49,24 @@ struct RunOptions {
   /// A description name with a folder part ("sub/alt.json") is a path below BASE_DIR; without
   /// this, as in the two-argument operation, it is always a bare file name to search for.
   bool description_may_be_path = false;
+  /// Where to write a Makefile rule naming the output and every file the run read; empty for
+  /// none. It is written before the top is put in place and both are replaced together, so a
+  /// failure leaves both as they were.
+  std::string depfile_path;
+  /// The output's name in the depfile's rule (as the build tool spells it); the output path
+  /// when empty.
+  std::string depfile_target;
+  /// Called between the phases and before each block of the top is written; it throws to end
+  /// the run (Python's KeyboardInterrupt), and every output is then left as it was.
+  std::function<void()> check_interrupt;
 };
 
 /// Generates base_dir/noc_soc.sv from the description named `in_json_file` (a bare file name,
 /// searched in the tree below base_dir) and the router and tile sources below base_dir. Throws
 /// noc::Error on every failure, among them a tree that holds no such description (whatever an
-/// earlier call found); the output file is then left as it was. Calls from several threads are
-/// serialised.
+/// earlier call found); the output file is then left as it was. An output (or depfile) that is
+/// the same file as one the run reads, or as the other output, is refused before anything is
+/// written. Calls from several threads are serialised.
 RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_json_file,
                              const RunOptions& options = {});
 

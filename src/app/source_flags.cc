@@ -40,7 +40,11 @@ void SourceFlags::add_to(CLI::App* command) {
 
 rtl::RtlOptions SourceFlags::options() const {
   rtl::RtlOptions out;
-  for (const std::string& define : defines) rtl::add_define(out, define);
+  for (const std::string& define : defines) {
+    rtl::add_define(out, define);
+    rtl::check_macro_name(out.defines.back().first, define);
+  }
+  for (const std::string& name : undefines) rtl::check_macro_name(name, name);
   out.undefines = undefines;
   out.include_dirs = include_dirs;
   for (const auto& [list, paths] : file_lists)

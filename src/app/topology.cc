@@ -64,6 +64,17 @@ void parse_topology_size(const std::string& text, TopologyRequest& request) {
   request.height = static_cast<int>(*height);
 }
 
+void check_topology_size(long width, long height, long tiles_per_router) {
+  if (width < 1 || height < 1 || tiles_per_router < 1 || tiles_per_router > 64)
+    throw Error("the sizes must be positive and the tiles per router between 1 and 64 (given " +
+                std::to_string(width) + " x " + std::to_string(height) + ", " +
+                std::to_string(tiles_per_router) + " per router)");
+  if (width * height > kMaxRouters)
+    throw Error(std::to_string(width) + " x " + std::to_string(height) + " is " +
+                std::to_string(width * height) + " routers; a description holds at most " +
+                std::to_string(kMaxRouters));
+}
+
 void write_topology(emit::TextSink& out, const TopologyRequest& r) {
   const std::string router_source = json_text(r.router_source);
   const std::string tile_source = json_text(r.tile_source);

@@ -1,62 +1,81 @@
 #include "emit/output_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
-#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <csignal>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <vector>
+#include <ctime>
 
 #include "common/error.h"
 
 namespace noc::emit {
 namespace {
 
-// The temporary files being written, kept where a signal handler can read them without taking
-// a lock or allocating: a fixed number of fixed-size slots, each claimed by one OutputFile.
-constexpr std::size_t kSlots = 8;
-constexpr std::size_t kPathSize = 4096;
-char temp_paths[kSlots][kPathSize];
-std::atomic<bool> slot_used[kSlots];
+constexpr char kTempPrefix[] = ".nocgen-";
+const std::time_t process_start = std::time(nullptr);
 
-int claim_slot(const std::string& path) {
-  if (path.size() >= kPathSize) return -1;
-  for (std::size_t i = 0; i < kSlots; ++i) {
-    bool expected = false;
-    if (!slot_used[i].compare_exchange_strong(expected, true)) continue;
-    std::memcpy(temp_paths[i], path.c_str(), path.size() + 1);
-    return static_cast<int>(i);
+std::string folder_of(const std::string& path) {
+  std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string temp_name_in(const std::string& folder, unsigned attempt) {
+  auto clock =
+      static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+  char name[64];
+  std::snprintf(name, sizeof name, "%s%ld-%06llx", kTempPrefix, static_cast<long>(::getpid()),
+                (clock ^ (attempt * 0x9e3779b97f4a7c15ULL)) & 0xffffff);
+  return (folder == "/" ? "" : folder) + "/" + name;
+}
+
+// ".nocgen-PID-..." of a process that no longer runs, made before this run began: a run that was
+// killed before it could remove it.
+void remove_stale_temporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (struct dirent* entry = ::readdir(dir)) {
+    if (std::strncmp(entry->d_name, kTempPrefix, sizeof kTempPrefix - 1) != 0) continue;
+    char* end = nullptr;
+    long pid = std::strtol(entry->d_name + sizeof kTempPrefix - 1, &end, 10);
+    if (pid <= 0 || *end != '-' || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    struct stat info;
+    if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISREG(info.st_mode) && info.st_mtime < process_start)
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
   }
-  return -1;
+  ::closedir(dir);
 }
 
-void release_slot(int slot) {
-  if (slot >= 0) slot_used[slot].store(false);
-}
-
-void on_termination(int signal_number) {
-  remove_temporary_files_on_signal();
-  std::signal(signal_number, SIG_DFL);
-  std::raise(signal_number);
-}
-
-// mkstemp creates files readable by the owner only; a generated source should get the mode any
-// other new file gets.
-void apply_default_mode(int fd) {
+int default_mode() {
   mode_t mask = ::umask(0);
   ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
+  return 0666 & ~mask;
+}
+
+// File systems without unnamed files answer O_TMPFILE with one of these.
+bool lacks_unnamed_files(int err) {
+  return err == EOPNOTSUPP || err == EISDIR || err == EINVAL;
+}
+
+// A full disk or a file-size limit is the usual cause; say what the user can do about it.
+std::string hint_for(int err) {
+  if (err == ENOSPC || err == EDQUOT) return " (free some space; the old file is left as it was)";
+  if (err == EFBIG) return " (a file-size limit, ulimit -f; the old file is left as it was)";
+  return "";
 }
 
 }  // namespace
 
-OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_path)) {
+OutputFile::OutputFile(std::string final_path, std::string what)
+    : final_path_(std::move(final_path)), what_(std::move(what)) {
   if (final_path_ == "-") {
     fd_ = STDOUT_FILENO;
     direct_ = true;
@@ -65,34 +84,48 @@ OutputFile::OutputFile(std::string final_path) : final_path_(std::move(final_pat
   struct stat existing;
   bool exists = ::stat(final_path_.c_str(), &existing) == 0;
   if (exists && !S_ISREG(existing.st_mode)) {
-    if (S_ISDIR(existing.st_mode)) throw Error("the output path is a directory", final_path_);
+    if (S_ISDIR(existing.st_mode))
+      throw Error("the " + what_ + " path is a directory", final_path_);
     fd_ = ::open(final_path_.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd_ < 0) throw file_error("cannot open the output", final_path_, errno);
+    if (fd_ < 0) fail("cannot open", errno);
     direct_ = true;
     return;
   }
-  std::string pattern = final_path_ + ".tmp.XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  // An interrupt between creating the temporary file and registering it would leave the file
-  // behind, so the termination signals wait until it is registered.
-  temp_path_.reserve(name.size());  // no allocation while the signals wait
+  int mode = exists ? static_cast<int>(existing.st_mode & 07777) : default_mode();
+  std::string folder = folder_of(final_path_);
+  remove_stale_temporaries(folder);
+  fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd_ < 0 && lacks_unnamed_files(errno)) {
+    open_named_temporary(folder, mode);
+  } else if (fd_ < 0) {
+    create_errno_ = errno;
+  }
+  if (fd_ >= 0) ::fchmod(fd_, static_cast<mode_t>(mode));
+  // Without a temporary file, an identical existing file still needs no writing: a read-only
+  // folder whose top is up to date is no failure.
+  if (fd_ < 0 && !exists) fail("cannot create", create_errno_);
+}
+
+void OutputFile::open_named_temporary(const std::string& folder, int mode) {
+  // An interrupt between creating the file and registering it would leave the file behind, so
+  // the termination signals wait until it is registered.
   sigset_t termination, before;
   sigemptyset(&termination);
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&termination, signal_number);
-  ::pthread_sigmask(SIG_BLOCK, &termination, &before);
-  fd_ = ::mkstemp(name.data());
-  int err = errno;
-  if (fd_ >= 0) {
-    temp_path_ = name.data();
-    slot_ = claim_slot(temp_path_);
-  }
-  ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
-  if (fd_ < 0) throw file_error("cannot create the output file", final_path_, err);
-  if (exists) {
-    ::fchmod(fd_, existing.st_mode & 07777);  // a replaced file keeps its permission bits
-  } else {
-    apply_default_mode(fd_);
+  for (unsigned attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    std::string name = temp_name_in(folder, attempt);
+    ::pthread_sigmask(SIG_BLOCK, &termination, &before);
+    fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
+    int err = errno;
+    if (fd_ >= 0) {
+      temp_path_ = name;
+      temp_name_ = TemporaryName(temp_path_);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    if (fd_ < 0 && err != EEXIST) {
+      create_errno_ = err;
+      return;
+    }
   }
 }
 
@@ -101,8 +134,16 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::compare_with_existing() {
-  if (direct_ || existing_fd_ >= 0) return;
+  if (direct_ || existing_fd_ >= 0 || bytes() > 0) return;
   existing_fd_ = ::open(final_path_.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+int OutputFile::descriptor() {
+  flush();
+  if (existing_fd_ >= 0) ::close(existing_fd_);
+  existing_fd_ = -1;
+  if (fd_ < 0) fail("cannot create", create_errno_);
+  return fd_;
 }
 
 bool OutputFile::block_matches_existing(std::string_view block) {
@@ -119,106 +160,103 @@ bool OutputFile::block_matches_existing(std::string_view block) {
   return std::memcmp(block.data(), old.data(), block.size()) == 0;
 }
 
-// The texts differ from here on: the agreeing part is copied from the old file first.
-void OutputFile::stop_comparing() {
-  std::vector<char> buffer(1 << 20);
-  std::uint64_t copied = 0;
-  while (copied < matched_) {
-    std::size_t want =
-        static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), matched_ - copied));
-    ssize_t n = ::pread(existing_fd_, buffer.data(), want, static_cast<off_t>(copied));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      throw file_error("cannot read the existing output file", final_path_, n < 0 ? errno : EIO);
-    write_all(buffer.data(), static_cast<std::size_t>(n));
-    copied += static_cast<std::uint64_t>(n);
-  }
-  ::close(existing_fd_);
-  existing_fd_ = -1;
-  matched_ = 0;
-}
-
 void OutputFile::drain(std::string_view block) {
+  if (check_) check_();
   if (existing_fd_ >= 0) {
     if (block_matches_existing(block)) {
       matched_ += block.size();
-      return;
+    } else {
+      ::close(existing_fd_);
+      existing_fd_ = -1;
     }
-    stop_comparing();
   }
-  write_all(block.data(), block.size());
+  if (fd_ >= 0) {
+    write_all(block.data(), block.size());
+  } else if (existing_fd_ < 0) {
+    fail("cannot create", create_errno_);
+  }
 }
 
 void OutputFile::write_all(const char* data, std::size_t left) {
   while (left > 0) {
     ssize_t n = ::write(fd_, data, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0)
-      throw file_error("cannot write the output file", direct_ ? final_path_ : temp_path_, errno);
+    if (n < 0) fail("cannot write", errno);
     data += n;
     left -= static_cast<std::size_t>(n);
   }
 }
 
-bool OutputFile::commit(bool keep_identical) {
+void OutputFile::fail(const char* what_failed, int err) const {
+  throw Error(
+      std::string(what_failed) + " the " + what_ + ": " + std::strerror(err) + hint_for(err),
+      final_path_, 0, 0, err);
+}
+
+bool OutputFile::prepare() {
   flush();
+  if (direct_) {
+    if (fd_ != STDOUT_FILENO && ::close(fd_) != 0) fail("cannot write", errno);
+    fd_ = -1;
+    prepared_ = true;
+    return true;
+  }
   if (existing_fd_ >= 0) {
     struct stat old_info;
     bool same = ::fstat(existing_fd_, &old_info) == 0 &&
                 static_cast<std::uint64_t>(old_info.st_size) == matched_;
-    if (same && keep_identical) {
+    if (same) {
       discard();
       return false;
     }
-    stop_comparing();
+    ::close(existing_fd_);
+    existing_fd_ = -1;
   }
-  if (direct_) {
-    if (fd_ != STDOUT_FILENO && ::close(fd_) != 0)
-      throw file_error("cannot write the output", final_path_, errno);
-    fd_ = -1;
-    return true;
-  }
+  if (fd_ < 0) fail("cannot create", create_errno_);
+  if (temp_path_.empty()) link_unnamed_temporary(folder_of(final_path_));
   int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) {
-    int err = errno;
-    discard();
-    throw file_error("cannot write the output file", temp_path_, err);
-  }
-  if (keep_identical && final_file_equals_temp()) {
-    discard();
-    return false;
-  }
-  if (::rename(temp_path_.c_str(), final_path_.c_str()) != 0) {
-    int err = errno;
-    discard();
-    throw file_error("cannot replace the output file", final_path_, err);
-  }
-  release_slot(slot_);
-  slot_ = -1;
-  temp_path_.clear();
+  // Some file systems (NFS) report a failed write only when the file is closed.
+  if (::close(fd) != 0) fail("cannot write", errno);
+  prepared_ = true;
   return true;
 }
 
-bool OutputFile::final_file_equals_temp() const {
-  struct stat final_info, temp_info;
-  if (::stat(final_path_.c_str(), &final_info) != 0 || ::stat(temp_path_.c_str(), &temp_info) != 0)
-    return false;
-  if (!S_ISREG(final_info.st_mode) || final_info.st_size != temp_info.st_size) return false;
-  std::FILE* a = std::fopen(final_path_.c_str(), "rb");
-  std::FILE* b = std::fopen(temp_path_.c_str(), "rb");
-  bool same = a && b;
-  std::vector<char> block_a(1 << 16), block_b(1 << 16);
-  while (same) {
-    std::size_t n = std::fread(block_a.data(), 1, block_a.size(), a);
-    std::size_t m = std::fread(block_b.data(), 1, block_b.size(), b);
-    same = n == m &&
-           std::equal(block_a.begin(), block_a.begin() + static_cast<long>(n), block_b.begin());
-    if (n == 0) break;
+void OutputFile::link_unnamed_temporary(const std::string& folder) {
+  std::string through_proc = "/proc/self/fd/" + std::to_string(fd_);
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    std::string name = temp_name_in(folder, attempt);
+    // Registered before it exists: a signal between the two removes a name not yet there.
+    TemporaryName registered(name);
+    int done = ::linkat(AT_FDCWD, through_proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+    if (done != 0 && errno == ENOENT)  // no /proc: the descriptor itself, where allowed
+      done = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+    if (done == 0) {
+      temp_path_ = name;
+      temp_name_ = std::move(registered);
+      return;
+    }
+    if (errno != EEXIST) fail("cannot create", errno);
   }
-  if (a) std::fclose(a);
-  if (b) std::fclose(b);
-  return same;
+  fail("cannot create", EEXIST);
+}
+
+void OutputFile::publish() {
+  if (!prepared_ || direct_) return;
+  if (::rename(temp_path_.c_str(), final_path_.c_str()) != 0) {
+    int err = errno;
+    discard();
+    fail("cannot replace", err);
+  }
+  temp_name_.release();
+  temp_path_.clear();
+  prepared_ = false;
+}
+
+bool OutputFile::commit() {
+  if (!prepare()) return false;
+  publish();
+  return true;
 }
 
 void OutputFile::discard() noexcept {
@@ -227,18 +265,9 @@ void OutputFile::discard() noexcept {
   if (fd_ >= 0 && fd_ != STDOUT_FILENO) ::close(fd_);
   fd_ = -1;
   if (!temp_path_.empty()) ::unlink(temp_path_.c_str());
-  release_slot(slot_);
-  slot_ = -1;
+  temp_name_.release();
   temp_path_.clear();
-}
-
-void remove_temporary_files_on_signal() noexcept {
-  for (std::size_t i = 0; i < kSlots; ++i)
-    if (slot_used[i].load()) ::unlink(temp_paths[i]);
-}
-
-void clean_up_on_termination_signals() {
-  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal_number, on_termination);
+  prepared_ = false;
 }
 
 }  // namespace noc::emit

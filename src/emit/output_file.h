@@ -1,66 +1,79 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "common/termination.h"
 #include "emit/text_sink.h"
 
 namespace noc::emit {
 
-/// The output file, replaced only when it is complete: text goes to a temporary file beside the
-/// final one, and commit() renames it over the final name, keeping the permission bits of the
-/// file it replaces. A run that fails (or an object destroyed without commit) removes the
-/// temporary file, so an earlier output stays byte for byte as it was. A final name that is a
-/// symbolic link to a regular file is replaced by the new file; the link's target is not written.
-/// "-" means standard output, and an existing path that is not a regular file (a device, a FIFO,
-/// /dev/stdout) is written into as it is: neither can be replaced.
+/// An output file, replaced only when it is complete. The text goes to an unnamed file in the
+/// final file's folder (O_TMPFILE), which is given a short temporary name only at the end and
+/// renamed over the final name, keeping the permission bits of the file it replaces: a run
+/// ended at any point, even by SIGKILL, leaves the old file as it was and nothing beside it.
+/// Where the file system has no unnamed files, the temporary file is named ".nocgen-PID-XXXXXX"
+/// from the start, and the ones a killed run left behind are removed by the next run that
+/// writes into that folder. A final name that is a symbolic link to a regular file is replaced
+/// by the new file; the link's target is not written. "-" means standard output, and an
+/// existing path that is not a regular file (a device, a FIFO, /dev/stdout) is written into as
+/// it is: neither can be replaced.
 class OutputFile : public TextSink {
  public:
-  explicit OutputFile(std::string final_path);
+  /// `what` names the file in messages: "output file", "depfile".
+  explicit OutputFile(std::string final_path, std::string what = "output file");
   ~OutputFile() override;
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
   const std::string& final_path() const { return final_path_; }
-  const std::string& temp_path() const { return temp_path_; }
 
-  /// Compares the text with the existing file while it is written, before anything else is
-  /// written: as long as the two agree nothing goes to the temporary file, and an identical
-  /// text costs one read of the old file instead of a write and two reads.
+  /// Compares the text with the existing file while it is written; when the two are the same,
+  /// the existing file is left alone, time stamp included. The new file is written from the
+  /// new text only, whatever happens to the old one meanwhile.
   void compare_with_existing();
 
-  /// Puts the new file in place. With `keep_identical`, an existing file that already holds the
-  /// same bytes is left alone, time stamp included, and the result is false.
-  bool commit(bool keep_identical = false);
+  /// Called before each block is written: a caller that can be interrupted (Python's Ctrl-C)
+  /// throws from it, and the old file stays as it was.
+  void check_between_blocks(std::function<void()> check) { check_ = std::move(check); }
+
+  /// The open file, for a child process that writes the content itself (Graphviz); the text
+  /// written through the sink so far is flushed first, and no comparison is made.
+  int descriptor();
+
+  /// Makes the file complete under its temporary name, with every step that can fail done:
+  /// false when the existing file already holds the same text and nothing is to be replaced.
+  bool prepare();
+  /// Renames the prepared file over the final name.
+  void publish();
+  /// prepare() and publish(): whether the final file was replaced.
+  bool commit();
 
  protected:
   void drain(std::string_view block) override;
 
  private:
+  void open_named_temporary(const std::string& folder, int mode);
+  void link_unnamed_temporary(const std::string& folder);
   void discard() noexcept;
-  bool final_file_equals_temp() const;
   bool block_matches_existing(std::string_view block);
-  void stop_comparing();
   void write_all(const char* data, std::size_t size);
+  [[noreturn]] void fail(const char* what_failed, int err) const;
 
   std::string final_path_;
-  std::string temp_path_;
+  std::string what_;
+  std::string temp_path_;    ///< the temporary name, once it has one
+  TemporaryName temp_name_;  ///< where a signal handler finds temp_path_
   int fd_ = -1;
-  int slot_ = -1;              ///< where a signal handler finds temp_path_
-  bool direct_ = false;        ///< written into as it is: standard output, a device or a FIFO
-  int existing_fd_ = -1;       ///< the old file while the text still agrees with it
-  std::uint64_t matched_ = 0;  ///< bytes that agree and are not yet in the temporary file
+  int create_errno_ = 0;  ///< why no temporary file could be made (a read-only folder)
+  bool direct_ = false;   ///< written into as it is: standard output, a device or a FIFO
+  bool prepared_ = false;
+  int existing_fd_ = -1;       ///< the old file while the new text still agrees with it
+  std::uint64_t matched_ = 0;  ///< bytes compared and found equal
   std::vector<char> scratch_;  ///< the old file's block being compared
+  std::function<void()> check_;
 };
-
-/// Removes the temporary files of the output files being written, from a signal handler: it
-/// only calls unlink. The command-line entries call it on SIGINT, SIGTERM and SIGHUP before they
-/// end with the signal, so that an interrupted run leaves nothing behind.
-void remove_temporary_files_on_signal() noexcept;
-
-/// Installs handlers for SIGINT, SIGTERM and SIGHUP that remove the temporary output files and
-/// then end the process with the signal's usual status.
-void clean_up_on_termination_signals();
 
 }  // namespace noc::emit

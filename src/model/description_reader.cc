@@ -1,5 +1,7 @@
 #include "model/description_reader.h"
 
+#include <algorithm>
+#include <cstring>
 #include <deque>
 #include <iterator>
 #include <memory>
@@ -232,13 +234,17 @@ class SaxAdapter : public nlohmann::json_sax<Json> {
   bool end_array() override { return builder_.close(), true; }
   bool key(string_t& name) override { return builder_.key(name, key_offset()), true; }
 
-  bool parse_error(std::size_t position, const std::string&,
+  bool parse_error(std::size_t position, const std::string& token,
                    const nlohmann::detail::exception& error) override {
     failed = true;
     error_position = position;
     error_message = error.what();
+    // 406: a number beyond double's range (1e400). It is a valid JSON number all the same.
+    if (error.id == 406) out_of_range_number = token;
     return false;
   }
+
+  std::string out_of_range_number;
 
  private:
   // The reader has just passed the closing quote of a key: walk back to its opening quote.
@@ -284,17 +290,42 @@ Description parse_description(std::string path, std::string&& owned_text,
   auto builder = std::make_unique<NodeBuilder>(text, nullptr);
   auto decoded = std::make_unique<std::deque<std::string>>();
   if (!scan_plain_json(text, *builder)) {
-    builder = std::make_unique<NodeBuilder>(text, decoded.get());
-    const char* cursor = text.data();
-    SaxAdapter adapter(text, &cursor, *builder);
-    CountingIterator first{text.data(), &cursor};
-    CountingIterator last{text.data() + text.size(), &cursor};
-    Json::sax_parse(first, last, &adapter);
-    if (adapter.failed) {
+    if (const void* nul = std::memchr(text.data(), '\0', text.size())) {
+      std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nul) - text.data());
+      auto [line, column] = line_and_column(text, line_starts(text), at);
+      throw Error(
+          "the description holds a NUL byte here, which JSON text never does (a UTF-16 or "
+          "binary file, or one cut short while written?)",
+          path, line, column);
+    }
+    // The full reader stops at a number beyond its range; such a number reads as what it is,
+    // a number that is not zero, so the reader goes on over a copy with the number as 1
+    // followed by blanks: every offset stays as it is.
+    std::string patched;
+    for (;;) {
+      std::string_view read = patched.empty() ? text : std::string_view(patched);
+      decoded->clear();
+      builder = std::make_unique<NodeBuilder>(read, decoded.get());
+      const char* cursor = read.data();
+      SaxAdapter adapter(read, &cursor, *builder);
+      CountingIterator first{read.data(), &cursor};
+      CountingIterator last{read.data() + read.size(), &cursor};
+      Json::sax_parse(first, last, &adapter);
+      if (!adapter.failed) break;
+      const std::string& number = adapter.out_of_range_number;
+      std::size_t at =
+          number.empty() ? std::string_view::npos : read.rfind(number, adapter.error_position);
+      if (at != std::string_view::npos) {
+        if (patched.empty()) patched = std::string(text);
+        patched[at] = '1';
+        std::fill_n(patched.begin() + static_cast<std::ptrdiff_t>(at) + 1, number.size() - 1, ' ');
+        continue;
+      }
       if (report) report(adapter.error_message);
       // The reader's position counts the offending character itself.
-      std::size_t at = adapter.error_position > 0 ? adapter.error_position - 1 : 0;
-      auto [line, column] = line_and_column(text, line_starts(text), std::min(at, text.size()));
+      std::size_t error_at = adapter.error_position > 0 ? adapter.error_position - 1 : 0;
+      auto [line, column] =
+          line_and_column(text, line_starts(text), std::min(error_at, text.size()));
       throw Error("the description is not valid JSON: " + parse_detail(adapter.error_message), path,
                   line, column);
     }

@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "common/input_file.h"
 #include "common/source_tree.h"
+#include "common/text.h"
 
 namespace noc::rtl {
 namespace {
@@ -182,6 +183,17 @@ void add_define(RtlOptions& options, const std::string& definition) {
   } else {
     options.defines.emplace_back(definition.substr(0, equals), definition.substr(equals + 1));
   }
+}
+
+void check_macro_name(const std::string& name, const std::string& given) {
+  auto letter = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; };
+  bool ok = !name.empty() && letter(name[0]);
+  for (char c : name)
+    ok = ok && (letter(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '$');
+  if (!ok)
+    throw Error(in_quotes(given) +
+                " names no macro: a macro name is a letter or _ followed by letters, digits, _ "
+                "or $ (NAME or NAME=VALUE)");
 }
 
 RtlOptions read_file_list(const std::string& path, ListPaths paths) {

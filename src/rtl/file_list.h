@@ -24,6 +24,10 @@ RtlOptions read_file_list(const std::string& path, ListPaths paths);
 /// Adds "NAME" (defined as empty) or "NAME=VALUE", as -D and +define+ give a macro.
 void add_define(RtlOptions& options, const std::string& definition);
 
+/// Refuses a macro name given on the command line (-D, -U, Python's defines=) that no source
+/// could ever name: it must be an identifier. `given` is the text as the user wrote it.
+void check_macro_name(const std::string& name, const std::string& given);
+
 /// Appends what `more` says to `options`, after what `options` says already.
 void append_options(RtlOptions& options, const RtlOptions& more);
 

@@ -1,11 +1,14 @@
 #include "verify/runtime_cache.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "verify/process.h"
 
@@ -45,20 +48,52 @@ std::optional<RuntimeCache> RuntimeCache::open(const std::string& key) {
   return RuntimeCache(base + "/nocgen/verilator-runtime-" + hex_digest(key));
 }
 
-bool RuntimeCache::restore(const std::vector<std::string>& objects, const std::string& obj_dir,
-                           const std::string& makefile) const {
-  if (objects.empty()) return false;
+namespace {
+
+constexpr const char* kManifest = "MANIFEST";
+
+// "NAME SIZE DIGEST" of one object.
+std::optional<std::string> manifest_line(const std::string& dir, const std::string& object) {
+  std::ifstream in(dir + "/" + object, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return object + " " + std::to_string(bytes.size()) + " " + hex_digest(bytes);
+}
+
+bool synced(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fsync(fd) == 0;
+  return ::close(fd) == 0 && ok;
+}
+
+}  // namespace
+
+CacheRestore RuntimeCache::restore(const std::vector<std::string>& objects,
+                                   const std::string& obj_dir, const std::string& makefile) const {
   std::error_code ec;
-  for (const std::string& object : objects)
-    if (!fs::is_regular_file(dir_ + "/" + object, ec)) return false;
+  if (objects.empty() || !fs::exists(dir_, ec)) return CacheRestore::kEmpty;
+  std::ifstream manifest(dir_ + "/" + kManifest);
+  std::string expected((std::istreambuf_iterator<char>(manifest)),
+                       std::istreambuf_iterator<char>());
+  std::string found;
+  for (const std::string& object : objects) {
+    std::optional<std::string> line = manifest_line(dir_, object);
+    found += (line ? *line : object + " missing") + "\n";
+  }
+  if (found != expected) {
+    fs::remove_all(dir_, ec);
+    return CacheRestore::kDamaged;
+  }
   for (const std::string& object : objects) {
     fs::copy_file(dir_ + "/" + object, obj_dir + "/" + object, fs::copy_options::overwrite_existing,
                   ec);
-    if (ec) return false;
+    if (ec) return CacheRestore::kEmpty;
   }
   // The objects depend on the makefile Verilator has just written; make must see it older.
   fs::last_write_time(makefile, fs::file_time_type::clock::now() - std::chrono::hours(24), ec);
-  return !ec;
+  return ec ? CacheRestore::kEmpty : CacheRestore::kRestored;
 }
 
 void RuntimeCache::keep(const std::vector<std::string>& objects, const std::string& obj_dir) const {
@@ -66,8 +101,18 @@ void RuntimeCache::keep(const std::vector<std::string>& objects, const std::stri
   if (objects.empty() || fs::exists(dir_, ec)) return;
   std::string staging = dir_ + ".part-" + std::to_string(::getpid());
   fs::create_directories(staging, ec);
-  for (const std::string& object : objects)
-    if (!ec) fs::copy_file(obj_dir + "/" + object, staging + "/" + object, ec);
+  std::string manifest;
+  for (const std::string& object : objects) {
+    if (ec) break;
+    fs::copy_file(obj_dir + "/" + object, staging + "/" + object, ec);
+    std::optional<std::string> line = manifest_line(staging, object);
+    if (!ec && (!line || !synced(staging + "/" + object))) ec = std::make_error_code(std::errc::io_error);
+    if (line) manifest += *line + "\n";
+  }
+  if (!ec) {
+    std::ofstream(staging + "/" + kManifest, std::ios::binary) << manifest;
+    if (!synced(staging + "/" + kManifest)) ec = std::make_error_code(std::errc::io_error);
+  }
   // A rename is whole or nothing, so a reader never sees half a folder.
   if (!ec) fs::rename(staging, dir_, ec);
   if (ec) fs::remove_all(staging, ec);

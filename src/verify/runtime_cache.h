@@ -9,6 +9,8 @@ namespace noc::verify {
 /// Verilator's own runtime (verilated.cpp and its kin) takes longer to compile than a whole
 /// network's stand-ins, and is the same for every simulation built by one Verilator with one
 /// compiler and one set of flags. A folder under the user's cache keeps its objects.
+enum class CacheRestore { kRestored, kEmpty, kDamaged };
+
 class RuntimeCache {
  public:
   /// The folder for `key` under $XDG_CACHE_HOME (or ~/.cache) /nocgen; none when neither names
@@ -18,12 +20,15 @@ class RuntimeCache {
   const std::string& dir() const { return dir_; }
 
   /// Copies the kept objects into `obj_dir`, newer than the makefile that lists them, so that
-  /// make takes them as built. False when nothing is kept yet (or it cannot be read).
-  bool restore(const std::vector<std::string>& objects, const std::string& obj_dir,
+  /// make takes them as built. Each object is checked against the size and digest noted when
+  /// it was kept: an entry that does not match (a full disk or a crash while it was written,
+  /// a file changed since) is removed and reported as damaged, to be built again.
+  CacheRestore restore(const std::vector<std::string>& objects, const std::string& obj_dir,
                const std::string& makefile) const;
 
-  /// Keeps the objects of a finished build. Two runs that keep at once leave one whole copy; a
-  /// cache that cannot be written is left alone, since the next run only builds again.
+  /// Keeps the objects of a finished build, with a list of their sizes and digests, everything
+  /// on disk before the folder takes its name. Two runs that keep at once leave one whole
+  /// copy; a cache that cannot be written is left alone, since the next run only builds again.
   void keep(const std::vector<std::string>& objects, const std::string& obj_dir) const;
 
  private:

@@ -16,7 +16,8 @@ const std::vector<std::string> kModelFlags = {"--cc", "--exe", "--main", "--timi
 std::optional<RuntimeCache> cache_for(const SimulationBuild& build) {
   if (!build.use_cache) return std::nullopt;
   std::string log = build.work_dir + "/verilator-version.log";
-  if (run_logged({build.verilator, "--version"}, build.work_dir, log) != 0) return std::nullopt;
+  if (!run_logged({build.verilator, "--version"}, build.work_dir, log, build.timeout_seconds).ok())
+    return std::nullopt;
   std::string flags;
   for (const std::string& flag : kModelFlags) flags += flag + " ";
   return RuntimeCache::open(runtime_key(read_input_file(log, "Verilator's version"), flags));
@@ -42,24 +43,38 @@ BuildResult build_simulation(const SimulationBuild& build) {
     command.push_back(part);
   command.insert(command.end(), build.arguments.begin(), build.arguments.end());
   result.log = build.work_dir + "/build.log";
-  if (run_logged(command, build.work_dir, result.log) != 0) return result;
+  ChildEnd verilated = run_logged(command, build.work_dir, result.log, build.timeout_seconds);
+  if (!verilated.ok()) {
+    result.failure = "Verilator ended with " + verilated.describe(build.timeout_seconds);
+    return result;
+  }
 
   std::string prefix = "V" + build.top_module;
   std::optional<RuntimeCache> cache = cache_for(build);
   std::vector<std::string> objects =
       runtime_objects(read_input_file(obj + "/" + prefix + "_classes.mk", "makefile"));
-  result.runtime_cached = cache && cache->restore(objects, obj, obj + "/" + prefix + ".mk");
+  if (cache) {
+    CacheRestore restored = cache->restore(objects, obj, obj + "/" + prefix + ".mk");
+    result.runtime_cached = restored == CacheRestore::kRestored;
+    if (result.runtime_cached) result.cache_dir = cache->dir();
+    if (restored == CacheRestore::kDamaged)
+      result.notes.push_back("the cached Verilator runtime in " + cache->dir() +
+                             " was damaged; it is built afresh and kept again");
+  }
 
   std::string make_log = build.work_dir + "/make.log";
   std::optional<std::string> make = find_on_path("make");
   if (!make) {
     result.log = make_log;
     std::ofstream(make_log) << "error: make is not on PATH; install the Debian package make\n";
+    result.failure = "make is not on PATH";
     return result;
   }
-  if (run_logged({*make, "-j2", "-f", prefix + ".mk", "OPT_FAST=-O0", "OPT_SLOW=-O0"}, obj,
-                 make_log) != 0) {
+  ChildEnd made = run_logged({*make, "-j2", "-f", prefix + ".mk", "OPT_FAST=-O0", "OPT_SLOW=-O0"},
+                             obj, make_log, build.timeout_seconds);
+  if (!made.ok()) {
     result.log = make_log;
+    result.failure = "make ended with " + made.describe(build.timeout_seconds);
     return result;
   }
   if (cache && !result.runtime_cached) cache->keep(objects, obj);

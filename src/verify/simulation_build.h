@@ -11,12 +11,18 @@ struct SimulationBuild {
   std::vector<std::string> arguments;  ///< include directories and source files, in order
   std::string work_dir;                ///< the build goes to work_dir/obj
   bool use_cache = true;
+  double timeout_seconds = 0;  ///< for each step; 0: none
 };
 
 struct BuildResult {
   bool built = false;
   std::string log;              ///< the log of the step that failed, or Verilator's log
   bool runtime_cached = false;  ///< Verilator's runtime came from the cache
+  /// Which step failed and how it ended: "Verilator ended with exit status 1".
+  std::string failure;
+  /// The cache folder the runtime came from, for a message about a failed build.
+  std::string cache_dir;
+  std::vector<std::string> notes;  ///< a damaged cache entry that was rebuilt
 };
 
 /// Verilates the simulation and compiles it. The model's C++ is compiled without optimisation:

@@ -56,10 +56,11 @@ class WorkDir {
 
   // A message from Verilator points into the files written here (the stand-ins, the bench):
   // they stay, so that the user can open what the message names.
+  // Kept only then: a work directory nobody is pointed to would only fill the disk.
   std::string kept_for(const std::string& message) {
-    bool was_kept = keep_;
+    if (keep_ || message.find(path_ + "/") == std::string::npos) return message;
     keep_ = true;
-    return message + (was_kept ? "" : "\n(the files it names are kept in " + path_ + ")");
+    return message + "\n(the files it names are kept in " + path_ + ")";
   }
 
   void write(const std::string& name, const std::string& text) const {
@@ -99,6 +100,14 @@ std::string log_excerpt(const std::string& log_path) {
       ++kept;
     }
   }
+  if (!out.empty()) return out;
+  // No line says error (a crash, a killed compiler): the log's last lines say what happened.
+  std::ifstream again(log_path);
+  std::vector<std::string> last;
+  while (std::getline(again, line))
+    if (!line.empty()) last.push_back(line);
+  for (std::size_t i = last.size() > 5 ? last.size() - 5 : 0; i < last.size(); ++i)
+    out += "\n  " + last[i];
   return out;
 }
 
@@ -238,8 +247,8 @@ VerifyReport verify_top(const VerifyOptions& options) {
   work.write("noc_verify_bench.sv", bench_text(top.first, options.flit_width, options.channels,
                                                static_cast<int>(stand_ins.modules.size() - 1)));
 
-  SimulationBuild build{
-      *verilator, kBenchModule, {"-I" + work.path()}, work.path(), options.use_cache};
+  SimulationBuild build{*verilator,        kBenchModule,           {"-I" + work.path()},
+                        work.path(),       options.use_cache,      options.timeout_seconds};
   for (const std::string& dir : options.rtl.include_dirs) build.arguments.push_back("-I" + dir);
   for (const std::string& dir : compile.include_dirs) build.arguments.push_back("-I" + dir);
   for (const auto& [name, text] : compile.written)
@@ -252,13 +261,25 @@ VerifyReport verify_top(const VerifyOptions& options) {
 
   BuildResult built = build_simulation(build);
   report.runtime_cached = built.runtime_cached;
-  if (!built.built)
-    throw Error(work.kept_for("Verilator could not build the simulation of the top:" +
-                              log_excerpt(built.log)),
+  report.notes.insert(report.notes.end(), built.notes.begin(), built.notes.end());
+  if (!built.built) {
+    std::string cache_hint =
+        built.cache_dir.empty()
+            ? ""
+            : "\n(Verilator's runtime objects came from the cache " + built.cache_dir +
+                  "; if the message names one of them, run again with --no-cache or remove "
+                  "that folder)";
+    throw Error(work.kept_for("Verilator could not build the simulation of the top (" +
+                              built.failure + "):" + log_excerpt(built.log) + cache_hint),
                 report.top_path);
+  }
   std::string run_log = work.file("simulation.log");
-  if (run_logged({simulation_program(build)}, work.path(), run_log) != 0)
-    throw Error(work.kept_for("the simulation of the top failed:" + log_excerpt(run_log)),
+  ChildEnd simulated =
+      run_logged({simulation_program(build)}, work.path(), run_log, options.timeout_seconds);
+  if (!simulated.ok())
+    throw Error(work.kept_for("the simulation of the top failed (" +
+                              simulated.describe(options.timeout_seconds) +
+                              "):" + log_excerpt(run_log)),
                 report.top_path);
 
   ProbeLog log = parse_probe_log(read_input_file(run_log, "simulation log"));

@@ -20,6 +20,8 @@ struct VerifyOptions {
   std::string verilator = "verilator";
   /// Take Verilator's compiled runtime from the user's cache, and keep it there.
   bool use_cache = true;
+  /// The longest a build step or the simulation may take, in seconds; 0: no limit.
+  double timeout_seconds = 600;
 };
 
 struct VerifyReport {

@@ -15,7 +15,7 @@ EXAMPLE = pathlib.Path(os.environ["NOC_EXAMPLE_DIR"])
 def example(tmp_path):
     """A copy of the bundled 2x2 example without its generated output."""
     work = tmp_path / "design"
-    shutil.copytree(EXAMPLE, work, ignore=shutil.ignore_patterns("noc_soc.sv", "noc_soc.sv.tmp.*"))
+    shutil.copytree(EXAMPLE, work, ignore=shutil.ignore_patterns("noc_soc.sv", ".nocgen-*"))
     return work
 
 

@@ -6,7 +6,10 @@ import os
 import pathlib
 import re
 import subprocess
+import signal
+import sys
 import threading
+import warnings
 
 import pytest
 
@@ -193,3 +196,114 @@ def test_port_tuples_and_their_types(example):
     assert t.inputs == [("", "", " ", "clk", 3), ("[3:0]", "[7:0]", " ", "d", 3)]
     assert t.outputs == [("", "", " ", "o", " [4]", 3)]
     assert t.input_types == ["", "logic"] and t.output_types == [""]
+
+
+def big_design(example, tools, size="200x200"):
+    subprocess.run([tools["nocgen"], "topology", "mesh", size, "--force", "-o",
+                    str(example / "noc_soc.json")], check=True, capture_output=True)
+    (example / "noc_soc.sv").write_text("earlier output\n")
+
+
+INTERRUPTED_CALLER = r"""
+import os, signal, sys, threading, time
+sys.path.insert(0, os.environ["NOC_SOC_MODULE_DIR"])
+import noc_soc
+design = sys.argv[1]
+
+def writing():
+    for fd in os.listdir("/proc/self/fd"):
+        try:
+            target = os.readlink(f"/proc/self/fd/{fd}")
+        except OSError:
+            continue
+        if target.startswith(design + "/#") or "/.nocgen-" in target:
+            return True
+    return False
+
+sent = []
+def interrupt():
+    deadline = time.monotonic() + 60
+    while not writing() and time.monotonic() < deadline:
+        time.sleep(0.0005)
+    sent.append(time.monotonic())
+    os.kill(os.getpid(), getattr(signal, sys.argv[2]))
+
+threading.Thread(target=interrupt, daemon=True).start()
+try:
+    noc_soc.soc_generator_noc(design, "noc_soc.json")
+    print("finished")
+except KeyboardInterrupt:
+    print("interrupted after %.3f s" % (time.monotonic() - sent[0]))
+"""
+
+
+def test_ctrl_c_interrupts_a_call_promptly_and_keeps_the_old_top(example, tools):
+    big_design(example, tools)
+    done = subprocess.run([sys.executable, "-c", INTERRUPTED_CALLER, str(example), "SIGINT"],
+                          capture_output=True, text=True, timeout=120)
+    if done.stdout.startswith("finished"):
+        pytest.skip("the call ended before the interrupt arrived")
+    assert done.stdout.startswith("interrupted after"), done.stdout + done.stderr
+    assert float(done.stdout.split()[2]) < 1.0
+    assert (example / "noc_soc.sv").read_text() == "earlier output\n"
+    assert not list(example.glob(".nocgen-*"))
+
+
+@pytest.mark.parametrize("name", ["SIGTERM", "SIGHUP"])
+def test_a_caller_ended_by_a_signal_leaves_nothing_behind(example, tools, name):
+    big_design(example, tools)
+    done = subprocess.run([sys.executable, "-c", INTERRUPTED_CALLER, str(example), name],
+                          capture_output=True, text=True, timeout=120)
+    if done.stdout.startswith("finished"):
+        pytest.skip("the call ended before the signal arrived")
+    assert done.returncode == -getattr(signal, name), done.stdout + done.stderr
+    assert sorted(p.name for p in example.iterdir() if p.name.startswith(".")) == []
+    assert (example / "noc_soc.sv").read_text() == "earlier output\n"
+
+
+def test_warnings_are_python_warnings(example, tools):
+    big_design(example, tools, "8x8")  # 64 tiles against DESTS 32: a warning
+    with warnings.catch_warnings(record=True) as caught:
+        warnings.simplefilter("always")
+        noc_soc.soc_generator_noc(str(example), "noc_soc.json")
+    assert [w.category for w in caught] == [noc_soc.GeneratorWarning]
+    assert "[NOC120]" in str(caught[0].message)
+    with warnings.catch_warnings():
+        warnings.simplefilter("error", noc_soc.GeneratorWarning)
+        with pytest.raises(noc_soc.GeneratorWarning):
+            noc_soc.soc_generator_noc(str(example), "noc_soc.json")
+
+
+@pytest.mark.parametrize("defines, error", [
+    ({1: "x"}, TypeError),
+    (["=x"], noc_soc.GeneratorError),
+    (["1BAD=3"], noc_soc.GeneratorError),
+    ({"TWO WORDS": None}, noc_soc.GeneratorError),
+], ids=["number_as_name", "empty_name", "digit_first", "space_in_name"])
+def test_macro_names_are_checked_like_minus_d(example, defines, error):
+    with pytest.raises(error):
+        noc_soc.soc_generator_noc(str(example), "noc_soc.json", defines=defines)
+    assert not (example / "noc_soc.sv").exists()
+
+
+def test_topology_has_the_command_line_cap():
+    with pytest.raises(noc_soc.GeneratorError, match="at most 1048576"):
+        noc_soc.topology("mesh", 2000, 2000)
+
+
+def test_a_subinterpreter_import_fails_clearly():
+    script = ("import _xxsubinterpreters as si\n"
+              "try:\n    si.run_string(si.create(), 'import noc_soc')\n"
+              "except Exception as e:\n    print(e)\n")
+    done = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True,
+                          timeout=60, env=dict(os.environ,
+                                               PYTHONPATH=os.environ["NOC_SOC_MODULE_DIR"]))
+    assert "cannot be imported in a subinterpreter" in done.stdout, done.stdout + done.stderr
+
+
+def test_errors_on_paths_that_are_not_utf8_keep_their_bytes(tmp_path):
+    design = os.path.join(os.fsencode(tmp_path), b"d\xff")
+    os.mkdir(design)
+    with pytest.raises(noc_soc.GeneratorError) as raised:
+        noc_soc.soc_generator_noc(os.fsdecode(design), "noc_soc.json")
+    assert os.fsencode(raised.value.file).endswith(b"d\xff")

@@ -20,7 +20,7 @@ def test_readme_examples_run(tmp_path, tools):
     if shutil.which("verilator") is None:
         pytest.skip("verilator is not installed")
     shutil.copytree(EXAMPLE, tmp_path / "examples" / "mesh_2x2",
-                    ignore=shutil.ignore_patterns("noc_soc.sv", "noc_soc.sv.tmp.*"))
+                    ignore=shutil.ignore_patterns("noc_soc.sv", ".nocgen-*"))
     env = dict(os.environ)
     env["PATH"] = os.path.dirname(tools["nocgen"]) + os.pathsep + env["PATH"]
     env["PYTHONPATH"] = os.path.abspath(os.environ["NOC_SOC_MODULE_DIR"])
