@@ -11,8 +11,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 #include "common/error.h"
 #include "common/termination.h"
@@ -47,8 +47,7 @@ std::string ChildEnd::describe(double timeout_seconds) const {
     std::snprintf(seconds, sizeof seconds, "%g", timeout_seconds);
     return std::string("no end within ") + seconds + " s (--timeout)";
   }
-  if (signal != 0)
-    return "signal " + std::to_string(signal) + " (" + ::strsignal(signal) + ")";
+  if (signal != 0) return "signal " + std::to_string(signal) + " (" + ::strsignal(signal) + ")";
   return "exit status " + std::to_string(exit_status);
 }
 

@@ -75,6 +75,10 @@ CacheRestore RuntimeCache::restore(const std::vector<std::string>& objects,
   std::error_code ec;
   if (objects.empty() || !fs::exists(dir_, ec)) return CacheRestore::kEmpty;
   std::ifstream manifest(dir_ + "/" + kManifest);
+  if (!manifest) {  // kept by an earlier nocgen, which noted nothing to check it by
+    fs::remove_all(dir_, ec);
+    return CacheRestore::kEmpty;
+  }
   std::string expected((std::istreambuf_iterator<char>(manifest)),
                        std::istreambuf_iterator<char>());
   std::string found;
@@ -106,7 +110,8 @@ void RuntimeCache::keep(const std::vector<std::string>& objects, const std::stri
     if (ec) break;
     fs::copy_file(obj_dir + "/" + object, staging + "/" + object, ec);
     std::optional<std::string> line = manifest_line(staging, object);
-    if (!ec && (!line || !synced(staging + "/" + object))) ec = std::make_error_code(std::errc::io_error);
+    if (!ec && (!line || !synced(staging + "/" + object)))
+      ec = std::make_error_code(std::errc::io_error);
     if (line) manifest += *line + "\n";
   }
   if (!ec) {

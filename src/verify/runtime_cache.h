@@ -24,7 +24,7 @@ class RuntimeCache {
   /// it was kept: an entry that does not match (a full disk or a crash while it was written,
   /// a file changed since) is removed and reported as damaged, to be built again.
   CacheRestore restore(const std::vector<std::string>& objects, const std::string& obj_dir,
-               const std::string& makefile) const;
+                       const std::string& makefile) const;
 
   /// Keeps the objects of a finished build, with a list of their sizes and digests, everything
   /// on disk before the folder takes its name. Two runs that keep at once leave one whole

@@ -247,8 +247,8 @@ VerifyReport verify_top(const VerifyOptions& options) {
   work.write("noc_verify_bench.sv", bench_text(top.first, options.flit_width, options.channels,
                                                static_cast<int>(stand_ins.modules.size() - 1)));
 
-  SimulationBuild build{*verilator,        kBenchModule,           {"-I" + work.path()},
-                        work.path(),       options.use_cache,      options.timeout_seconds};
+  SimulationBuild build{*verilator,  kBenchModule,      {"-I" + work.path()},
+                        work.path(), options.use_cache, options.timeout_seconds};
   for (const std::string& dir : options.rtl.include_dirs) build.arguments.push_back("-I" + dir);
   for (const std::string& dir : compile.include_dirs) build.arguments.push_back("-I" + dir);
   for (const auto& [name, text] : compile.written)
@@ -277,10 +277,10 @@ VerifyReport verify_top(const VerifyOptions& options) {
   ChildEnd simulated =
       run_logged({simulation_program(build)}, work.path(), run_log, options.timeout_seconds);
   if (!simulated.ok())
-    throw Error(work.kept_for("the simulation of the top failed (" +
-                              simulated.describe(options.timeout_seconds) +
-                              "):" + log_excerpt(run_log)),
-                report.top_path);
+    throw Error(
+        work.kept_for("the simulation of the top failed (" +
+                      simulated.describe(options.timeout_seconds) + "):" + log_excerpt(run_log)),
+        report.top_path);
 
   ProbeLog log = parse_probe_log(read_input_file(run_log, "simulation log"));
   std::vector<SharedWire> shared = shared_top_wires(top_text, stand_ins.modules);
