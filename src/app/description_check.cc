@@ -31,13 +31,14 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
   model::DescriptionLookup lookup =
       model::find_description(*tree, description_name, name_may_be_path);
   if (lookup.path.empty()) {
-    report.diagnostics.push_back(model::Diagnostic{model::Rule::kNoDescription,
-                                                   absolute_path(base_dir),
-                                                   0,
-                                                   0,
-                                                   {},
-                                                   {},
-                                                   model::no_description(description_name)});
+    report.diagnostics.push_back(
+        model::Diagnostic{model::Rule::kNoDescription,
+                          absolute_path(base_dir),
+                          0,
+                          0,
+                          {},
+                          {},
+                          model::no_description(description_name, base_dir)});
     return report;
   }
   report.description_path = lookup.path;

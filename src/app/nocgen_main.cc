@@ -40,6 +40,23 @@ struct Display {
 };
 Display display;
 
+// Warnings printed at most: a description that repeats one mistake a million times would
+// otherwise print hundreds of megabytes. --format json keeps them all.
+constexpr std::size_t kWarningsShown = 100;
+
+// Prints every error and the first warnings, then how many warnings were left out.
+template <typename List>
+void print_capped(std::FILE* stream, const List& diagnostics, app::DiagnosticPrinter& printer) {
+  std::size_t warnings = 0;
+  for (const auto& d : diagnostics) {
+    if (d.severity() != app::Severity::kError && ++warnings > kWarningsShown) continue;
+    std::fprintf(stream, "%s\n", printer.show(d).c_str());
+  }
+  if (warnings > kWarningsShown)
+    std::fprintf(stream, "nocgen: and %zu more warnings (--format json lists them all)\n",
+                 warnings - kWarningsShown);
+}
+
 struct GenerateFlags {
   bool werror = false;
   bool quiet = false;
@@ -59,13 +76,16 @@ int generate(const std::string& base_dir, const std::string& description,
   options.description_may_be_path = true;
   options.depfile_path = flags.depfile;
   options.depfile_target = flags.output;
+  options.warnings_before_error = [](const std::vector<model::Diagnostic>& warnings) {
+    app::DiagnosticPrinter printer(display.errors);
+    print_capped(stderr, warnings, printer);
+  };
   bool to_stdout = flags.output == "-";
   if (to_stdout && !flags.depfile.empty())
     throw Error("--depfile needs a file to name as its target; -o - writes standard output");
   RunSummary s = soc_generator_noc(base_dir, description, options);
   app::DiagnosticPrinter printer(display.errors);
-  for (const model::Diagnostic& warning : s.warnings)
-    std::fprintf(stderr, "%s\n", printer.show(warning).c_str());
+  print_capped(stderr, s.warnings, printer);
   if (s.refused) {
     std::fprintf(stderr, "nocgen: %zu warning%s with --werror: %s left as it was\n",
                  s.warnings.size(), s.warnings.size() == 1 ? "" : "s", s.output_path.c_str());
@@ -117,7 +137,8 @@ int check(const std::string& base_dir, const std::string& description, const std
     app::write_json(std::cout, report.diagnostics);
   } else {
     app::DiagnosticPrinter printer(display.output);
-    for (const app::Diagnostic& d : report.diagnostics) std::cout << printer.show(d) << "\n";
+    std::fflush(stdout);
+    print_capped(stdout, report.diagnostics, printer);
     std::cout << (report.description_path.empty() ? base_dir : report.description_path) << ": "
               << errors << (errors == 1 ? " error, " : " errors, ") << warnings
               << (warnings == 1 ? " warning\n" : " warnings\n");

@@ -64,7 +64,7 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   model::DescriptionLookup lookup =
       model::find_description(*tree, in_json_file, options.description_may_be_path);
   if (lookup.path.empty())
-    throw Error(model::no_description(in_json_file), absolute_path(base_dir));
+    throw Error(model::no_description(in_json_file, base_dir), absolute_path(base_dir));
   const std::string description_path = lookup.path;
   filepath = description_path;
 
@@ -79,7 +79,15 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   rtl::RtlCatalog catalog(base_dir, tree, options.rtl);
   model::DiagnosticSink sink;
   std::unique_ptr<model::Resolution> resolved = model::resolve(description, catalog, sink);
-  if (const model::Diagnostic* error = sink.first_error()) throw model::to_error(*error);
+  if (const model::Diagnostic* error = sink.first_error()) {
+    if (options.warnings_before_error) {
+      std::vector<model::Diagnostic> before;
+      for (const model::Diagnostic& d : sink.list())
+        if (d.severity() != model::Severity::kError) before.push_back(d);
+      if (!before.empty()) options.warnings_before_error(before);
+    }
+    throw model::to_error(*error);
+  }
   check_interrupt();
   const model::RouterTable& table = resolved->table;
   emit::Network network{description,      table,          *resolved->router_ports, *resolved->tile,

@@ -59,6 +59,9 @@ struct RunOptions {
   /// Called between the phases and before each block of the top is written; it throws to end
   /// the run (Python's KeyboardInterrupt), and every output is then left as it was.
   std::function<void()> check_interrupt;
+  /// Receives the warnings found before the error that ends a run, just before it is thrown:
+  /// one of them often explains the error.
+  std::function<void(const std::vector<model::Diagnostic>&)> warnings_before_error;
 };
 
 /// Generates base_dir/noc_soc.sv from the description named `in_json_file` (a bare file name,

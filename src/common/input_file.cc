@@ -36,8 +36,14 @@ bool is_inside(const std::string& dir, const std::string& path) {
 std::uint64_t max_input_bytes() {
   if (const char* limit = std::getenv("NOC_SOC_MAX_INPUT_BYTES")) {
     char* end = nullptr;
+    errno = 0;
     unsigned long long value = std::strtoull(limit, &end, 10);
-    if (end != limit && *end == '\0') return value;
+    bool digits_only = *limit >= '0' && *limit <= '9' && *end == '\0' && errno == 0;
+    if (!digits_only || value == 0)
+      throw Error("NOC_SOC_MAX_INPUT_BYTES is \"" + std::string(limit) +
+                  "\"; give the largest input file to read as a positive number of bytes, or "
+                  "unset it for 1 GiB");
+    return value;
   }
   return std::uint64_t{1} << 30;
 }
@@ -59,7 +65,7 @@ std::string read_input_file(const std::string& path, const char* what) {
   if (size > max_input_bytes())
     throw Error(std::string("the ") + what + " is " + std::to_string(size) +
                     " bytes, more than the " + std::to_string(max_input_bytes()) +
-                    " bytes read at most",
+                    " bytes read at most (NOC_SOC_MAX_INPUT_BYTES sets the limit)",
                 path);
   std::string text;
   try {

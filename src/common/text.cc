@@ -123,7 +123,10 @@ std::string printable(std::string_view text) {
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {
     std::size_t length = utf8_length(text, at);
-    if (length == 0) {
+    unsigned char first = static_cast<unsigned char>(text[at]);
+    // A control character would cut or garble the line (a NUL ends it for C's printing); a
+    // line feed or tab in a message is the message's own layout.
+    if (length == 0 || (first < 0x20 && first != '\n' && first != '\t') || first == 0x7F) {
       static const char kHex[] = "0123456789ABCDEF";
       unsigned char byte = static_cast<unsigned char>(text[at]);
       out += "\\x";

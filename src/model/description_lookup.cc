@@ -50,7 +50,13 @@ DescriptionLookup find_description(const SourceTree& tree, const std::string& na
   return lookup;
 }
 
-std::string no_description(const std::string& name) {
+std::string no_description(const std::string& name, const std::string& base_dir) {
+  struct stat info {};
+  std::string direct = base_dir + "/" + name;
+  if (!base_dir.empty() && ::stat(direct.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    return in_quotes(name) +
+           " in the base directory is a directory, not a description file; the description "
+           "is the JSON file of that name";
   return "no description named " + in_quotes(name) + " below the base directory";
 }
 

@@ -23,7 +23,7 @@ DescriptionLookup find_description(const SourceTree& tree, const std::string& na
                                    bool name_may_be_path);
 
 /// The message for a name found nowhere below the base directory.
-std::string no_description(const std::string& name);
+std::string no_description(const std::string& name, const std::string& base_dir = {});
 
 /// The warning for a name found more than once: the walk order, which picks one, is the file
 /// system's and may differ between machines. Nothing when the name was found once.

@@ -90,7 +90,12 @@ class Planner {
     const TileInterface& tile = *plan_.tile;
     int index = router.no_of_EPs - 1;
     for (const Node* node : router.tiles) {
-      if (tile.out_to_noc.empty())
+      if (tile.out_to_noc.empty() && tile.module_name.empty())
+        report_once(*node, Rule::kTileNoNocOutput,
+                    "compute tile " + in_quotes(tile.source_name) +
+                        " declares no module (the file is empty, or `ifdef leaves out every "
+                        "module), so its instances cannot be connected");
+      else if (tile.out_to_noc.empty())
         report_once(*node, Rule::kTileNoNocOutput,
                     "compute tile " + in_quotes(tile.source_name) + " (module " + tile.module_name +
                         ", the first of the file) has no NoC output (an output with \"noc\" in "

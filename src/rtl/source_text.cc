@@ -39,7 +39,21 @@ void SourceManager::fail(SourceLocation location, const std::string& message) co
 }
 
 std::string read_source_file(const std::string& path) {
-  return read_input_file(path, "source file");
+  std::string text = read_input_file(path, "source file");
+  // Windows editors save UTF-16 with a byte order mark; read as bytes, every other byte is NUL
+  // and no module is found. Say what the file is instead.
+  bool utf16_mark = text.size() >= 2 && ((static_cast<unsigned char>(text[0]) == 0xFF &&
+                                          static_cast<unsigned char>(text[1]) == 0xFE) ||
+                                         (static_cast<unsigned char>(text[0]) == 0xFE &&
+                                          static_cast<unsigned char>(text[1]) == 0xFF));
+  bool nul_early = text.find('\0') < std::min<std::size_t>(text.size(), 512);
+  if (utf16_mark || nul_early)
+    throw Error(utf16_mark ? "the source is UTF-16 text; save it as UTF-8 (or ASCII), as "
+                             "Verilator and other SystemVerilog tools read it"
+                           : "the source holds NUL bytes, so it is no SystemVerilog text (UTF-16 "
+                             "without a byte order mark, or a binary file?); save it as UTF-8",
+                path, 1, 1);
+  return text;
 }
 
 }  // namespace noc::rtl

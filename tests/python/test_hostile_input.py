@@ -3,8 +3,8 @@ base directory, leaves no temporary file and leaves an existing noc_soc.sv as it
 import json
 import os
 import re
-import signal
 import subprocess
+
 import pytest
 
 EARLIER = "earlier output\n"
@@ -189,3 +189,102 @@ def test_paths_that_are_not_utf8_are_escaped(tools, tmp_path):
     assert "d\\xFF" in report[0]["file"] and report[0]["code"] == "NOC001"
     text = subprocess.run([os.fsencode(tools["nocgen"]), b"check", design], capture_output=True)
     assert b"d\\xFF" in text.stdout
+
+
+def description_directory(example):
+    (example / "noc_soc.json").unlink()
+    (example / "noc_soc.json").mkdir()
+    return "is a directory, not a description file"
+
+
+def empty_tile(example):
+    (example / "compute_tile.sv").write_text("")
+    return 'compute tile "compute_tile.sv" declares no module'
+
+
+def utf16_tile(example):
+    text = (example / "compute_tile.sv").read_text()
+    (example / "compute_tile.sv").write_bytes(text.encode("utf-16"))
+    return "the source is UTF-16 text; save it as UTF-8"
+
+
+def nul_in_a_name(example):
+    text = (example / "noc_soc.json").read_text()
+    (example / "noc_soc.json").write_text(text.replace('"T_0"', '"T\\u0000x"'))
+    return "T\\x00x"
+
+
+MESSAGE_CASES = [description_directory, empty_tile, utf16_tile, nul_in_a_name]
+
+
+@pytest.mark.parametrize("case", MESSAGE_CASES, ids=[c.__name__ for c in MESSAGE_CASES])
+def test_messages_say_what_happened(tools, example, case):
+    expected = case(example)
+    done = run(tools, "check", example)
+    assert done.returncode == 1
+    assert expected in done.stdout, done.stdout
+    assert "\0" not in done.stdout
+
+
+@pytest.mark.parametrize("value", ["abc", "-1", "0", "12kB"])
+def test_a_size_limit_that_is_no_number_is_refused(tools, example, value):
+    done = run(tools, "generate", example, env=dict(os.environ, NOC_SOC_MAX_INPUT_BYTES=value))
+    assert done.returncode == 1
+    assert f'NOC_SOC_MAX_INPUT_BYTES is "{value}"' in done.stderr, done.stderr
+    assert not (example / "noc_soc.sv").exists()
+
+
+def test_the_size_limit_message_names_its_variable(tools, example):
+    done = run(tools, "generate", example, env=dict(os.environ, NOC_SOC_MAX_INPUT_BYTES="100"))
+    assert "(NOC_SOC_MAX_INPUT_BYTES sets the limit)" in done.stderr, done.stderr
+
+
+def test_a_long_legal_output_name_is_written(tools, example):
+    name = "t" * 247 + ".sv"  # 250 bytes: a temporary name made from it would not fit
+    done = run(tools, "generate", example, "-o", example / name)
+    assert done.returncode == 0, done.stderr
+    assert b"module noc_top" in (example / name).read_bytes()
+
+
+def test_warnings_are_capped_on_the_terminal_not_in_json(tools, example):
+    nodes = json.loads((example / "noc_soc.json").read_text())
+    for i in range(150):  # a tile nobody lists: one warning each
+        nodes[f"X_{i}"] = {"is_Router": False, "neighbors": [],
+                           "top_module_fname": "compute_tile.sv"}
+    (example / "noc_soc.json").write_text(json.dumps(nodes))
+    check = run(tools, "check", example)
+    warnings = [line for line in check.stdout.splitlines() if ": warning: " in line]
+    assert len(warnings) == 100
+    assert "and 50 more warnings" in check.stdout
+    report = json.loads(run(tools, "check", example, "--format", "json").stdout)
+    assert len([d for d in report if d["severity"] == "warning"]) >= 150
+
+
+def test_a_read_only_tree_whose_top_is_up_to_date_is_no_failure(tools, example, tmp_path):
+    disk = tmp_path / "ro"
+    disk.mkdir()
+    if subprocess.run(["mount", "-t", "tmpfs", "tmpfs", str(disk)],
+                      capture_output=True).returncode != 0:
+        pytest.skip("cannot mount a tmpfs here")
+    try:
+        for source in example.iterdir():
+            (disk / source.name).write_bytes(source.read_bytes())
+        assert run(tools, "generate", disk).returncode == 0
+        assert subprocess.run(["mount", "-o", "remount,ro", str(disk)]).returncode == 0
+        done = run(tools, "generate", disk)
+        assert done.returncode == 0, done.stderr
+        assert done.stdout.startswith("unchanged")
+    finally:
+        subprocess.run(["umount", str(disk)], check=False)
+
+
+def test_the_warnings_before_an_error_are_shown_with_it(tools, example):
+    text = (example / "noc_soc.json").read_text()
+    text = text.replace('"is_Router": true', '"is_Router": "yes"', 1)  # a warning
+    text = text.replace('"compute_tile.sv"', '"missing_tile.sv"', 1)  # an error
+    (example / "noc_soc.json").write_text(text)
+    done = run(tools, "generate", example)
+    assert done.returncode == 1
+    lines = done.stderr.splitlines()
+    assert "warning:" in lines[0] and "[NOC108]" in lines[0], done.stderr
+    assert "error:" in lines[-1] and "missing_tile.sv" in lines[-1], done.stderr
