@@ -1,6 +1,9 @@
 // The description's flat layout: names as views of the text, neighbours as node numbers.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+#include "common/error.h"
 #include "model/description.h"
 #include "model/description_reader.h"
 
@@ -69,6 +72,51 @@ TEST(Description, PlainNamesSurviveAMoveOfAShortText) {
   EXPECT_EQ(moved.nodes()[0].name, "a");
   EXPECT_EQ(moved.find("a"), &moved.nodes()[0]);
 }
+
+// Numbers beyond a double's range are valid JSON and read as what they are, wherever they
+// stand and however many; one that runs on is still refused, at its place.
+TEST(Description, NumbersBeyondRangeAreNumbers) {
+  Description d = parse(R"({"R_\u0030": {"is_Router": 1e400, "w": [-1E999, 2e500, 0e999]}})");
+  ASSERT_EQ(d.nodes().size(), 1u);
+  EXPECT_EQ(d.nodes()[0].name, "R_0");
+  EXPECT_TRUE(d.nodes()[0].is_router);
+  try {
+    parse(R"({"R_\u0030": {"w": [1e400e5]}})");
+    ADD_FAILURE() << "a number that runs on was read";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.message().find("[json."), std::string::npos) << error.message();
+  }
+}
+
+struct NulCase {
+  const char* label;
+  std::string text;
+  int line, column;
+};
+void PrintTo(const NulCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class RefusesNul : public testing::TestWithParam<NulCase> {};
+
+TEST_P(RefusesNul, AtItsPlace) {
+  try {
+    parse(GetParam().text);
+    ADD_FAILURE() << "a NUL byte was read";
+  } catch (const Error& error) {
+    EXPECT_NE(error.message().find("NUL byte"), std::string::npos) << error.message();
+    EXPECT_EQ(error.line(), GetParam().line);
+    EXPECT_EQ(error.column(), GetParam().column);
+  }
+}
+
+using namespace std::string_literals;
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusesNul,
+    testing::Values(NulCase{"after_the_document", "{\"R_0\": {}}\0{\"R_1\": {}}"s, 1, 12},
+                    NulCase{"between_members", "{\"R_0\": {},\n \0\"R_1\": {}}"s, 2, 2},
+                    NulCase{"inside_a_name", "{\"R\0\": {}}"s, 1, 4}),
+    [](const testing::TestParamInfo<NulCase>& info) { return std::string(info.param.label); });
 
 }  // namespace
 }  // namespace noc::model

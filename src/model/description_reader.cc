@@ -1,6 +1,8 @@
 #include "model/description_reader.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <iterator>
@@ -272,7 +274,43 @@ class SaxAdapter : public nlohmann::json_sax<Json> {
 std::string parse_detail(const std::string& message) {
   std::size_t column = message.find("column ");
   std::size_t colon = column == std::string::npos ? column : message.find(": ", column);
-  return colon == std::string::npos ? message : message.substr(colon + 2);
+  if (colon != std::string::npos) return message.substr(colon + 2);
+  // Other messages carry only the reader's tag: "[json.exception.out_of_range.406] number ...".
+  std::size_t tag_end = message.find("] ");
+  if (!message.empty() && message.front() == '[' && tag_end != std::string::npos)
+    return message.substr(tag_end + 2);
+  return message;
+}
+
+// Writes every number beyond double's range as 1 followed by blanks, so that offsets stay as
+// they are: all at once, since the full reader names only the first it meets.
+void patch_out_of_range_numbers(std::string& text) {
+  for (std::size_t at = 0; at < text.size();) {
+    char c = text[at];
+    if (c == '"') {
+      for (++at; at < text.size() && text[at] != '"'; ++at)
+        if (text[at] == '\\') ++at;
+      ++at;
+      continue;
+    }
+    if (c != '-' && (c < '0' || c > '9')) {
+      ++at;
+      continue;
+    }
+    std::size_t end = at + 1;
+    while (end < text.size() && std::strchr("0123456789.eE+-", text[end]) && text[end] != '\0')
+      ++end;
+    std::string token = text.substr(at, end - at);
+    char* parsed = nullptr;
+    double value = std::strtod(token.c_str(), &parsed);
+    // Only a whole token: "1e400e5" stays as it is, for the reader to refuse.
+    if (parsed == token.c_str() + token.size() && !std::isfinite(value)) {
+      text[at] = '1';
+      std::fill(text.begin() + static_cast<std::ptrdiff_t>(at) + 1,
+                text.begin() + static_cast<std::ptrdiff_t>(end), ' ');
+    }
+    at = end;
+  }
 }
 
 }  // namespace
@@ -312,13 +350,9 @@ Description parse_description(std::string path, std::string&& owned_text,
       CountingIterator last{read.data() + read.size(), &cursor};
       Json::sax_parse(first, last, &adapter);
       if (!adapter.failed) break;
-      const std::string& number = adapter.out_of_range_number;
-      std::size_t at =
-          number.empty() ? std::string_view::npos : read.rfind(number, adapter.error_position);
-      if (at != std::string_view::npos) {
-        if (patched.empty()) patched = std::string(text);
-        patched[at] = '1';
-        std::fill_n(patched.begin() + static_cast<std::ptrdiff_t>(at) + 1, number.size() - 1, ' ');
+      if (!adapter.out_of_range_number.empty() && patched.empty()) {
+        patched = std::string(text);
+        patch_out_of_range_numbers(patched);
         continue;
       }
       if (report) report(adapter.error_message);
