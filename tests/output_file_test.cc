@@ -16,6 +16,11 @@
 namespace noc::emit {
 namespace {
 
+// As the writer does: a few bytes at a time, which the sink hands on in blocks of 1 MiB.
+void write_in_pieces(TextSink& out, std::string_view text) {
+  for (std::size_t at = 0; at < text.size(); at += 4096) out << text.substr(at, 4096);
+}
+
 struct CompareCase {
   const char* label;
   std::string old_text;
@@ -36,7 +41,8 @@ TEST_P(ComparesWhileWriting, KeepsOnlyAnIdenticalFile) {
   test::write_file(path, GetParam().old_text);
   OutputFile out(path);
   out.compare_with_existing();
-  out << GetParam().new_text;
+  write_in_pieces(out, GetParam().new_text);
+  write_skipped_start(out, [&](TextSink& again) { write_in_pieces(again, GetParam().new_text); });
   bool identical = GetParam().old_text == GetParam().new_text;
   EXPECT_EQ(out.commit(), !identical);
   EXPECT_EQ(test::read_file(path), GetParam().new_text);
@@ -79,12 +85,51 @@ TEST(OutputFile, AnOldFileEditedDuringTheComparisonDoesNotReachTheNewOne) {
   test::write_file(path, first + "old tail");
   OutputFile out(path);
   out.compare_with_existing();
-  out << first;
+  write_in_pieces(out, first);
   out.flush();
   test::write_file(path, std::string(2 << 20, 'E') + "edited");  // in place: same inode
   out << "new tail";
+  write_skipped_start(out, [&](TextSink& again) {
+    write_in_pieces(again, first);
+    again << "new tail";
+  });
   EXPECT_TRUE(out.commit());
   EXPECT_EQ(test::read_file(path), first + "new tail");
+}
+
+// The start that agreed with the old file is made again, not copied, and only as far as it
+// was skipped: the writer is stopped there.
+TEST(OutputFile, TheSkippedStartIsMadeAgainOnlyThatFar) {
+  test::TempDir dir;
+  std::string path = dir.path() + "/noc_soc.sv";
+  std::string text = kLong.substr(0, kLong.size() - 1) + "L";
+  test::write_file(path, kLong);
+  OutputFile out(path);
+  out.compare_with_existing();
+  write_in_pieces(out, text);
+  std::size_t made = 0;
+  write_skipped_start(out, [&](TextSink& again) {
+    for (std::size_t at = 0; at < text.size(); at += 4096, made += 4096)
+      again << std::string_view(text).substr(at, 4096);
+  });
+  EXPECT_EQ(out.skipped(), 3u << 20);  // three blocks agreed; the fourth differs
+  EXPECT_LT(made, out.skipped() + (1u << 20) + 4096);
+  EXPECT_TRUE(out.commit());
+  EXPECT_EQ(test::read_file(path), text);
+}
+
+TEST(OutputFile, AFileWithItsStartMissingIsNeverPutInPlace) {
+  test::TempDir dir;
+  std::string path = dir.path() + "/noc_soc.sv";
+  test::write_file(path, kLong);
+  {
+    OutputFile out(path);
+    out.compare_with_existing();
+    write_in_pieces(out, kLong.substr(0, kLong.size() - 1) + "L");
+    EXPECT_THROW(out.commit(), std::logic_error);
+  }
+  EXPECT_EQ(test::read_file(path), kLong);
+  EXPECT_FALSE(test::has_temp_file(dir.path()));
 }
 
 TEST(OutputFile, NothingIsNamedBeforeTheFileIsComplete) {

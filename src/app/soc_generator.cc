@@ -114,15 +114,18 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   if (options.keep_identical_output && output_path != "-") out.compare_with_existing();
   emit::write_noc_top(out, network);
   summary.bytes = out.bytes();
+  emit::write_skipped_start(out, [&](emit::TextSink& sink) { emit::write_noc_top(sink, network); });
   // An identical result is never touched, with or without a depfile: the existing file keeps
   // its time stamp, so that nothing that depends on it is rebuilt.
   std::optional<emit::OutputFile> depfile;
   if (!options.depfile_path.empty()) {
     depfile.emplace(options.depfile_path, "depfile");
     depfile->compare_with_existing();
-    *depfile << app::depfile_text(
+    std::string rule = app::depfile_text(
         options.depfile_target.empty() ? summary.output_path : options.depfile_target,
         summary.inputs);
+    *depfile << rule;
+    emit::write_skipped_start(*depfile, [&](emit::TextSink& sink) { sink << rule; });
   }
   check_interrupt();
   bool replace_top = out.prepare();

@@ -6,11 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <stdexcept>
 
 #include "common/error.h"
 
@@ -94,8 +96,11 @@ OutputFile::OutputFile(std::string final_path, std::string what)
   int mode = exists ? static_cast<int>(existing.st_mode & 07777) : default_mode();
   std::string folder = folder_of(final_path_);
   remove_stale_temporaries(folder);
-  fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  if (fd_ < 0 && lacks_unnamed_files(errno)) {
+  // An unnamed file is given its name through /proc; without /proc (some containers) only a
+  // privileged process could, so the file is named from the start.
+  static const bool can_name_later = ::access("/proc/self/fd", X_OK) == 0;
+  if (can_name_later) fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd_ < 0 && (!can_name_later || lacks_unnamed_files(errno))) {
     open_named_temporary(folder, mode);
   } else if (fd_ < 0) {
     create_errno_ = errno;
@@ -138,10 +143,50 @@ void OutputFile::compare_with_existing() {
   existing_fd_ = ::open(final_path_.c_str(), O_RDONLY | O_CLOEXEC);
 }
 
-int OutputFile::descriptor() {
+bool OutputFile::same_as_existing() {
   flush();
+  if (existing_fd_ < 0) return false;
+  struct stat old_info;
+  bool same = ::fstat(existing_fd_, &old_info) == 0 &&
+              static_cast<std::uint64_t>(old_info.st_size) == matched_;
+  if (same) return true;
+  // A new text that is the old one's start: all of it was skipped.
+  ::close(existing_fd_);
+  existing_fd_ = -1;
+  skipped_ = matched_;
+  return false;
+}
+
+void OutputFile::write_skipped(std::string_view block, std::uint64_t offset) {
+  if (fd_ < 0) fail("cannot create", create_errno_);
+  std::size_t done = 0;
+  while (done < block.size()) {
+    ssize_t n =
+        ::pwrite(fd_, block.data() + done, block.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) fail("cannot write", errno);
+    done += static_cast<std::size_t>(n);
+  }
+  skipped_written_ = std::max(skipped_written_, offset + block.size());
+}
+
+namespace detail {
+
+void SkippedStartSink::drain(std::string_view block) {
+  std::uint64_t left = out_.skipped() - at_;
+  std::string_view part =
+      block.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size())));
+  out_.write_skipped(part, at_);
+  at_ += part.size();
+  if (at_ == out_.skipped()) throw Complete{};
+}
+
+}  // namespace detail
+
+int OutputFile::descriptor() {
   if (existing_fd_ >= 0) ::close(existing_fd_);
   existing_fd_ = -1;
+  flush();
   if (fd_ < 0) fail("cannot create", create_errno_);
   return fd_;
 }
@@ -165,16 +210,16 @@ void OutputFile::drain(std::string_view block) {
   if (existing_fd_ >= 0) {
     if (block_matches_existing(block)) {
       matched_ += block.size();
-    } else {
-      ::close(existing_fd_);
-      existing_fd_ = -1;
+      return;
     }
+    ::close(existing_fd_);
+    existing_fd_ = -1;
+    skipped_ = matched_;
+    if (fd_ >= 0 && ::lseek(fd_, static_cast<off_t>(skipped_), SEEK_SET) < 0)
+      fail("cannot write", errno);
   }
-  if (fd_ >= 0) {
-    write_all(block.data(), block.size());
-  } else if (existing_fd_ < 0) {
-    fail("cannot create", create_errno_);
-  }
+  if (fd_ < 0) fail("cannot create", create_errno_);
+  write_all(block.data(), block.size());
 }
 
 void OutputFile::write_all(const char* data, std::size_t left) {
@@ -201,17 +246,15 @@ bool OutputFile::prepare() {
     prepared_ = true;
     return true;
   }
-  if (existing_fd_ >= 0) {
-    struct stat old_info;
-    bool same = ::fstat(existing_fd_, &old_info) == 0 &&
-                static_cast<std::uint64_t>(old_info.st_size) == matched_;
-    if (same) {
-      discard();
-      return false;
-    }
-    ::close(existing_fd_);
-    existing_fd_ = -1;
+  if (same_as_existing()) {
+    discard();
+    return false;
   }
+  // A writer that cannot be run again (the text was streamed from elsewhere) leaves the start
+  // to the one caller that can; a file with a hole is never put in place.
+  if (skipped_written_ < skipped_)
+    throw std::logic_error("the start of " + final_path_ +
+                           " skipped while comparing was not written");
   if (fd_ < 0) fail("cannot create", create_errno_);
   if (temp_path_.empty()) link_unnamed_temporary(folder_of(final_path_));
   int fd = fd_;

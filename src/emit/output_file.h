@@ -31,9 +31,19 @@ class OutputFile : public TextSink {
   const std::string& final_path() const { return final_path_; }
 
   /// Compares the text with the existing file while it is written; when the two are the same,
-  /// the existing file is left alone, time stamp included. The new file is written from the
-  /// new text only, whatever happens to the old one meanwhile.
+  /// the existing file is left alone, time stamp included. Nothing is written while the texts
+  /// agree: from the first block that differs on, the text goes to the new file, and the part
+  /// skipped is written by write_skipped_start() from the new text made again, never copied
+  /// from the old file, whatever happens to that one meanwhile.
   void compare_with_existing();
+
+  /// Ends the comparison: whether the existing file holds the same text.
+  bool same_as_existing();
+  /// How many bytes from the start were skipped while the texts agreed and must be written
+  /// again (after same_as_existing() said false).
+  std::uint64_t skipped() const { return skipped_; }
+  /// Writes `block`, the text at `offset`, into the part skipped.
+  void write_skipped(std::string_view block, std::uint64_t offset);
 
   /// Called before each block is written: a caller that can be interrupted (Python's Ctrl-C)
   /// throws from it, and the old file stays as it was.
@@ -74,6 +84,44 @@ class OutputFile : public TextSink {
   std::uint64_t matched_ = 0;  ///< bytes compared and found equal
   std::vector<char> scratch_;  ///< the old file's block being compared
   std::function<void()> check_;
+  std::uint64_t skipped_ = 0;  ///< bytes at the start not yet written
+  std::uint64_t skipped_written_ = 0;
 };
+
+/// Writes the start that an OutputFile skipped while it agreed with the existing file, by
+/// running `write` (the writer that made the text, given a sink) again up to that point: the
+/// writer is a function of its plan, so the same bytes come out, and no more of the text is
+/// made than was skipped. Call it after the first run of the writer, before prepare().
+template <typename Write>
+void write_skipped_start(OutputFile& out, Write write);
+
+namespace detail {
+/// The sink of that second run: it writes into the skipped part and stops the writer, by
+/// throwing Complete, once the part is full.
+class SkippedStartSink : public TextSink {
+ public:
+  struct Complete {};
+  explicit SkippedStartSink(OutputFile& out) : out_(out) {}
+
+ protected:
+  void drain(std::string_view block) override;
+
+ private:
+  OutputFile& out_;
+  std::uint64_t at_ = 0;
+};
+}  // namespace detail
+
+template <typename Write>
+void write_skipped_start(OutputFile& out, Write write) {
+  out.flush();
+  if (out.same_as_existing() || out.skipped() == 0) return;
+  detail::SkippedStartSink sink(out);
+  try {
+    write(static_cast<TextSink&>(sink));
+    sink.flush();
+  } catch (const detail::SkippedStartSink::Complete&) {
+  }
+}
 
 }  // namespace noc::emit
