@@ -25,7 +25,8 @@ void sort_by_place(std::vector<model::Diagnostic>& list) {
 }  // namespace
 
 CheckReport check_description(const std::string& base_dir, const std::string& description_name,
-                              const rtl::RtlOptions& rtl_options, bool name_may_be_path) {
+                              const rtl::RtlOptions& rtl_options, bool name_may_be_path,
+                              const std::function<void()>& check_interrupt) {
   CheckReport report;
   auto tree = std::make_shared<SourceTree>(base_dir);
   model::DescriptionLookup lookup =
@@ -49,9 +50,11 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
     report.diagnostics.push_back(model::from_error(model::Rule::kInvalidDescription, error));
     return report;
   }
+  if (check_interrupt) check_interrupt();
   rtl::RtlCatalog catalog(base_dir, tree, rtl_options);
   model::DiagnosticSink sink;
   model::resolve(*report.description, catalog, sink);
+  if (check_interrupt) check_interrupt();
   report.diagnostics = sink.take();
   report.inputs.push_back(report.description_path);
   for (std::string& file : catalog.files_read()) report.inputs.push_back(std::move(file));

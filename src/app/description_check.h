@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,7 @@ struct CheckReport {
 /// With `name_may_be_path`, a name with a folder part is a path below `base_dir`.
 CheckReport check_description(const std::string& base_dir, const std::string& description_name,
                               const rtl::RtlOptions& rtl_options = {},
-                              bool name_may_be_path = false);
+                              bool name_may_be_path = false,
+                              const std::function<void()>& check_interrupt = {});
 
 }  // namespace noc::app

@@ -307,9 +307,14 @@ void define_noc_soc(py::module_& m) {
          const py::object& include_dirs, const py::object& defines, const py::object& undefines,
          const py::object& file_lists) {
         noc::rtl::RtlOptions options = source_options(include_dirs, defines, undefines, file_lists);
-        py::gil_scoped_release released;
-        return noc::app::check_description(base_dir.string(), description.string(), options)
-            .diagnostics;
+        try {
+          py::gil_scoped_release released;
+          return noc::app::check_description(base_dir.string(), description.string(), options,
+                                             false, check_python_signals)
+              .diagnostics;
+        } catch (const PythonSignal&) {
+          throw py::error_already_set();
+        }
       },
       py::arg("base_dir"), py::arg("description") = "noc_soc.json", NOC_SOURCE_KEYWORDS,
       "Every problem of a design, as nocgen check finds them, sorted by file and place. The "

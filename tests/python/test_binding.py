@@ -307,3 +307,31 @@ def test_errors_on_paths_that_are_not_utf8_keep_their_bytes(tmp_path):
     with pytest.raises(noc_soc.GeneratorError) as raised:
         noc_soc.soc_generator_noc(os.fsdecode(design), "noc_soc.json")
     assert os.fsencode(raised.value.file).endswith(b"d\xff")
+
+
+CHECK_CALLER = r"""
+import os, signal, sys, threading, time
+sys.path.insert(0, os.environ["NOC_SOC_MODULE_DIR"])
+import noc_soc
+sent = []
+def interrupt():
+    time.sleep(0.05)
+    sent.append(time.monotonic())
+    os.kill(os.getpid(), signal.SIGINT)
+threading.Thread(target=interrupt, daemon=True).start()
+try:
+    noc_soc.check(sys.argv[1])
+    print("finished")
+except KeyboardInterrupt:
+    print("interrupted after %.3f s" % (time.monotonic() - sent[0]))
+"""
+
+
+def test_ctrl_c_interrupts_a_check(example, tools):
+    big_design(example, tools)
+    done = subprocess.run([sys.executable, "-c", CHECK_CALLER, str(example)],
+                          capture_output=True, text=True, timeout=120)
+    if done.stdout.startswith("finished"):
+        pytest.skip("the check ended before the interrupt arrived")
+    assert done.stdout.startswith("interrupted after"), done.stdout + done.stderr
+    assert float(done.stdout.split()[2]) < 2.0
