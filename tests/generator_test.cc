@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "app/soc_generator.h"
@@ -31,14 +32,28 @@ TEST(Generator, BundledExampleMatchesTheHandCheckedFile) {
   EXPECT_FALSE(has_temp_file(dir.path()));
 }
 
-TEST(Generator, DescriptionInASubdirectoryWinsOverTheParentCopy) {
+// A stale copy deeper down (backup/, a build folder) never wins over the user's own file in
+// the base directory; among copies below it, the last by path wins, whatever the walk's order.
+TEST(Generator, TheBaseDirectorysDescriptionWinsOverCopiesBelowIt) {
   TempDir dir;
   copy_example(dir.path());
-  std::string sub = read_file(dir.path() + "/noc_soc.json");
-  write_file(dir.path() + "/noc_soc.json", "{}");
-  write_file(dir.path() + "/sub/noc_soc.json", sub);
+  write_file(dir.path() + "/backup/noc_soc.json", "{}");
+  RunSummary summary = soc_generator_noc(dir.path(), "noc_soc.json");
+  EXPECT_EQ(last_description_path(), dir.path() + "/noc_soc.json");
+  ASSERT_EQ(summary.warnings.size(), 1u);
+  EXPECT_EQ(summary.warnings[0].rule, model::Rule::kDescriptionNameTwice);
+  EXPECT_NE(summary.warnings[0].message.find("directly in the base directory"), std::string::npos);
+}
+
+TEST(Generator, BelowTheBaseDirectoryTheLastDescriptionByPathWins) {
+  TempDir dir;
+  copy_example(dir.path());
+  std::string design = read_file(dir.path() + "/noc_soc.json");
+  std::remove((dir.path() + "/noc_soc.json").c_str());
+  write_file(dir.path() + "/a/noc_soc.json", "{}");
+  write_file(dir.path() + "/b/noc_soc.json", design);
   soc_generator_noc(dir.path(), "noc_soc.json");
-  EXPECT_EQ(last_description_path(), dir.path() + "/sub/noc_soc.json");
+  EXPECT_EQ(last_description_path(), dir.path() + "/b/noc_soc.json");
   EXPECT_NE(read_file(dir.path() + "/noc_soc.sv").find("noc_router_R_3_inst"), std::string::npos);
 }
 

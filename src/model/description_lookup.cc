@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+
 #include "common/error.h"
 #include "common/input_file.h"
 #include "common/text.h"
@@ -43,10 +45,21 @@ DescriptionLookup find_description(const SourceTree& tree, const std::string& na
       lookup.path = path;
     return lookup;
   }
-  const std::vector<std::string>& found = tree.find(name);
+  std::vector<std::string> found = tree.find(name);
   if (found.empty()) return lookup;
-  lookup.path = found.back();
-  lookup.also.assign(found.begin(), found.end() - 1);
+  // The walk's order is the file system's, and a stale copy deeper down (a backup, a build
+  // folder) would win over the user's own file: the one directly in the base directory is
+  // taken, else the last by path, the same on every machine.
+  std::sort(found.begin(), found.end());
+  std::string base = absolute_path(tree.base_dir());
+  auto direct = std::find_if(found.begin(), found.end(), [&](const std::string& path) {
+    return absolute_path(path) == base + (base == "/" ? "" : "/") + name;
+  });
+  auto chosen = direct != found.end() ? direct : found.end() - 1;
+  lookup.path = *chosen;
+  lookup.in_base_dir = direct != found.end();
+  found.erase(chosen);
+  lookup.also = std::move(found);
   return lookup;
 }
 
@@ -75,8 +88,9 @@ std::optional<Diagnostic> duplicate_description(const DescriptionLookup& lookup,
                     "more than one description of this name below the base directory: this run "
                     "reads " +
                         in_quotes(used) + " and not " + quoted_list(others) +
-                        ", by the order of the directory walk; give --description with its "
-                        "folder to choose"};
+                        (lookup.in_base_dir ? ", since it lies directly in the base directory"
+                                            : ", the last by path") +
+                        "; give --description with its folder to choose another"};
 }
 
 }  // namespace noc::model

@@ -54,6 +54,10 @@ const std::vector<RuleInfo> kRules = {
     {Rule::kMoreTilesThanDests, "NOC120", W, "more tiles than the DESTS every router is given"},
     {Rule::kDescriptionNameTwice, "NOC121", W,
      "more than one description of that name below the base directory"},
+    {Rule::kLinkWireTwice, "NOC022", E,
+     "two links get one wire name, because their routers share a number"},
+    {Rule::kTileListsStranger, "NOC122", W, "a tile lists a router that does not list it"},
+    {Rule::kTileListsNoRouter, "NOC123", W, "a tile lists no router"},
 };
 
 }  // namespace

@@ -56,6 +56,9 @@ enum class Rule : std::uint8_t {
   kDimensionNamesOwnParameter,
   kMoreTilesThanDests,
   kDescriptionNameTwice,
+  kLinkWireTwice,
+  kTileListsStranger,
+  kTileListsNoRouter,
   kCount,
 };
 

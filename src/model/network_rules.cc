@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 
 #include "common/text.h"
+#include "model/link.h"
 #include "model/name_index.h"
 #include "model/router_table.h"
 
@@ -129,13 +131,63 @@ class NetworkRules {
       auto number = static_cast<std::uint32_t>(numbers.size() - 1);
       std::uint32_t first = index.insert(numbers.back(), number, number_of);
       if (first == number) continue;
-      report(node, Rule::kSameNumber,
-             "has the same number " + text + " as router " + in_quotes(owners[first]->name) +
-                 "; their link wires collide",
-             std::string(owners[first]->name));
+      const Node& earlier = *owners[first];
+      if (std::optional<std::string> wire = shared_link_name(earlier, node))
+        report(node, Rule::kLinkWireTwice,
+               "has the same router number " + text + " as router " + in_quotes(earlier.name) +
+                   " (the second field of a router's name is its number, and link wires are "
+                   "named by numbers): two different links would both be wired to " +
+                   in_quotes(*wire) + "; give every router a number of its own",
+               std::string(earlier.name));
+      else
+        report(node, Rule::kSameNumber,
+               "has the same number " + text + " as router " + in_quotes(earlier.name) +
+                   "; their link wires collide",
+               std::string(earlier.name));
       numbers.pop_back();
       owners.pop_back();
     }
+  }
+
+  // A name that two different links of these routers both get: the top would declare its wires
+  // twice, or wire both links to one set of wires.
+  std::optional<std::string> shared_link_name(const Node& a, const Node& b) const {
+    std::vector<std::pair<std::string, const Node*>> names_of_a;
+    for (Neighbour n : description_.neighbours(a))
+      if (n.node && readable(*n.node) && n.node->is_router)
+        if (std::optional<std::string> name = link_name(a.name, n.name))
+          names_of_a.emplace_back(std::move(*name), n.node);
+    for (Neighbour m : description_.neighbours(b)) {
+      if (!m.node || !readable(*m.node) || !m.node->is_router) continue;
+      std::optional<std::string> name = link_name(b.name, m.name);
+      if (!name) continue;
+      for (const auto& [other_name, other_end] : names_of_a)
+        if (other_name == *name && !(other_end == &b && m.node == &a)) return name;
+    }
+    return std::nullopt;
+  }
+
+  // A tile's own neighbour list says where the user meant it to go; the top follows the
+  // routers' lists, so a tile that lists another router (or none) is wired where it did not say.
+  void check_tile_neighbours(const Node& tile, const std::vector<const Node*>& listings) {
+    if (tile.neighbors_member != Member::kPresent) return;
+    bool says_where = false;
+    for (Neighbour n : description_.neighbours(tile)) {
+      // A name that is no node is a stale list, not a choice of router.
+      if (!n.node) says_where = true;
+      if (!n.node || !readable(*n.node) || !n.node->is_router) continue;
+      says_where = true;
+      if (std::find(listings.begin(), listings.end(), n.node) == listings.end())
+        report(tile, Rule::kTileListsStranger,
+               "lists router " + in_quotes(n.name) + ", which does not list it" +
+                   (listings.empty() ? std::string()
+                                     : "; it is attached to " + in_quotes(listings[0]->name)),
+               std::string(n.name));
+    }
+    if (!says_where && !listings.empty())
+      report(tile, Rule::kTileListsNoRouter,
+             "lists no router, but " + in_quotes(listings[0]->name) +
+                 " lists it and it is attached there; list that router in its neighbors");
   }
 
   // The routers listing a tile: the first, then the others in the order they were met.
@@ -159,6 +211,7 @@ class NetworkRules {
     for (const Node& node : description_.nodes()) {
       if (!readable(node) || node.is_router) continue;
       std::vector<const Node*> listings = listers(node, next_more);
+      check_tile_neighbours(node, listings);
       if (listings.empty()) {
         report(node, Rule::kTileNotListed, "no router lists this tile, so it is not instantiated");
       } else if (listings.size() > 1) {
