@@ -10,6 +10,7 @@
 #include "model/description_lookup.h"
 #include "model/description_reader.h"
 #include "model/resolve.h"
+#include "rtl/file_list.h"
 
 namespace noc::app {
 namespace {
@@ -51,7 +52,9 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
     return report;
   }
   if (check_interrupt) check_interrupt();
-  rtl::RtlCatalog catalog(base_dir, tree, rtl_options);
+  rtl::RtlOptions options = rtl_options;
+  rtl::drop_unit_file(options, base_dir + "/noc_soc.sv");
+  rtl::RtlCatalog catalog(base_dir, tree, options);
   model::DiagnosticSink sink;
   model::resolve(*report.description, catalog, sink);
   if (check_interrupt) check_interrupt();

@@ -18,6 +18,7 @@
 #include "model/description_reader.h"
 #include "model/resolve.h"
 #include "rtl/extract_rtl.h"
+#include "rtl/file_list.h"
 
 namespace noc {
 namespace {
@@ -76,7 +77,11 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   };
   model::Description description = model::load_description(description_path, print);
   check_interrupt();
-  rtl::RtlCatalog catalog(base_dir, tree, options.rtl);
+  std::string output_path =
+      options.output_path.empty() ? output_path_in(base_dir) : options.output_path;
+  rtl::RtlOptions rtl_options = options.rtl;
+  rtl::drop_unit_file(rtl_options, output_path);
+  rtl::RtlCatalog catalog(base_dir, tree, rtl_options);
   model::DiagnosticSink sink;
   std::unique_ptr<model::Resolution> resolved = model::resolve(description, catalog, sink);
   if (const model::Diagnostic* error = sink.first_error()) {
@@ -97,8 +102,6 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   if (std::optional<model::Diagnostic> twice = model::duplicate_description(lookup, base_dir))
     summary.warnings.push_back(std::move(*twice));
   for (model::Diagnostic& warning : sink.take()) summary.warnings.push_back(std::move(warning));
-  std::string output_path =
-      options.output_path.empty() ? output_path_in(base_dir) : options.output_path;
   summary.output_path = output_path == "-" ? output_path : absolute_path(output_path);
   summary.inputs.push_back(description_path);
   for (std::string& file : catalog.files_read()) summary.inputs.push_back(std::move(file));

@@ -2,9 +2,11 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "common/error.h"
+#include "common/file_identity.h"
 #include "common/input_file.h"
 #include "common/source_tree.h"
 #include "common/text.h"
@@ -183,6 +185,15 @@ void add_define(RtlOptions& options, const std::string& definition) {
   } else {
     options.defines.emplace_back(definition.substr(0, equals), definition.substr(equals + 1));
   }
+}
+
+void drop_unit_file(RtlOptions& options, const std::string& output_path) {
+  std::optional<FileIdentity> output = file_identity(output_path);
+  if (!output) return;
+  std::erase_if(options.unit_files, [&](const std::string& file) {
+    std::optional<FileIdentity> identity = file_identity(file);
+    return identity && *identity == *output;
+  });
 }
 
 void check_macro_name(const std::string& name, const std::string& given) {

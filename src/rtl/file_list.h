@@ -24,6 +24,11 @@ RtlOptions read_file_list(const std::string& path, ListPaths paths);
 /// Adds "NAME" (defined as empty) or "NAME=VALUE", as -D and +define+ give a macro.
 void add_define(RtlOptions& options, const std::string& definition);
 
+/// Leaves out of the compilation unit a file that a file list names but that is the output
+/// being generated (a list for the whole design names noc_soc.sv too): it may not exist yet, and
+/// the top is no source of its own interfaces.
+void drop_unit_file(RtlOptions& options, const std::string& output_path);
+
 /// Refuses a macro name given on the command line (-D, -U, Python's defines=) that no source
 /// could ever name: it must be an identifier. `given` is the text as the user wrote it.
 void check_macro_name(const std::string& name, const std::string& given);

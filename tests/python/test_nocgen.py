@@ -378,3 +378,12 @@ def test_ports_lists_ports_the_top_leaves_open(tools, example):
     assert report["unconnected"] == ["io"]
     table = nocgen(tools, "ports", example / "t.sv", "--format", "table").stdout
     assert re.search(r"^  other   io  \(inout", table, re.M), table
+
+
+def test_a_file_list_that_names_the_top_being_generated(tools, example):
+    (example / "sim.f").write_text("optimsoc_config.sv\ndii_package.sv\noptimsoc_functions.sv\n"
+                                   "noc_router.sv\ncompute_tile.sv\nnoc_soc.sv\ntb_noc_top.sv\n")
+    for _ in range(2):  # first without a top, then with the one the first run wrote
+        done = nocgen(tools, "generate", ".", "-F", "sim.f", cwd=example)
+        assert done.returncode == 0, done.stderr
+        assert nocgen(tools, "check", ".", "-F", "sim.f", cwd=example).returncode == 0
