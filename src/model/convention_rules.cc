@@ -107,6 +107,21 @@ class ConventionRules {
     }
   }
 
+  // Every router instance is given these three; a module without one of them is refused by
+  // every compiler ("parameter pin not found").
+  void check_router_parameters(const Node& node, const rtl::ParsedSource& source) {
+    const rtl::ModuleHeader& router = source.first;
+    for (const char* name : {"INPUTS", "OUTPUTS", "DESTS"}) {
+      bool has = std::any_of(router.params.begin(), router.params.end(),
+                             [&](const auto& p) { return p.name == name && !p.local; });
+      if (!has)
+        add(Rule::kRouterParameterMissing, node, source, "",
+            "module " + router.name + " has no parameter " + in_quotes(name) +
+                "; noc_top passes #(.INPUTS(...), .OUTPUTS(...), .DESTS(...)) to every router "
+                "instance, which compilers refuse; declare it (it may go unused)");
+    }
+  }
+
   void check_tile_conventions(const Node& node, const rtl::ParsedSource& source) {
     const rtl::ModuleHeader& tile = source.first;
     bool has_reset = std::any_of(tile.inputs.begin(), tile.inputs.end(),
@@ -225,6 +240,7 @@ void check_conventions(const Description& description, const RouterTable& table,
   if (tile_source) rules.check_port_types(tile_node, *tile_source, noc_ports);
   if (router) {
     rules.check_router_clock(*router_node, *router, router_ports);
+    rules.check_router_parameters(*router_node, *router);
     rules.check_dimensions(*router_node, *router, link_ports, 1);
   }
   if (tile_source) {

@@ -58,6 +58,8 @@ const std::vector<RuleInfo> kRules = {
      "two links get one wire name, because their routers share a number"},
     {Rule::kTileListsStranger, "NOC122", W, "a tile lists a router that does not list it"},
     {Rule::kTileListsNoRouter, "NOC123", W, "a tile lists no router"},
+    {Rule::kRouterParameterMissing, "NOC023", E,
+     "the router has no parameter INPUTS, OUTPUTS or DESTS"},
 };
 
 }  // namespace

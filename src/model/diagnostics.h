@@ -59,6 +59,7 @@ enum class Rule : std::uint8_t {
   kLinkWireTwice,
   kTileListsStranger,
   kTileListsNoRouter,
+  kRouterParameterMissing,
   kCount,
 };
 
