@@ -42,6 +42,11 @@ std::unique_ptr<Resolution> resolve(const Description& description, rtl::RtlCata
                         {},
                         {},
                         "no compute tile source: the description has no endpoint node"});
+  // A router that names the router source by path says which of several copies is meant.
+  for (const Node& node : description.nodes())
+    if (node.is_router && node.top_module_fname.find('/') != std::string_view::npos &&
+        node.top_module_fname.ends_with(std::string("/") + kRouterSourceName))
+      catalog.choose(std::string(node.top_module_fname));
   try {
     result->router_ports = read_router_template(catalog);
   } catch (const Error& error) {

@@ -68,9 +68,25 @@ std::string RtlCatalog::locate(std::string_view name) const {
   if (found.empty())
     throw Error("no source named " + in_quotes(name) + " below the base directory",
                 absolute_path(base_dir_));
-  if (found.size() > 1)
-    throw Error(ambiguity("the source name", name, found), absolute_path(base_dir_));
+  if (found.size() > 1) {
+    // The file the user's own lists chose, when exactly one of them is among those found.
+    std::vector<std::string> picked;
+    for (const std::string& path : found)
+      if (std::find(chosen_.begin(), chosen_.end(), path) != chosen_.end() ||
+          std::find(options_.unit_files.begin(), options_.unit_files.end(), path) !=
+              options_.unit_files.end())
+        picked.push_back(path);
+    if (picked.size() == 1) return picked.front();
+    throw Error(ambiguity("the source name", name, found) +
+                    "; name it by path in the description, or list it in a -f file list",
+                absolute_path(base_dir_));
+  }
   return found.front();
+}
+
+void RtlCatalog::choose(const std::string& path_below_base) {
+  std::string path = absolute_path(base_dir_ + "/" + path_below_base);
+  if (stays_below(base_dir_, path)) chosen_.push_back(path);
 }
 
 std::optional<std::string> RtlCatalog::find_include(std::string_view name,

@@ -37,8 +37,13 @@ class RtlCatalog {
   const SourceTree& tree() const { return *tree_; }
 
   /// The absolute path of a source: a name holding "/" is a path below the base directory; a bare
-  /// name must match exactly one file of the tree.
+  /// name must match exactly one file of the tree, or, among several (a mock under tb/, a copy
+  /// in a build folder), exactly one that a file list or a named path chose.
   std::string locate(std::string_view name) const;
+
+  /// Says which file a bare name means where the tree holds several: the description names
+  /// it by path (a router node's "rtl/noc/noc_router.sv").
+  void choose(const std::string& path_below_base);
 
   /// The file an `include names: first in the -I directories, then beside the including file,
   /// then by the rules of locate(); nothing when it is in none of them, and an error when it
@@ -59,6 +64,7 @@ class RtlCatalog {
   RtlOptions options_;
   PreprocessOptions preprocess_;
   std::unordered_map<std::string, std::string> located_;  // name -> path
+  std::vector<std::string> chosen_;                       ///< absolute paths the description names
   std::unordered_map<std::string, std::unique_ptr<ParsedSource>> by_path_;
 };
 

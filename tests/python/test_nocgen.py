@@ -387,3 +387,31 @@ def test_a_file_list_that_names_the_top_being_generated(tools, example):
         done = nocgen(tools, "generate", ".", "-F", "sim.f", cwd=example)
         assert done.returncode == 0, done.stderr
         assert nocgen(tools, "check", ".", "-F", "sim.f", cwd=example).returncode == 0
+
+
+def two_routers(example):
+    """The router in rtl/noc/ and a mock of it under tb/mocks/, as test benches keep them."""
+    for folder in ("rtl/noc", "tb/mocks"):
+        (example / folder).mkdir(parents=True)
+    (example / "noc_router.sv").rename(example / "rtl/noc/noc_router.sv")
+    (example / "tb/mocks/noc_router.sv").write_text("module noc_router(input clk);\nendmodule\n")
+
+
+@pytest.mark.parametrize("how", ["by_path", "by_file_list", "neither"])
+def test_which_router_source_among_copies(tools, example, how):
+    two_routers(example)
+    args = []
+    if how == "by_path":
+        text = (example / "noc_soc.json").read_text()
+        (example / "noc_soc.json").write_text(
+            text.replace('"noc_router.sv"', '"rtl/noc/noc_router.sv"'))
+    if how == "by_file_list":
+        (example / "sim.f").write_text("rtl/noc/noc_router.sv\n")
+        args = ["-F", "sim.f"]
+    done = nocgen(tools, "generate", ".", *args, cwd=example)
+    if how == "neither":
+        assert done.returncode == 1
+        assert "is ambiguous" in done.stderr and "name it by path" in done.stderr
+    else:
+        assert done.returncode == 0, done.stderr
+        assert ".in_flit" in (example / "noc_soc.sv").read_text()  # the real router, not the mock
