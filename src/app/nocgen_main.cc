@@ -167,7 +167,12 @@ int write_output(const std::string& output, Write write) {
 int topology(const std::string& kind, const std::string& size, app::TopologyRequest request,
              const std::string& output, bool force) {
   request.kind = app::parse_topology_kind(kind);
-  app::parse_topology_size(size, request);
+  try {
+    app::parse_topology_size(size, request);
+  } catch (const Error& error) {  // a mistyped argument, as CLI11 reports its own
+    std::fprintf(stderr, "nocgen: error: %s\n", error.message().c_str());
+    return kUsageError;
+  }
   if (!force && output != "-" && is_regular_file(output))
     throw Error("the description exists already; give --force to replace it", output);
   return write_output(output, [&](emit::TextSink& out) { app::write_topology(out, request); });

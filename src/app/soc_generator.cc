@@ -65,7 +65,8 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   model::DescriptionLookup lookup =
       model::find_description(*tree, in_json_file, options.description_may_be_path);
   if (lookup.path.empty())
-    throw Error(model::no_description(in_json_file, base_dir), absolute_path(base_dir));
+    throw Error(model::no_description(in_json_file, base_dir), absolute_path(base_dir), 0, 0, 0,
+                model::rule_info(model::Rule::kNoDescription).code);
   const std::string description_path = lookup.path;
   filepath = description_path;
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "common/error.h"
 #include "common/input_file.h"
@@ -58,6 +59,13 @@ std::string RtlCatalog::locate(std::string_view name) const {
                 absolute_path(base_dir_));
   if (name.find('/') != std::string_view::npos) {
     std::string path = absolute_path(base_dir_ + "/" + std::string(name));
+    std::string base = absolute_path(base_dir_);
+    bool lexically_below = path.rfind(base + "/", 0) == 0;
+    struct stat entry {};
+    // Nothing there at all, not even a link: a missing file, not an escape.
+    if (lexically_below && ::lstat(path.c_str(), &entry) != 0 && errno == ENOENT)
+      throw Error("no source named " + in_quotes(name) + " below the base directory",
+                  absolute_path(base_dir_));
     // The generator reads files only below the base directory.
     if (!stays_below(base_dir_, path))
       throw Error("the source name " + in_quotes(name) + " leads outside the base directory",

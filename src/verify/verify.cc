@@ -216,7 +216,9 @@ VerifyReport verify_top(const VerifyOptions& options) {
   auto tree = std::make_shared<SourceTree>(options.base_dir);
   model::DescriptionLookup lookup = model::find_description(*tree, options.description, true);
   if (lookup.path.empty())
-    throw Error(model::no_description(options.description, options.base_dir), absolute_path(options.base_dir));
+    throw Error(model::no_description(options.description, options.base_dir),
+                absolute_path(options.base_dir), 0, 0, 0,
+                model::rule_info(model::Rule::kNoDescription).code);
   report.top_path =
       absolute_path(options.top.empty() ? options.base_dir + "/noc_soc.sv" : options.top);
   struct stat st {};

@@ -335,3 +335,9 @@ def test_ctrl_c_interrupts_a_check(example, tools):
         pytest.skip("the check ended before the interrupt arrived")
     assert done.stdout.startswith("interrupted after"), done.stdout + done.stderr
     assert float(done.stdout.split()[2]) < 2.0
+
+
+def test_a_missing_description_carries_its_code(tmp_path):
+    with pytest.raises(noc_soc.GeneratorError) as raised:
+        noc_soc.soc_generator_noc(str(tmp_path), "noc_soc.json")
+    assert raised.value.code == "NOC001"

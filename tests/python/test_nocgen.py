@@ -219,9 +219,10 @@ def test_topology_descriptions_pass_check_and_generate(tools, example, kind, siz
 
 
 def test_topology_refuses_bad_sizes(tools, tmp_path):
-    for size in ["0x3", "3x", "axb", "1x1"]:
+    # A size that is no WxH is a usage error; one router is a network nobody can build.
+    for size, status in [("0x3", 2), ("3x", 2), ("axb", 2), ("1x1", 1)]:
         done = nocgen(tools, "topology", "mesh", size, "-o", tmp_path / "d.json")
-        assert done.returncode == 1, size
+        assert done.returncode == status, size
         assert not (tmp_path / "d.json").exists()
 
 
@@ -415,3 +416,15 @@ def test_which_router_source_among_copies(tools, example, how):
     else:
         assert done.returncode == 0, done.stderr
         assert ".in_flit" in (example / "noc_soc.sv").read_text()  # the real router, not the mock
+
+
+def test_small_mistakes_get_the_right_words_and_status(tools, example, tmp_path):
+    assert nocgen(tools, "topology", "mesh", "4by4", "-o", tmp_path / "x.json").returncode == 2
+    text = (example / "noc_soc.json").read_text()
+    (example / "noc_soc.json").write_text(text.replace('"compute_tile.sv"',
+                                                       '"rtl/tiles/missing.sv"', 1))
+    done = nocgen(tools, "check", example)
+    assert 'no source named "rtl/tiles/missing.sv"' in done.stdout, done.stdout
+    empty = tmp_path / "empty"
+    empty.mkdir()
+    assert "[NOC001]" in nocgen(tools, "generate", empty).stderr
