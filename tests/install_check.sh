@@ -24,7 +24,10 @@ rm -f "$work/design/noc_soc.sv"
 # The framework's header lives with the framework; the build finds it through INCLUDE_DIRS.
 mkdir -p "$work/framework/include"
 mv "$work/design/dbg_config.vh" "$work/framework/include/"
-echo "+incdir+$work/framework/include" >"$work/framework.f"
+# The list's paths are relative to the folder of the CMakeLists that names it, as a user writes
+# a list beside the design's CMakeLists.
+echo "+incdir+$(realpath --relative-to="$source/tests/consumer" "$work/framework/include")" \
+  >"$work/framework.f"
 tile="$work/design/compute_tile.sv"
 for generator in Ninja "Unix Makefiles"; do
   consumer="$work/consumer-${generator// /_}"
