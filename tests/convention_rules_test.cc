@@ -59,7 +59,7 @@ TEST_P(DimensionIdentifiers, NamesTheModulesOwnOnly) {
 const DimensionCase kDimensionCases[] = {
     {"parameter", "[CH-1:0]", {"CH"}},
     {"two_names", "[W*N-1:0]", {"W", "N"}},
-    {"package_constant", "[pkg::W-1:0]", {"pkg"}},
+    {"package_constant", "[pkg::W-1:0]", {}},
     {"structure_member", "[CONFIG.NOC_FLIT_WIDTH-1:0]", {"CONFIG"}},
     {"system_function", "[$clog2(DEPTH)-1:0]", {"DEPTH"}},
     {"sized_number", "[8'hff:0]", {}},

@@ -2,15 +2,23 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <set>
 
 #include "common/text.h"
+#include "model/dimension_width.h"
 
 namespace noc::model {
 namespace {
 
 // Names noc_top declares itself, which a copied dimension may use.
 const std::set<std::string> kTopNames = {"CONFIG", "FLIT_WIDTH", "CHANNELS", "VCHANNELS"};
+
+// Those of them noc_top gives a value of its own rather than one from CONFIG.
+const std::map<std::string, std::int64_t> kTopValues = {{"VCHANNELS", 2}};
+
+// The packages noc_top imports.
+const std::set<std::string> kTopPackages = {"dii_package", "optimsoc_config", "optimsoc_functions"};
 
 bool is_identifier_start(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
@@ -65,21 +73,84 @@ class ConventionRules {
                         const std::vector<const rtl::PortTuple*>& ports, std::size_t first_piece) {
     std::set<std::string> own;
     for (const rtl::ModuleParameter& param : source.first.params) own.insert(param.name);
+    std::set<std::string> reported;
     for (const rtl::PortTuple* port : ports) {
       for (std::size_t i = first_piece; i < port->pieces.size(); ++i) {
         if (i == port->name_index) continue;
         for (const std::string& name : dimension_identifiers(port->pieces[i])) {
-          if (!own.count(name) || kTopNames.count(name)) continue;
-          add(Rule::kDimensionNamesOwnParameter, node, source, port->name(),
-              "port " + in_quotes(port->name()) + " of module " + source.first.name +
-                  " has the dimension " + in_quotes(port->pieces[i]) +
-                  ", which names the module's own parameter " + in_quotes(name) +
-                  "; noc_top copies the dimension into its wires, where " + in_quotes(name) +
-                  " is not declared");
-          break;
+          if (!reported.insert(name).second) continue;
+          if (own.count(name) && kTopNames.count(name))
+            check_value_not_passed(node, source, *port, port->pieces[i], name);
+          else if (own.count(name))
+            add(Rule::kDimensionNamesOwnParameter, node, source, port->name(),
+                "port " + in_quotes(port->name()) + " of module " + source.first.name +
+                    " has the dimension " + in_quotes(port->pieces[i]) +
+                    ", which names the module's own parameter " + in_quotes(name) +
+                    "; noc_top copies the dimension into its wires, where " + in_quotes(name) +
+                    " is not declared");
+          else if (!kTopNames.count(name))
+            check_package_constant(node, source, *port, port->pieces[i], name);
         }
       }
     }
+  }
+
+  // noc_top declares a parameter of this name for its wires but passes none to the module, so
+  // the module's ports follow its own default.
+  void check_value_not_passed(const Node& node, const rtl::ParsedSource& source,
+                              const rtl::PortTuple& port, const std::string& dimension,
+                              const std::string& name) {
+    auto top = kTopValues.find(name);
+    if (top == kTopValues.end()) return;  // from CONFIG, which only noc_top's user sets
+    std::optional<std::int64_t> own = parameter_values(source.first.params)(name);
+    if (own && *own == top->second) return;
+    std::string default_text;
+    for (const rtl::ModuleParameter& param : source.first.params)
+      if (param.name == name) default_text = param.default_text;
+    add(Rule::kParameterNotPassed, node, source, port.name(),
+        "port " + in_quotes(port.name()) + " of module " + source.first.name +
+            " has the dimension " + in_quotes(dimension) + ", sized by its parameter " +
+            in_quotes(name) +
+            (own ? " = " + std::to_string(*own) : " (default " + in_quotes(default_text) + ")") +
+            "; noc_top does not pass " + name + " to the instances and declares its wires with " +
+            name + " = " + std::to_string(top->second) + ", so the two differ in width");
+  }
+
+  // A constant that only the module's own import brings is not declared where noc_top copies
+  // the dimension; noc_top imports the framework's packages alone.
+  void check_package_constant(const Node& node, const rtl::ParsedSource& source,
+                              const rtl::PortTuple& port, const std::string& dimension,
+                              const std::string& name) {
+    std::vector<std::string> others;
+    bool framework_wildcard = false;
+    for (const std::string& import : source.first.imports) {
+      std::string package = import.substr(0, import.find("::"));
+      std::string item = import.substr(std::min(import.size(), package.size() + 2));
+      bool framework = kTopPackages.count(package) > 0;
+      if (item == name) {
+        if (framework) return;
+        others = {package};
+        framework_wildcard = false;
+        break;
+      }
+      if (item != "*") continue;
+      if (framework)
+        framework_wildcard = true;
+      else
+        others.push_back(package);
+    }
+    // With a framework package imported as well, the constant may be the framework's.
+    if (others.empty() || framework_wildcard) return;
+    std::string from = in_quotes(others.front());
+    for (std::size_t i = 1; i < others.size(); ++i)
+      from += (i + 1 == others.size() ? " or " : ", ") + in_quotes(others[i]);
+    add(Rule::kDimensionNeedsPackage, node, source, port.name(),
+        "port " + in_quotes(port.name()) + " of module " + source.first.name +
+            " has the dimension " + in_quotes(dimension) + ", which names " + in_quotes(name) +
+            " of package " + from +
+            "; noc_top copies the dimension into its wires but imports only dii_package, "
+            "optimsoc_config and optimsoc_functions: write " +
+            others.front() + "::" + name + " in the port's dimension");
   }
 
   void check_router_clock(const Node& node, const rtl::ParsedSource& source,
@@ -120,22 +191,6 @@ class ConventionRules {
                 "; noc_top passes #(.INPUTS(...), .OUTPUTS(...), .DESTS(...)) to every router "
                 "instance, which compilers refuse; declare it (it may go unused)");
     }
-  }
-
-  void check_tile_conventions(const Node& node, const rtl::ParsedSource& source) {
-    const rtl::ModuleHeader& tile = source.first;
-    bool has_reset = std::any_of(tile.inputs.begin(), tile.inputs.end(),
-                                 [](const rtl::PortTuple& p) { return p.name() == "rst_sys"; });
-    if (!has_reset)
-      add(Rule::kTileWithoutResetInput, node, source, "",
-          "module " + tile.name + " has no input \"rst_sys\"; noc_top connects .rst_sys (rst) " +
-              "on every tile instance, which compilers refuse");
-    bool has_config = std::any_of(tile.params.begin(), tile.params.end(),
-                                  [](const auto& p) { return p.name == "CONFIG" && !p.local; });
-    if (!has_config)
-      add(Rule::kTileWithoutConfig, node, source, "",
-          "module " + tile.name + " has no parameter \"CONFIG\"; noc_top passes " +
-              "#(.CONFIG(CONFIG)) to every tile instance, which compilers refuse");
   }
 
   void check_destinations(const RouterTable& table) {
@@ -221,7 +276,9 @@ std::vector<std::string> dimension_identifiers(const std::string& text) {
     bool member =
         before != std::string::npos && i > 0 &&
         (text[before] == '.' || (text[before] == ':' && before > 0 && text[before - 1] == ':'));
-    if (!member) names.push_back(text.substr(i, end - i));
+    std::size_t after = text.find_first_not_of(' ', end);
+    bool scope = after != std::string::npos && text.compare(after, 2, "::") == 0;
+    if (!member && !scope) names.push_back(text.substr(i, end - i));
     i = end;
   }
   return names;
@@ -243,10 +300,7 @@ void check_conventions(const Description& description, const RouterTable& table,
     rules.check_router_parameters(*router_node, *router);
     rules.check_dimensions(*router_node, *router, link_ports, 1);
   }
-  if (tile_source) {
-    rules.check_tile_conventions(tile_node, *tile_source);
-    rules.check_dimensions(tile_node, *tile_source, noc_ports, 0);
-  }
+  if (tile_source) rules.check_dimensions(tile_node, *tile_source, noc_ports, 0);
   rules.check_destinations(table);
 }
 

@@ -28,8 +28,8 @@ inline constexpr int kRouterDests = 32;
 /// vector (wire, logic, bit, reg, var, signed, unsigned).
 bool plain_vector_type(const std::string& type_text);
 
-/// The identifiers a dimension text names, without those after "::" or "." (a package's or a
-/// structure's) and system functions.
+/// The identifiers a dimension text names, without package scopes, those after "::" or "." (a
+/// package's or a structure's) and system functions.
 std::vector<std::string> dimension_identifiers(const std::string& text);
 
 }  // namespace noc::model

@@ -36,7 +36,8 @@ const std::vector<RuleInfo> kRules = {
     {Rule::kNumberNotPlain, "NOC104", W, "a router number has a leading zero or a sign"},
     {Rule::kSameNumber, "NOC105", W, "two routers have one number"},
     {Rule::kTileListedTwice, "NOC106", W, "a tile is listed more than once"},
-    {Rule::kTileSourcesDiffer, "NOC107", W, "endpoints name different tile sources"},
+    {Rule::kTileSourcesDiffer, "NOC107", W,
+     "retired: each tile source is checked against what noc_top connects"},
     {Rule::kIsRouterNotBoolean, "NOC108", W, "is_Router is not a JSON boolean"},
     {Rule::kNameGivenTwice, "NOC109", W, "a node name is given twice"},
     {Rule::kMemberGivenTwice, "NOC110", W, "a member of a node record is given twice"},
@@ -60,6 +61,17 @@ const std::vector<RuleInfo> kRules = {
     {Rule::kTileListsNoRouter, "NOC123", W, "a tile lists no router"},
     {Rule::kRouterParameterMissing, "NOC023", E,
      "the router has no parameter INPUTS, OUTPUTS or DESTS"},
+    {Rule::kTileIsRouter, "NOC024", E, "a tile names the router's source"},
+    {Rule::kTilePortMissing, "NOC025", E,
+     "a tile lacks a port noc_top connects, or has it the other way"},
+    {Rule::kTilePortWidth, "NOC026", E, "a tile NoC port is wider or narrower than its wire"},
+    {Rule::kTilePortOpen, "NOC124", W, "a tile input or NoC port is left unconnected"},
+    {Rule::kTileDimensionDiffers, "NOC125", W,
+     "a tile NoC port's dimensions differ from its wire's and cannot be compared"},
+    {Rule::kParameterNotPassed, "NOC126", W,
+     "a copied dimension names a parameter noc_top does not pass, whose values differ"},
+    {Rule::kDimensionNeedsPackage, "NOC027", E,
+     "a copied dimension names a constant of a package noc_top does not import"},
 };
 
 }  // namespace

@@ -60,6 +60,13 @@ enum class Rule : std::uint8_t {
   kTileListsStranger,
   kTileListsNoRouter,
   kRouterParameterMissing,
+  kTileIsRouter,
+  kTilePortMissing,
+  kTilePortWidth,
+  kTilePortOpen,
+  kTileDimensionDiffers,
+  kParameterNotPassed,
+  kDimensionNeedsPackage,
   kCount,
 };
 

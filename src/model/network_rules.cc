@@ -34,8 +34,6 @@ class NetworkRules {
                    std::string(node.is_router ? "true" : "false") +
                    " (any non-empty text, the text \"false\" too, counts as true)");
       if (node.is_router && node.neighbors_member == Member::kPresent) check_router(node);
-      if (!node.is_router && node.top_module_fname_member == Member::kPresent)
-        last_endpoint_ = &node;
     }
     check_numbers();
     check_tiles();
@@ -223,19 +221,11 @@ class NetworkRules {
                "is listed " + std::to_string(listings.size()) + " times as a neighbour (by " + by +
                    "); a tile instance is written for every listing");
       }
-      if (last_endpoint_ && node.top_module_fname_member == Member::kPresent &&
-          node.top_module_fname != last_endpoint_->top_module_fname)
-        report(node, Rule::kTileSourcesDiffer,
-               "names tile source " + in_quotes(node.top_module_fname) +
-                   ", but every tile is wired with the interface of " +
-                   in_quotes(last_endpoint_->top_module_fname) + ", named by the last endpoint " +
-                   in_quotes(last_endpoint_->name));
     }
   }
 
   const Description& description_;
   DiagnosticSink& sink_;
-  const Node* last_endpoint_ = nullptr;
   std::vector<bool> numbered_;  ///< by place in the description: the router takes part in a link
   /// By place: the number of the first router listing a tile, or kNone.
   std::vector<std::uint32_t> first_lister_;

@@ -3,6 +3,7 @@
 #include "model/convention_rules.h"
 #include "model/interface_rules.h"
 #include "model/network_rules.h"
+#include "model/tile_rules.h"
 
 namespace noc::model {
 namespace {
@@ -76,6 +77,7 @@ std::unique_ptr<Resolution> resolve(const Description& description, rtl::RtlCata
                    catalog, sink);
   check_conventions(description, result->table, *result->router_ports, *result->tile, *endpoint,
                     catalog, sink);
+  check_tile_sources(description, result->table, *result->tile, catalog, sink);
   result->wires =
       build_connection_tables(description, result->table, *result->tile, *endpoint, sink);
   result->plan = build_plan(description, result->table, *result->router_ports, *result->tile,
