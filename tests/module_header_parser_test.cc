@@ -55,6 +55,12 @@ INSTANTIATE_TEST_SUITE_P(
             "module m #(parameter type T = logic [7:0], int N = 2)(input T d, output T q [N]);"
             "endmodule",
             "T| d", "T| q [N]"},
+        HeaderCase{"type_parameter_defaults_to_an_imported_typedef",
+                   "import p::*;\nmodule m #(parameter type T = beat_t, parameter type U = "
+                   "q::w_t)(input T d, output U e);endmodule",
+                   "T| d", "U| e"},
+        HeaderCase{"type_parameter_defaults_to_a_prelude_typedef",
+                   "module m #(parameter type T = beat_t [1:0])(input T d);endmodule", "T| d", ""},
         HeaderCase{"parameterised_class_type",
                    "module m(input cls#(8)::t a, output var logic signed [3:0] b);endmodule",
                    "cls#(8)::t| a", "var logic signed|[3:0] b"},

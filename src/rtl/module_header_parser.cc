@@ -79,7 +79,7 @@ void parse_parameter_items(TokenReader& r, ModuleHeader& header, TypeNames& name
       std::size_t begin = r.pos();
       if (type_parameter) {
         PortItem scratch;
-        read_data_type(r, names, scratch);
+        read_type(r, names, scratch);
         if (r.pos() == begin) r.fail_expected("a data type");
       } else {
         skip_expression(r);

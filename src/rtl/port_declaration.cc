@@ -76,7 +76,9 @@ class ItemParser {
   }
 
   // A data type or an implicit one ([signing] {packed dimension}); fills type_text and packed.
-  void data_type(PortItem& item, std::size_t start) {
+  // Where only a type can stand (a type parameter's default), a bare name is one whatever
+  // follows it: it may come from an import, the file scope or a file read before.
+  void data_type(PortItem& item, std::size_t start, bool only_type = false) {
     const Token& t = r_.cur();
     bool word = t.kind == TokenKind::kIdentifier;
     if (word && one_of(t.text, kIntegerVectorTypes)) {
@@ -103,7 +105,8 @@ class ItemParser {
       named_type(item);
     } else if (word && (t.is("signed") || t.is("unsigned"))) {
       r_.advance();
-    } else if (r_.at_name() && !(word && is_reserved(t.text)) && named_type_ahead()) {
+    } else if (r_.at_name() && !(word && is_reserved(t.text)) &&
+               (only_type || named_type_ahead())) {
       named_type(item);
     }
     if (r_.pos() != start) item.has_type = true;
@@ -231,6 +234,10 @@ PortItem read_port_item(TokenReader& reader, const TypeNames& names) {
 
 void read_data_type(TokenReader& reader, const TypeNames& names, PortItem& item) {
   ItemParser(reader, names).data_type(item, reader.pos());
+}
+
+void read_type(TokenReader& reader, const TypeNames& names, PortItem& item) {
+  ItemParser(reader, names).data_type(item, reader.pos(), true);
 }
 
 namespace {

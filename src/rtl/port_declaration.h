@@ -45,6 +45,10 @@ PortItem read_port_item(TokenReader& reader, const TypeNames& names);
 /// Reads a data type, or an implicit one ([signing] {packed dimension}), into `item`.
 void read_data_type(TokenReader& reader, const TypeNames& names, PortItem& item);
 
+/// The same where only a data type can stand (a type parameter's default): a bare name is a
+/// type whatever follows it.
+void read_type(TokenReader& reader, const TypeNames& names, PortItem& item);
+
 /// Completes a port by the rules of a list: without a direction it takes the one of the port
 /// before it, and without a type that port's type and packed dimensions too. A bare type name
 /// that the source does not declare is an error, since it may be a missing comma or an interface.
