@@ -4,7 +4,7 @@
 set -euo pipefail
 nocgen=$1 output=$2
 {
-  for sub in generate check verify ports topology dot schema; do
+  for sub in generate check verify ports topology dot schema explain; do
     echo "[${sub^^}]"
     echo ".nf"
     # roff reads a backslash as an escape and a leading dot or quote as a request.
@@ -13,3 +13,10 @@ nocgen=$1 output=$2
     echo
   done
 } >"$output"
+{
+  echo "[RULES]"
+  echo "Every diagnostic ends with its rule's code; nocgen explain CODE says more."
+  echo ".nf"
+  "$nocgen" explain
+  echo ".fi"
+} >>"$output"

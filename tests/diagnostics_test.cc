@@ -446,8 +446,27 @@ TEST(RuleTable, EveryRuleHasOneRowAndAUniqueCode) {
     EXPECT_EQ(static_cast<std::size_t>(info.rule), i) << info.code;
     EXPECT_TRUE(codes.insert(info.code).second) << info.code;
     EXPECT_EQ(std::string(info.code).rfind("NOC", 0), 0u) << info.code;
+    EXPECT_GT(std::string(info.example).size(), 5u) << info.code;  // nocgen explain shows them
+    EXPECT_GT(std::string(info.fix).size(), 5u) << info.code;
   }
   EXPECT_EQ(all_rules().size(), static_cast<std::size_t>(Rule::kCount));
+}
+
+TEST(WarningPolicy, DropsWaivedWarningsMarksChosenOnesAndKeepsErrors) {
+  WarningPolicy policy{{Rule::kTilePortOpen, Rule::kLinkWireTwice}, {Rule::kNotMirrored}};
+  DiagnosticSink sink(policy);
+  for (Rule rule :
+       {Rule::kTilePortOpen, Rule::kNotMirrored, Rule::kLinkWireTwice, Rule::kSameNumber}) {
+    Diagnostic d;
+    d.rule = rule;
+    sink.add(d);
+  }
+  ASSERT_EQ(sink.list().size(), 3u);
+  EXPECT_EQ(sink.list()[0].severity(), Severity::kError);  // -Werror=NOC101
+  EXPECT_EQ(render(sink.list()[0]).find("error:"), 0u) << render(sink.list()[0]);
+  EXPECT_EQ(sink.list()[1].rule, Rule::kLinkWireTwice);  // an error stays, whatever was asked
+  EXPECT_EQ(sink.list()[2].severity(), Severity::kWarning);
+  EXPECT_EQ(sink.first_error(), &sink.list()[0]);
 }
 
 TEST(RuleTable, TheReadmeListsEveryCode) {

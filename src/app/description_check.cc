@@ -27,7 +27,8 @@ void sort_by_place(std::vector<model::Diagnostic>& list) {
 
 CheckReport check_description(const std::string& base_dir, const std::string& description_name,
                               const rtl::RtlOptions& rtl_options, bool name_may_be_path,
-                              const std::function<void()>& check_interrupt) {
+                              const std::function<void()>& check_interrupt,
+                              const model::WarningPolicy& warnings) {
   CheckReport report;
   auto tree = std::make_shared<SourceTree>(base_dir);
   model::DescriptionLookup lookup =
@@ -55,14 +56,14 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
   rtl::RtlOptions options = rtl_options;
   rtl::drop_unit_file(options, base_dir + "/noc_soc.sv");
   rtl::RtlCatalog catalog(base_dir, tree, options);
-  model::DiagnosticSink sink;
+  model::DiagnosticSink sink(warnings);
   model::resolve(*report.description, catalog, sink);
   if (check_interrupt) check_interrupt();
   report.diagnostics = sink.take();
   report.inputs.push_back(report.description_path);
   for (std::string& file : catalog.files_read()) report.inputs.push_back(std::move(file));
   if (std::optional<model::Diagnostic> twice = model::duplicate_description(lookup, base_dir))
-    report.diagnostics.push_back(std::move(*twice));
+    if (warnings.apply(*twice)) report.diagnostics.push_back(std::move(*twice));
   sort_by_place(report.diagnostics);
   return report;
 }

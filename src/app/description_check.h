@@ -24,10 +24,12 @@ struct CheckReport {
 /// Finds the description named `description_name` below `base_dir` (the last match of the walk,
 /// as the generator does) and reports every problem at once: errors that would end a generation
 /// and warnings for what generates silently but gives broken hardware. Writes nothing.
-/// With `name_may_be_path`, a name with a folder part is a path below `base_dir`.
+/// With `name_may_be_path`, a name with a folder part is a path below `base_dir`. `warnings`
+/// drops the waived warnings and marks those the user made errors.
 CheckReport check_description(const std::string& base_dir, const std::string& description_name,
                               const rtl::RtlOptions& rtl_options = {},
                               bool name_may_be_path = false,
-                              const std::function<void()>& check_interrupt = {});
+                              const std::function<void()>& check_interrupt = {},
+                              const model::WarningPolicy& warnings = {});
 
 }  // namespace noc::app

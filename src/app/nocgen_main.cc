@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "app/command_line.h"
 #include "app/depfile.h"
 #include "app/description_check.h"
 #include "app/description_schema.h"
@@ -16,6 +17,7 @@
 #include "app/dot_graph.h"
 #include "app/heap_pages.h"
 #include "app/port_report.h"
+#include "app/rule_explanation.h"
 #include "app/soc_generator.h"
 #include "app/source_flags.h"
 #include "app/topology.h"
@@ -39,6 +41,9 @@ struct Display {
   app::DisplayStyle errors;  ///< standard error
 };
 Display display;
+
+// -Wno-NOCxxx and -Werror=NOCxxx, which every command takes.
+model::WarningPolicy warning_policy;
 
 // Warnings printed at most: a description that repeats one mistake a million times would
 // otherwise print hundreds of megabytes. --format json keeps them all.
@@ -73,6 +78,7 @@ int generate(const std::string& base_dir, const std::string& description,
   options.print_line = [](const std::string&) {};  // the error line on stderr says it all
   options.keep_identical_output = true;
   options.refuse_warnings = flags.werror;
+  options.warnings = warning_policy;
   options.description_may_be_path = true;
   options.depfile_path = flags.depfile;
   options.depfile_target = flags.output;
@@ -129,7 +135,8 @@ int verify_command(const verify::VerifyOptions& options) {
 
 int check(const std::string& base_dir, const std::string& description, const std::string& format,
           bool werror, const rtl::RtlOptions& rtl_options) {
-  app::CheckReport report = app::check_description(base_dir, description, rtl_options, true);
+  app::CheckReport report =
+      app::check_description(base_dir, description, rtl_options, true, {}, warning_policy);
   std::size_t errors = 0, warnings = 0;
   for (const app::Diagnostic& d : report.diagnostics)
     (d.severity() == app::Severity::kError ? errors : warnings) += 1;
@@ -186,7 +193,8 @@ std::string extension_of(const std::string& path) {
 
 int dot(const std::string& base_dir, const std::string& description, const std::string& output,
         const rtl::RtlOptions& rtl_options) {
-  app::CheckReport report = app::check_description(base_dir, description, rtl_options, true);
+  app::CheckReport report =
+      app::check_description(base_dir, description, rtl_options, true, {}, warning_policy);
   if (!report.description)
     throw Error(report.diagnostics.front().message, report.diagnostics.front().file,
                 report.diagnostics.front().line, report.diagnostics.front().column);
@@ -226,6 +234,47 @@ int dot(const std::string& base_dir, const std::string& description, const std::
   return 0;
 }
 
+int explain(std::string code) {
+  if (code.empty()) {
+    app::write_rule_list(std::cout);
+    return 0;
+  }
+  std::transform(code.begin(), code.end(), code.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  if (std::optional<model::Rule> rule = model::rule_by_code(code)) {
+    app::write_rule_explanation(std::cout, model::rule_info(*rule));
+    return 0;
+  }
+  std::vector<std::string> codes;
+  for (const model::RuleInfo& info : model::all_rules()) codes.push_back(info.code);
+  std::string close = app::closest_name(code, codes);
+  std::fprintf(stderr, "nocgen: error: no rule has the code %s%s; nocgen explain lists them\n",
+               code.c_str(), close.empty() ? "" : (" (did you mean " + close + "?)").c_str());
+  return kUsageError;
+}
+
+// After CLI11's own message: the option an unknown one most likely misspells.
+void suggest_options(const CLI::App& cli, const std::vector<char*>& args) {
+  const CLI::App* command = &cli;
+  for (const CLI::App* sub : cli.get_subcommands({}))
+    if (args.size() > 1 && sub->get_name() == args[1]) command = sub;
+  std::vector<std::string> names;
+  for (const CLI::App* app : {command, &cli})
+    for (const CLI::Option* option : app->get_options()) {
+      for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+      for (const std::string& name : option->get_snames()) names.push_back("-" + name);
+    }
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (arg.size() < 2 || arg[0] != '-') continue;
+    arg = arg.substr(0, arg.find('='));
+    if (std::find(names.begin(), names.end(), arg) != names.end()) continue;
+    std::string close = app::closest_name(arg, names);
+    if (!close.empty())
+      std::fprintf(stderr, "nocgen: %s: did you mean %s?\n", arg.c_str(), close.c_str());
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -240,6 +289,10 @@ int main(int argc, char** argv) {
                  "Colour diagnostics: auto (on a terminal, unless NO_COLOR is set), always, never")
       ->check(CLI::IsMember({"auto", "always", "never"}))
       ->capture_default_str();
+  cli.footer(
+      "Every command takes -Wno-NOCxxx, which drops the warnings of that rule, and "
+      "-Werror=NOCxxx, which makes them errors; errors cannot be waived. nocgen explain NOCxxx "
+      "says what a rule means.");
   std::function<int()> command;
   // --color may follow the subcommand as well: `nocgen check . --color=never`.
   cli.fallthrough();
@@ -339,6 +392,7 @@ int main(int argc, char** argv) {
     command = [&] {
       verify_options.rtl = flags.options();
       verify_options.use_cache = !no_cache;
+      verify_options.warnings = warning_policy;
       // A signal ends Verilator, make and the compilers at once, and the work directory is
       // removed on the way out.
       noc::handle_termination_signals(true);
@@ -377,6 +431,12 @@ int main(int argc, char** argv) {
   graph->callback(
       [&] { command = [&] { return dot(base_dir, description, graph_output, flags.options()); }; });
 
+  CLI::App* expl = cli.add_subcommand(
+      "explain", "Say what a rule means, with an example and the fix; without CODE, list them all");
+  std::string rule_code;
+  expl->add_option("CODE", rule_code, "A rule's code, as diagnostics end with it: NOC124");
+  expl->callback([&] { command = [&] { return explain(rule_code); }; });
+
   CLI::App* schema = cli.add_subcommand("schema", "Print the JSON Schema of a description");
   std::string schema_output = "-";
   schema->add_option("-o,--output", schema_output, "File to write; - for standard output")
@@ -399,10 +459,18 @@ int main(int argc, char** argv) {
       return kUsageError;
     }
   }
+  std::vector<char*> args;
   try {
-    cli.parse(argc, argv);
+    args = app::take_warning_flags(argc, argv, warning_policy);
+  } catch (const Error& error) {
+    std::fprintf(stderr, "nocgen: error: %s\n", error.message().c_str());
+    return kUsageError;
+  }
+  try {
+    cli.parse(static_cast<int>(args.size()), args.data());
   } catch (const CLI::ParseError& e) {
     int code = cli.exit(e);
+    if (code != 0) suggest_options(cli, args);
     return code == 0 ? 0 : kUsageError;
   }
   bool short_form = format == "short";

@@ -160,6 +160,23 @@ noc::rtl::RtlOptions source_options(const py::object& include_dirs, const py::ob
   py::kw_only(), py::arg("include_dirs") = py::none(), py::arg("defines") = py::none(), \
                  py::arg("undefines") = py::none(), py::arg("file_lists") = py::none()
 
+// waive="NOC124" or waive=["NOC124", "NOC101"]: the rules whose warnings are dropped.
+noc::model::WarningPolicy waived_rules(const py::object& waive) {
+  noc::model::WarningPolicy policy;
+  if (waive.is_none()) return policy;
+  std::vector<std::string> codes;
+  if (py::isinstance<py::str>(waive))
+    codes.push_back(waive.cast<std::string>());
+  else
+    for (const py::handle& code : waive) codes.push_back(py::str(code).cast<std::string>());
+  try {
+    noc::model::waive_codes(codes, policy);
+  } catch (const noc::Error& error) {
+    throw py::value_error(error.message());
+  }
+  return policy;
+}
+
 // Writes the parser's line through sys.stdout, so that notebooks show it and
 // contextlib.redirect_stdout captures it.
 void print_to_python(const std::string& line) {
@@ -254,10 +271,11 @@ void define_noc_soc(py::module_& m) {
       "soc_generator_noc",
       [](const std::filesystem::path& base_dir, const std::filesystem::path& in_json_file,
          const py::object& include_dirs, const py::object& defines, const py::object& undefines,
-         const py::object& file_lists) {
+         const py::object& file_lists, const py::object& waive) {
         noc::RunOptions options;
         options.print_line = print_to_python;
         options.rtl = source_options(include_dirs, defines, undefines, file_lists);
+        options.warnings = waived_rules(waive);
         options.check_interrupt = check_python_signals;
         noc::RunSummary summary;
         try {
@@ -269,12 +287,14 @@ void define_noc_soc(py::module_& m) {
         warn(summary.warnings);
       },
       py::arg("base_dir"), py::arg("in_json_file"), NOC_SOURCE_KEYWORDS,
+      py::arg("waive") = py::none(),
       "Generates base_dir/noc_soc.sv from the description named in_json_file below base_dir.\n\n"
       "The keywords read the sources as nocgen's -I, -D, -U and -f do: include_dirs (paths "
       "searched first for `include files), defines (a mapping of NAME to value or None, or "
       "NAME[=VALUE] strings), undefines (names) and file_lists (Verilator file lists, paths in "
       "them relative to the working directory; their source files are read before each router "
-      "and tile source as one compilation unit).");
+      "and tile source as one compilation unit). waive names rules (\"NOC124\" or a list of codes) "
+      "whose warnings are dropped, as nocgen's -Wno-NOC124; errors cannot be waived.");
 
   py::class_<noc::model::Diagnostic>(m, "Diagnostic", "One problem that check found.")
       .def_property_readonly(
@@ -305,18 +325,20 @@ void define_noc_soc(py::module_& m) {
       "check",
       [](const std::filesystem::path& base_dir, const std::filesystem::path& description,
          const py::object& include_dirs, const py::object& defines, const py::object& undefines,
-         const py::object& file_lists) {
+         const py::object& file_lists, const py::object& waive) {
         noc::rtl::RtlOptions options = source_options(include_dirs, defines, undefines, file_lists);
+        noc::model::WarningPolicy policy = waived_rules(waive);
         try {
           py::gil_scoped_release released;
           return noc::app::check_description(base_dir.string(), description.string(), options,
-                                             false, check_python_signals)
+                                             false, check_python_signals, policy)
               .diagnostics;
         } catch (const PythonSignal&) {
           throw py::error_already_set();
         }
       },
       py::arg("base_dir"), py::arg("description") = "noc_soc.json", NOC_SOURCE_KEYWORDS,
+      py::arg("waive") = py::none(),
       "Every problem of a design, as nocgen check finds them, sorted by file and place. The "
       "keywords are those of soc_generator_noc.");
 

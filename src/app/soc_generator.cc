@@ -83,7 +83,7 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   rtl::RtlOptions rtl_options = options.rtl;
   rtl::drop_unit_file(rtl_options, output_path);
   rtl::RtlCatalog catalog(base_dir, tree, rtl_options);
-  model::DiagnosticSink sink;
+  model::DiagnosticSink sink(options.warnings);
   std::unique_ptr<model::Resolution> resolved = model::resolve(description, catalog, sink);
   if (const model::Diagnostic* error = sink.first_error()) {
     if (options.warnings_before_error) {
@@ -101,7 +101,10 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
 
   RunSummary summary;
   if (std::optional<model::Diagnostic> twice = model::duplicate_description(lookup, base_dir))
-    summary.warnings.push_back(std::move(*twice));
+    if (options.warnings.apply(*twice)) {
+      if (twice->made_error) throw model::to_error(*twice);
+      summary.warnings.push_back(std::move(*twice));
+    }
   for (model::Diagnostic& warning : sink.take()) summary.warnings.push_back(std::move(warning));
   summary.output_path = output_path == "-" ? output_path : absolute_path(output_path);
   summary.inputs.push_back(description_path);

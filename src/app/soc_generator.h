@@ -46,6 +46,8 @@ struct RunOptions {
   /// Treat warnings as errors: a run with warnings writes nothing, and the existing output keeps
   /// its text and its time stamp, so that a build that failed fails again until they are gone.
   bool refuse_warnings = false;
+  /// Warnings waived (-Wno-NOCxxx) or made errors (-Werror=NOCxxx).
+  model::WarningPolicy warnings;
   /// A description name with a folder part ("sub/alt.json") is a path below BASE_DIR; without
   /// this, as in the two-argument operation, it is always a bare file name to search for.
   bool description_may_be_path = false;

@@ -80,7 +80,7 @@ class WorkDir {
 std::unique_ptr<model::Resolution> resolve_description(const VerifyOptions& options,
                                                        rtl::RtlCatalog& catalog,
                                                        model::Description& description) {
-  model::DiagnosticSink sink;
+  model::DiagnosticSink sink(options.warnings);
   auto resolution = model::resolve(description, catalog, sink);
   if (const model::Diagnostic* error = sink.first_error()) throw model::to_error(*error);
   if (!resolution->plan)

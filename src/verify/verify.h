@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "model/diagnostics.h"
 #include "rtl/rtl_options.h"
 #include "verify/wiring_check.h"
 
@@ -22,6 +23,8 @@ struct VerifyOptions {
   bool use_cache = true;
   /// The longest a build step or the simulation may take, in seconds; 0: no limit.
   double timeout_seconds = 600;
+  /// Warnings made errors (-Werror=NOCxxx) end verify as generate would.
+  model::WarningPolicy warnings;
 };
 
 struct VerifyReport {

@@ -161,3 +161,35 @@ def test_router_dimensions_the_top_cannot_size_alike(design, tools, label, edits
     checked = nocgen(tools, design, "check")
     assert code in codes(checked.stdout) and words in checked.stdout, checked.stdout
     assert re.search(rf"rtl/noc/noc_router.sv:\d+:\d+: .*\[{code}\]", checked.stdout)
+
+
+def test_a_warning_is_waived_or_made_an_error_by_its_code(design, tools):
+    edit(design / "rtl/tiles/cpu_tile.sv", "input clk,", "input clk, irq,")
+    waived = nocgen(tools, design, "check", "--werror", "-Wno-NOC124")
+    assert waived.returncode == 0 and "0 errors, 0 warnings" in waived.stdout, waived.stdout
+    assert nocgen(tools, design, "generate", "-q", "--werror", "-Wno-NOC124").returncode == 0
+    (design / "noc_soc.sv").unlink()
+    strict = nocgen(tools, design, "generate", "-q", "-Werror=NOC124")
+    assert strict.returncode == 1 and "error: " in strict.stderr and "[NOC124]" in strict.stderr
+    assert not (design / "noc_soc.sv").exists()
+    refused = nocgen(tools, design, "check", "-Wno-NOC025")
+    assert refused.returncode == 2 and "cannot be waived" in refused.stderr
+
+    import noc_soc
+    assert [d.code for d in noc_soc.check(design, include_dirs=["../framework/include"])] == \
+        ["NOC124"]
+    assert noc_soc.check(design, include_dirs=[design.parent / "framework/include"],
+                         waive="NOC124") == []
+    with pytest.raises(ValueError, match="no rule's code"):
+        noc_soc.check(design, waive=["NOC124", "NOC999"])
+
+
+def test_explain_says_what_a_rule_means_and_suggests_a_code(design, tools):
+    explained = run(tools["nocgen"], "explain", "noc124", cwd=design)
+    assert explained.returncode == 0
+    assert explained.stdout.startswith("NOC124 (warning): a tile input or NoC port is left")
+    assert "fix:" in explained.stdout and "-Wno-NOC124" in explained.stdout
+    unknown = run(tools["nocgen"], "explain", "NOC12", cwd=design)
+    assert unknown.returncode == 2 and "did you mean NOC012?" in unknown.stderr
+    typo = run(tools["nocgen"], "check", "--werorr", ".", cwd=design)
+    assert typo.returncode == 2 and "did you mean --werror?" in typo.stderr
