@@ -1,5 +1,6 @@
 // File lists as Verilator reads them: each row a list's text and what it says.
 #include "rtl/file_list.h"
+#include "rtl/parsed_source.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,30 @@ TEST(FileList, AMissingOrSelfNamingListIsAnErrorNamingTheFile) {
   EXPECT_THROW(read_file_list(dir.path() + "/loop.f", ListPaths::kFromListFolder), Error);
   test::write_file(dir.path() + "/open.f", "a.sv -f\n");
   EXPECT_THROW(read_file_list(dir.path() + "/open.f", ListPaths::kFromListFolder), Error);
+}
+
+TEST(FileList, AnEntryThatIsMissingIsBlamedOnItsLineOfTheList) {
+  test::TempDir dir;
+  test::write_file(dir.path() + "/defs.sv", "`define W 8\n");
+  test::write_file(dir.path() + "/top.f", "// packages\ndefs.sv\n  +incdir+inc gone.sv\n");
+  RtlOptions options = read_file_list(dir.path() + "/top.f", ListPaths::kFromListFolder);
+  ASSERT_EQ(options.absent_unit_files.size(), 1u);
+  const ListedFile& gone = options.absent_unit_files[0];
+  EXPECT_EQ(gone.path, dir.path() + "/gone.sv");
+  EXPECT_EQ(gone.list, dir.path() + "/top.f");
+  EXPECT_EQ(gone.line, 3);
+  EXPECT_EQ(gone.column, 15);
+  PreprocessOptions preprocess;
+  preprocess.unit_files = options.unit_files;
+  preprocess.absent_unit_files = options.absent_unit_files;
+  try {
+    parse_source_text("t.sv", "module t; endmodule\n", preprocess);
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.file(), dir.path() + "/top.f");
+    EXPECT_EQ(error.line(), 3);
+    EXPECT_NE(error.message().find("which does not exist"), std::string::npos) << error.message();
+  }
 }
 
 }  // namespace

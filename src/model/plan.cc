@@ -59,6 +59,40 @@ class Planner {
     if (reported_.insert(message).second) report(node, rule, std::move(message));
   }
 
+  // A problem of the tile interface itself is the tile source's: it is located at the port (or
+  // the module) there, naming the endpoint whose source gave the interface.
+  void report_at_tile_source(Rule rule, const std::string& port, std::string message,
+                             const Node& fallback) {
+    if (!reported_.insert(message).second) return;
+    const Node* node = interface_node();
+    const rtl::ParsedSource* source = nullptr;
+    try {
+      source = &catalog_.parse(plan_.tile->source_name);
+    } catch (const Error&) {
+    }
+    if (!node || !source) return report(fallback, rule, std::move(message));
+    const rtl::SourcePlace& place = port.empty() ? source->module_place : source->place_of(port);
+    sink_.add(Diagnostic{rule,
+                         place.file,
+                         place.line,
+                         place.column,
+                         std::string(node->name),
+                         {},
+                         std::move(message)});
+  }
+
+  // The last endpoint naming the interface's source, as the router table chose it.
+  const Node* interface_node() const {
+    if (!plan_.routers->ip) return nullptr;
+    const Node* found = nullptr;
+    for (const Node& node : plan_.description->nodes())
+      if (node.record_is_object && !node.is_router && node.is_router_member != Member::kAbsent &&
+          node.top_module_fname_member == Member::kPresent &&
+          node.top_module_fname == *plan_.routers->ip)
+        found = &node;
+    return found;
+  }
+
   // Every endpoint wire is declared with the tuple of the tile port it is named after. The
   // lookup depends on the router only when a port name has fewer than three fields, since the
   // wire's first three fields then take in part of the router's name.
@@ -80,9 +114,11 @@ class Planner {
       std::string problem = fields < 3   ? "fewer than three"
                             : fields > 3 ? "more than three"
                                          : "three";
-      report_once(*router.node, Rule::kTilePortFields,
-                  "tile port " + in_quotes(name) + " has " + problem +
-                      " \"_\"-separated fields; tile NoC ports must be named like noc_in_flit");
+      report_at_tile_source(Rule::kTilePortFields, name,
+                            "tile port " + in_quotes(name) + " has " + problem +
+                                " \"_\"-separated fields; tile NoC ports must be named like "
+                                "noc_in_flit",
+                            *router.node);
     }
   }
 
@@ -91,15 +127,18 @@ class Planner {
     int index = router.no_of_EPs - 1;
     for (const Node* node : router.tiles) {
       if (tile.out_to_noc.empty() && tile.module_name.empty())
-        report_once(*node, Rule::kTileNoNocOutput,
-                    "compute tile " + in_quotes(tile.source_name) +
-                        " declares no module (the file is empty, or `ifdef leaves out every "
-                        "module), so its instances cannot be connected");
+        report_at_tile_source(Rule::kTileNoNocOutput, "",
+                              "compute tile " + in_quotes(tile.source_name) +
+                                  " declares no module (the file is empty, or `ifdef leaves out "
+                                  "every module), so its instances cannot be connected",
+                              *node);
       else if (tile.out_to_noc.empty())
-        report_once(*node, Rule::kTileNoNocOutput,
-                    "compute tile " + in_quotes(tile.source_name) + " (module " + tile.module_name +
-                        ", the first of the file) has no NoC output (an output with \"noc\" in "
-                        "its name), so its instances cannot be connected");
+        report_at_tile_source(Rule::kTileNoNocOutput, "",
+                              "compute tile " + in_quotes(tile.source_name) + " (module " +
+                                  tile.module_name +
+                                  ", the first of the file) has no NoC output (an output with "
+                                  "\"noc\" in its name), so its instances cannot be connected",
+                              *node);
       std::string_view module = module_of(node->top_module_fname, *node);
       plan_.tiles.push_back(TileInstance{node, module, counter_.next(*node), index--});
     }

@@ -47,6 +47,7 @@ RtlCatalog::RtlCatalog(std::string base_dir, std::shared_ptr<const SourceTree> t
   preprocess_.defines = options_.defines;
   preprocess_.undefines = options_.undefines;
   preprocess_.unit_files = options_.unit_files;
+  preprocess_.absent_unit_files = options_.absent_unit_files;
   preprocess_.find_include = [this](std::string_view name, const std::string& includer) {
     return find_include(name, includer);
   };

@@ -1,5 +1,7 @@
 #include "rtl/file_list.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <optional>
@@ -77,16 +79,24 @@ std::string expand_environment(const std::string& item) {
   return out;
 }
 
-std::vector<std::string> split_items(const std::string& text) {
-  std::vector<std::string> items;
+// One item of a list and the offset of its first character, for messages about it.
+struct ListItem {
+  std::string text;
+  std::size_t offset = 0;
+};
+
+std::vector<ListItem> split_items(const std::string& text) {
+  std::vector<ListItem> items;
   std::string item;
+  std::size_t start = 0;
   bool quoted = false;
   auto flush = [&] {
-    if (!item.empty()) items.push_back(expand_environment(item));
+    if (!item.empty()) items.push_back(ListItem{expand_environment(item), start});
     item.clear();
   };
   for (std::size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
+    if (item.empty() && !quoted) start = i;
     if (quoted) {
       if (c == '"') {
         quoted = false;
@@ -135,7 +145,10 @@ class ListReader {
     std::string folder = absolute_path(path);
     folder = folder.substr(0, folder.rfind('/'));
     if (folder.empty()) folder = "/";
-    std::vector<std::string> items = split_items(read_input_file(path, "file list"));
+    const std::string text = read_input_file(path, "file list");
+    std::vector<ListItem> listed = split_items(text);
+    std::vector<std::string> items;
+    for (ListItem& item : listed) items.push_back(std::move(item.text));
     auto resolve = [&](const std::string& name) {
       if (paths == ListPaths::kFromWorkingDirectory || name.empty() || name.front() == '/')
         return name;
@@ -169,6 +182,13 @@ class ListReader {
         if (takes_value(item) && i + 1 < items.size()) ++i;
       } else {
         out_.unit_files.push_back(absolute_path(resolve(item)));
+        // The generated top may be listed before it exists; only a read says it is missing.
+        struct stat info;
+        if (::stat(out_.unit_files.back().c_str(), &info) != 0) {
+          auto [line, column] = line_and_column(text, line_starts(text), listed[i].offset);
+          out_.absent_unit_files.push_back(
+              ListedFile{out_.unit_files.back(), absolute_path(path), line, column});
+        }
       }
     }
   }
@@ -220,6 +240,8 @@ void append_options(RtlOptions& options, const RtlOptions& more) {
                               more.include_dirs.end());
   options.unit_files.insert(options.unit_files.end(), more.unit_files.begin(),
                             more.unit_files.end());
+  options.absent_unit_files.insert(options.absent_unit_files.end(), more.absent_unit_files.begin(),
+                                   more.absent_unit_files.end());
 }
 
 }  // namespace noc::rtl

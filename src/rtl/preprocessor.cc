@@ -1,5 +1,8 @@
 #include "rtl/preprocessor.h"
 
+#include <algorithm>
+#include <cerrno>
+
 #include "common/error.h"
 #include "common/text.h"
 
@@ -49,7 +52,7 @@ class Preprocessor {
     for (const auto& [name, value] : options_.assumed) assumed_[sources_.keep(name)] = value;
     in_unit_files_ = true;
     for (const std::string& path : options_.unit_files) {
-      std::uint32_t id = sources_.add(path, read_source_file(path));
+      std::uint32_t id = sources_.add(path, read_unit_file(path));
       out_.headers_read.push_back(path);
       run_buffer(id);
     }
@@ -62,6 +65,20 @@ class Preprocessor {
   }
 
  private:
+  // A file list's entry that is missing is the list's fault, located at the entry.
+  std::string read_unit_file(const std::string& path) {
+    try {
+      return read_source_file(path);
+    } catch (const Error& error) {
+      for (const ListedFile& listed : options_.absent_unit_files)
+        if (listed.path == path)
+          throw Error("the file list names " + in_quotes(path) + ", which " +
+                          (error.errno_value() == ENOENT ? "does not exist" : error.message()),
+                      listed.list, listed.line, listed.column, error.errno_value());
+      throw;
+    }
+  }
+
   SourceLocation end_of(std::uint32_t buffer) const {
     return {buffer, static_cast<std::uint32_t>(sources_.buffer(buffer).text().size())};
   }
@@ -250,7 +267,10 @@ class Preprocessor {
       sources_.fail(token.location, error.message());
     }
     if (!path) {
-      out_.missing_includes.push_back(name);
+      // Messages name each header that was not found once, however often it is included.
+      if (std::find(out_.missing_includes.begin(), out_.missing_includes.end(), name) ==
+          out_.missing_includes.end())
+        out_.missing_includes.push_back(name);
       return;
     }
     if (include_depth_ >= options_.max_include_depth)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rtl/rtl_options.h"
+
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -25,6 +27,7 @@ struct PreprocessOptions {
   /// Files read, in order, before the source as one compilation unit with it (a file list's
   /// sources): their macros are defined when the source is read.
   std::vector<std::string> unit_files;
+  std::vector<ListedFile> absent_unit_files;  ///< where a list names a file that was not there
   /// Macros that only an include that was not found could define, with the branch to take for
   /// each: a conditional on one of them takes that branch without a marker in the stream.
   std::vector<std::pair<std::string, bool>> assumed;

@@ -6,6 +6,14 @@
 
 namespace noc::rtl {
 
+/// A file a list names, and where: the list's path, line and column.
+struct ListedFile {
+  std::string path;
+  std::string list;
+  int line = 0;
+  int column = 0;
+};
+
 /// How sources are read, as a compiler's -D, -U and -I say it.
 struct RtlOptions {
   std::vector<std::pair<std::string, std::string>> defines;  ///< -D NAME[=VALUE]
@@ -14,6 +22,8 @@ struct RtlOptions {
   /// The source files of -f/-F lists, in order: read before each router and tile source as one
   /// compilation unit with it (up to that source, when a list names it too).
   std::vector<std::string> unit_files;
+  /// Those of unit_files that did not exist when their list was read, with where it names them.
+  std::vector<ListedFile> absent_unit_files;
 };
 
 }  // namespace noc::rtl
