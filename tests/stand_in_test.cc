@@ -33,6 +33,15 @@ TEST(StandIn, KeepsImportsParametersAndPortDeclarations) {
   EXPECT_NE(t.find("$display(\"INST %s %0d 3\", nv_path, nv_id);"), std::string::npos);
 }
 
+TEST(StandIn, KeepsTheImportAnOldStyleBodyMakesBeforeItsDeclarations) {
+  StandIn s = stand_in_of(
+      "module t(clk, d);\n  import cfg_pkg::*;\n  parameter config_t CONFIG = 'x;\n"
+      "  input clk;\n  input [CONFIG.W-1:0] d;\nendmodule");
+  EXPECT_NE(s.text.find("module t\n  import cfg_pkg::*;\n  #(parameter config_t CONFIG = 'x)"),
+            std::string::npos)
+      << s.text;
+}
+
 TEST(StandIn, NumbersPortsInputsFirstAndSkipsUnpackedOnes) {
   StandIn s = stand_in_of("module m(output a, input b, output c [2]);endmodule");
   ASSERT_EQ(s.ports.size(), 3u);

@@ -1,9 +1,12 @@
 #include "app/dot_graph.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +17,10 @@
 #include <utility>
 
 #include "common/error.h"
+#include "common/file_identity.h"
 #include "common/termination.h"
 #include "common/text.h"
+#include "emit/output_file.h"
 #include "model/router_table.h"
 
 namespace noc::app {
@@ -255,6 +260,48 @@ void render_dot(const std::string& dot_text, const std::string& format, int outp
     throw Error("Graphviz's dot could not render the graph (exit status " +
                     std::to_string(WEXITSTATUS(status)) + "); the old file is left as it was",
                 output);
+}
+
+void draw_network(const CheckReport& report, const std::string& output) {
+  if (!report.description)
+    throw Error(report.diagnostics.front().message, report.diagnostics.front().file,
+                report.diagnostics.front().line, report.diagnostics.front().column);
+  std::vector<RunFile> inputs;
+  for (const std::string& input : report.inputs) inputs.push_back({"the input", input});
+  if (!report.description_path.empty() && inputs.empty())
+    inputs.push_back({"the description", report.description_path});
+  if (!inputs.empty()) inputs.front().role = "the description";
+  refuse_outputs_that_are_inputs({{"-o", output}}, inputs);
+  std::size_t dot = output.rfind('.');
+  std::string format = dot == std::string::npos || output.find('/', dot) != std::string::npos
+                           ? std::string()
+                           : output.substr(dot + 1);
+  std::transform(format.begin(), format.end(), format.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  struct stat existing;
+  bool stream = ::stat(output.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode);
+  // A FIFO or device takes DOT text whatever its name says.
+  if (output == "-" || stream || format == "dot" || format == "gv") {
+    emit::OutputFile out(output);
+    write_dot(out, report);
+    out.commit();
+    return;
+  }
+  // Any other extension names a format for Graphviz to render; one it does not know is refused
+  // rather than written as DOT text under a misleading name.
+  std::vector<std::string> known = graphviz_formats();
+  if (known.empty())
+    throw Error("Graphviz's dot is not installed; write a .dot file and render it elsewhere",
+                output);
+  if (std::find(known.begin(), known.end(), format) == known.end())
+    throw Error("Graphviz renders no format \"" + format +
+                    "\"; use .dot, or one of .svg, .png, and the others dot -T? lists",
+                output);
+  emit::StringSink text;
+  write_dot(text, report);
+  emit::OutputFile picture(output);
+  render_dot(text.text(), format, picture.descriptor(), output);
+  picture.commit();
 }
 
 }  // namespace noc::app

@@ -20,6 +20,11 @@ void write_dot(emit::TextSink& out, const CheckReport& report);
 void render_dot(const std::string& dot_text, const std::string& format, int output_fd,
                 const std::string& output);
 
+/// Draws the network of a checked design into `output`: DOT text for "-", a .dot or .gv name or
+/// a stream (a FIFO), any other extension rendered by Graphviz. Refuses an output that is one of
+/// the files the check read, and a format Graphviz does not render, before writing anything.
+void draw_network(const CheckReport& report, const std::string& output);
+
 /// The output formats the installed Graphviz renders (`dot -T?` lists them), or none when it is
 /// not installed.
 std::vector<std::string> graphviz_formats();

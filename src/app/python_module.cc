@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "app/description_check.h"
+#include "app/python_operations.h"
+#include "app/python_support.h"
 #include "app/soc_generator.h"
 #include "app/topology.h"
 #include "common/error.h"
@@ -16,6 +18,7 @@
 #include "rtl/file_list.h"
 
 namespace py = pybind11;
+using namespace noc::python;
 
 namespace {
 
@@ -61,24 +64,6 @@ class PyExtractRtl {
   bool headers_ = false, io_ = false, params_ = false, module_ = false;
 };
 
-// Paths and messages hold the file system's bytes; they reach Python as os.fsdecode gives them
-// (undecodable bytes as surrogates), never as a UnicodeDecodeError in place of the real error.
-py::str fs_text(const std::string& text) {
-  PyObject* decoded =
-      PyUnicode_DecodeFSDefaultAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
-  if (!decoded) throw py::error_already_set();
-  return py::reinterpret_steal<py::str>(decoded);
-}
-
-// Raised through the generator when Python has a signal to handle (Ctrl-C): the Python error
-// is set already, and the run unwinds to the binding, leaving every output as it was.
-struct PythonSignal {};
-
-void check_python_signals() {
-  py::gil_scoped_acquire gil;
-  if (PyErr_CheckSignals() != 0) throw PythonSignal{};
-}
-
 py::tuple port_tuple(const noc::rtl::PortTuple& port) {
   py::tuple out(port.pieces.size() + 1);
   for (std::size_t i = 0; i < port.pieces.size(); ++i) out[i] = port.pieces[i];
@@ -109,90 +94,6 @@ py::list port_list(const std::vector<noc::rtl::PortTuple>& ports) {
   py::list out;
   for (const noc::rtl::PortTuple& port : ports) out.append(port_tuple(port));
   return out;
-}
-
-// One path, or an iterable of them; a single str is one path, not a list of characters.
-std::vector<std::string> paths_of(const py::object& value) {
-  std::vector<std::string> out;
-  if (value.is_none()) return out;
-  py::object os = py::module_::import("os");
-  if (py::isinstance<py::str>(value) || py::isinstance<py::bytes>(value) ||
-      py::hasattr(value, "__fspath__")) {
-    out.push_back(py::str(os.attr("fsdecode")(value)));
-    return out;
-  }
-  for (py::handle item : value) out.push_back(py::str(os.attr("fsdecode")(item)));
-  return out;
-}
-
-// include_dirs=, defines=, undefines= and file_lists=, as nocgen's -I, -D, -U and -f.
-noc::rtl::RtlOptions source_options(const py::object& include_dirs, const py::object& defines,
-                                    const py::object& undefines, const py::object& file_lists) {
-  noc::rtl::RtlOptions options;
-  options.include_dirs = paths_of(include_dirs);
-  if (py::isinstance<py::dict>(defines) || py::hasattr(defines, "keys")) {
-    // {"NAME": value}: a value of None defines the name as empty, as -D NAME does.
-    for (py::handle name : defines.attr("keys")()) {
-      if (!py::isinstance<py::str>(name))
-        throw py::type_error("defines: a macro name is a str, not " +
-                             std::string(py::str(py::type::of(name).attr("__name__"))));
-      py::object value = defines[name];
-      std::string text = py::str(name);
-      noc::rtl::check_macro_name(text, text);
-      options.defines.emplace_back(text,
-                                   value.is_none() ? std::string() : std::string(py::str(value)));
-    }
-  } else {
-    for (const std::string& definition : paths_of(defines)) {
-      noc::rtl::add_define(options, definition);
-      noc::rtl::check_macro_name(options.defines.back().first, definition);
-    }
-  }
-  options.undefines = paths_of(undefines);
-  for (const std::string& name : options.undefines) noc::rtl::check_macro_name(name, name);
-  for (const std::string& list : paths_of(file_lists))
-    noc::rtl::append_options(
-        options, noc::rtl::read_file_list(list, noc::rtl::ListPaths::kFromWorkingDirectory));
-  return options;
-}
-
-#define NOC_SOURCE_KEYWORDS                                                             \
-  py::kw_only(), py::arg("include_dirs") = py::none(), py::arg("defines") = py::none(), \
-                 py::arg("undefines") = py::none(), py::arg("file_lists") = py::none()
-
-// waive="NOC124" or waive=["NOC124", "NOC101"]: the rules whose warnings are dropped.
-noc::model::WarningPolicy waived_rules(const py::object& waive) {
-  noc::model::WarningPolicy policy;
-  if (waive.is_none()) return policy;
-  std::vector<std::string> codes;
-  if (py::isinstance<py::str>(waive))
-    codes.push_back(waive.cast<std::string>());
-  else
-    for (const py::handle& code : waive) codes.push_back(py::str(code).cast<std::string>());
-  try {
-    noc::model::waive_codes(codes, policy);
-  } catch (const noc::Error& error) {
-    throw py::value_error(error.message());
-  }
-  return policy;
-}
-
-// Writes the parser's line through sys.stdout, so that notebooks show it and
-// contextlib.redirect_stdout captures it.
-void print_to_python(const std::string& line) {
-  py::gil_scoped_acquire gil;
-  py::module_::import("sys").attr("stdout").attr("write")(line + "\n");
-}
-
-PyObject* generator_warning = nullptr;
-
-// Warnings reach a Python caller as Python warnings do: shown once per place by default,
-// filtered, or turned into errors with the warnings module.
-void warn(const std::vector<noc::model::Diagnostic>& warnings) {
-  for (const noc::model::Diagnostic& warning : warnings) {
-    std::string text = noc::model::render(warning);
-    if (PyErr_WarnEx(generator_warning, text.c_str(), 1) != 0) throw py::error_already_set();
-  }
 }
 
 }  // namespace
@@ -233,12 +134,13 @@ void define_noc_soc(py::module_& m) {
       "A design the generator refuses, or a file it cannot read or write. str() is the message "
       "nocgen prints (FILE:LINE:COL: error: ... [CODE]); file, line, column and code carry its "
       "parts, None where unknown. File-system failures are raised as OSError instead.";
-  generator_warning = PyErr_NewExceptionWithDoc(
+  PyObject* generator_warning = PyErr_NewExceptionWithDoc(
       "noc_soc.GeneratorWarning",
       "What generates but gives hardware that is likely wrong (nocgen's warning lines); str() "
       "is the line nocgen prints.",
       PyExc_UserWarning, nullptr);
   if (!generator_warning) throw py::error_already_set();
+  set_generator_warning(generator_warning);
   m.attr("GeneratorWarning") = py::reinterpret_borrow<py::object>(generator_warning);
   py::register_exception_translator([](std::exception_ptr failure) {
     try {
@@ -341,6 +243,8 @@ void define_noc_soc(py::module_& m) {
       py::arg("waive") = py::none(),
       "Every problem of a design, as nocgen check finds them, sorted by file and place. The "
       "keywords are those of soc_generator_noc.");
+
+  define_operations(m);
 
   m.def(
       "topology",

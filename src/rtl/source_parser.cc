@@ -1,5 +1,7 @@
 #include "rtl/source_parser.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 
 #include <unordered_map>
@@ -41,6 +43,8 @@ struct BodyDeclarations {
   /// "parameter CHANNELS = 2;": what the port declarations of an old-style module use, and what
   /// an instance may override.
   ModuleHeader parameters;
+  /// "import cfg_pkg::*;" in the body: what the parameter and port declarations after it see.
+  std::vector<std::string> imports;
 };
 
 class ModuleScanner {
@@ -98,6 +102,9 @@ class ModuleScanner {
     if (!header.ansi) {
       merge_old_style_ports(header, declared);
       merge_body_parameters(header, declared.parameters.params);
+      for (std::string& import : declared.imports)
+        if (std::find(header.imports.begin(), header.imports.end(), import) == header.imports.end())
+          header.imports.push_back(std::move(import));
       out_.interface_end = r_.pos();
     }
     header.port_names.clear();
@@ -187,6 +194,10 @@ class ModuleScanner {
   bool read_declaration(BodyDeclarations& declared) {
     const Token& t = r_.raw(r_.pos());
     if (t.kind == TokenKind::kDirective) r_.fail(t, r_.unreadable(t));  // may hold ports
+    if (t.is("import") && r_.raw(r_.pos() + 2).is("::")) {
+      read_import(r_, names_, declared.imports);
+      return true;
+    }
     if (t.is("parameter") || t.is("localparam")) {
       r_.set_strict(true);
       parse_body_parameters(r_, declared.parameters, names_);

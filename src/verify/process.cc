@@ -74,7 +74,8 @@ void end_group(pid_t pid, int* status) {
 }  // namespace
 
 ChildEnd run_logged(const std::vector<std::string>& argv, const std::string& directory,
-                    const std::string& log_path, double timeout_seconds) {
+                    const std::string& log_path, double timeout_seconds,
+                    const std::function<void()>& check_interrupt) {
   if (int signal_number = termination_requested()) throw Interrupted(signal_number);
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
@@ -105,6 +106,14 @@ ChildEnd run_logged(const std::vector<std::string>& argv, const std::string& dir
     if (int signal_number = termination_requested()) {
       end_group(pid, &status);
       throw Interrupted(signal_number);
+    }
+    if (check_interrupt) {
+      try {
+        check_interrupt();
+      } catch (...) {
+        end_group(pid, &status);
+        throw;
+      }
     }
     std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
     if (timeout_seconds > 0 && spent.count() > timeout_seconds) {

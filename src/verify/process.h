@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,8 +25,10 @@ struct ChildEnd {
 /// Runs `argv` in `directory` with standard output and error going to `log_path`, in a
 /// process group of its own that a termination signal ends with nocgen, and waits for it. A
 /// child still running after `timeout_seconds` (0: no limit) is ended, its whole group with
-/// it. Throws Interrupted when a termination signal arrived meanwhile.
+/// it. Throws Interrupted when a termination signal arrived meanwhile. `check_interrupt`, asked
+/// while the child runs, may throw to end it (a Python caller's Ctrl-C).
 ChildEnd run_logged(const std::vector<std::string>& argv, const std::string& directory,
-                    const std::string& log_path, double timeout_seconds = 0);
+                    const std::string& log_path, double timeout_seconds = 0,
+                    const std::function<void()>& check_interrupt = {});
 
 }  // namespace noc::verify

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "common/input_file.h"
+#include "verify/precompiled_header.h"
 #include "verify/process.h"
 #include "verify/runtime_cache.h"
 
@@ -16,7 +17,9 @@ const std::vector<std::string> kModelFlags = {"--cc", "--exe", "--main", "--timi
 std::optional<RuntimeCache> cache_for(const SimulationBuild& build) {
   if (!build.use_cache) return std::nullopt;
   std::string log = build.work_dir + "/verilator-version.log";
-  if (!run_logged({build.verilator, "--version"}, build.work_dir, log, build.timeout_seconds).ok())
+  if (!run_logged({build.verilator, "--version"}, build.work_dir, log, build.timeout_seconds,
+                  build.check_interrupt)
+           .ok())
     return std::nullopt;
   std::string flags;
   for (const std::string& flag : kModelFlags) flags += flag + " ";
@@ -36,14 +39,17 @@ BuildResult build_simulation(const SimulationBuild& build) {
   command.insert(command.end(), kModelFlags.begin(), kModelFlags.end());
   // The stand-ins' loops over port bits stay loops: unrolled, they would grow the model's C++
   // (and its build time) with every bit of every port.
-  for (const char* flag : {"-Wno-fatal", "-Wno-lint", "-Wno-style", "--unroll-count", "1"})
+  // Width warnings stay on: those about the top's connections are what verify reports first.
+  for (const char* flag :
+       {"-Wno-fatal", "-Wno-lint", "-Wno-style", "-Wwarn-WIDTH", "--unroll-count", "1"})
     command.push_back(flag);
   for (const std::string& part :
        {std::string("--top-module"), build.top_module, std::string("-Mdir"), obj})
     command.push_back(part);
   command.insert(command.end(), build.arguments.begin(), build.arguments.end());
   result.log = build.work_dir + "/build.log";
-  ChildEnd verilated = run_logged(command, build.work_dir, result.log, build.timeout_seconds);
+  ChildEnd verilated =
+      run_logged(command, build.work_dir, result.log, build.timeout_seconds, build.check_interrupt);
   if (!verilated.ok()) {
     result.failure = "Verilator ended with " + verilated.describe(build.timeout_seconds);
     return result;
@@ -70,8 +76,22 @@ BuildResult build_simulation(const SimulationBuild& build) {
     result.failure = "make is not on PATH";
     return result;
   }
-  ChildEnd made = run_logged({*make, "-j2", "-f", prefix + ".mk", "OPT_FAST=-O0", "OPT_SLOW=-O0"},
-                             obj, make_log, build.timeout_seconds);
+  std::vector<std::string> make_command = {*make,          "-j2",          "-f",
+                                           prefix + ".mk", "OPT_FAST=-O0", "OPT_SLOW=-O0"};
+  std::optional<std::string> header;
+  if (cache)
+    header = precompiled_header(HeaderBuild{cache->dir(), obj, prefix + ".mk", *make,
+                                            build.work_dir + "/header.log", build.timeout_seconds,
+                                            build.check_interrupt});
+  if (header) make_command.push_back("USER_CPPFLAGS=-include " + *header);
+  ChildEnd made =
+      run_logged(make_command, obj, make_log, build.timeout_seconds, build.check_interrupt);
+  if (!made.ok() && !made.timed_out && header) {
+    // Whatever is wrong with the kept header, the build without it decides.
+    forget_precompiled_header(cache->dir());
+    make_command.pop_back();
+    made = run_logged(make_command, obj, make_log, build.timeout_seconds, build.check_interrupt);
+  }
   if (!made.ok()) {
     result.log = make_log;
     result.failure = "make ended with " + made.describe(build.timeout_seconds);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,8 @@ struct SimulationBuild {
   std::vector<std::string> arguments;  ///< include directories and source files, in order
   std::string work_dir;                ///< the build goes to work_dir/obj
   bool use_cache = true;
-  double timeout_seconds = 0;  ///< for each step; 0: none
+  double timeout_seconds = 0;             ///< for each step; 0: none
+  std::function<void()> check_interrupt;  ///< asked while a step runs; may throw to end it
 };
 
 struct BuildResult {

@@ -15,14 +15,19 @@
 #include "common/input_file.h"
 #include "common/source_tree.h"
 #include "common/text.h"
+#include "model/convention_rules.h"
 #include "model/description_lookup.h"
 #include "model/description_reader.h"
+#include "model/dimension_width.h"
 #include "model/resolve.h"
+#include "model/tile_interface.h"
 #include "verify/bench.h"
 #include "verify/compile_set.h"
+#include "verify/design_config.h"
 #include "verify/probe_code.h"
 #include "verify/process.h"
 #include "verify/simulation_build.h"
+#include "verify/width_report.h"
 
 namespace noc::verify {
 namespace {
@@ -160,7 +165,8 @@ std::vector<std::string> multiple_drivers(const std::string& build_log, const st
 struct StandIns {
   std::string text;
   std::vector<ModulePorts> modules;
-  std::vector<std::string> sources;  ///< their texts, for the packages they name
+  std::vector<std::string> sources;               ///< their texts, for the packages they name
+  std::vector<const rtl::ModuleHeader*> headers;  ///< of each module, as its source declares it
 };
 
 // One stand-in per module that the plan instantiates, read from the source it names.
@@ -182,10 +188,70 @@ StandIns write_stand_ins(const model::Resolution& resolution, rtl::RtlCatalog& c
     StandIn stand_in =
         write_stand_in(parsed.first, parsed.path, static_cast<int>(out.modules.size()));
     out.modules.push_back(ModulePorts{module, std::move(stand_in.ports)});
+    out.headers.push_back(&parsed.first);
     out.sources.push_back(stand_in.text);
     out.text += stand_in.text + "\n";
   }
   return out;
+}
+
+// The flag, else what the design assigns, else the default.
+UsedValue used_value(int flag, const char* flag_name, const std::optional<ConfigValue>& design,
+                     int fallback) {
+  if (flag > 0) return UsedValue{flag, flag_name};
+  if (design) return UsedValue{design->value, design->from};
+  return UsedValue{fallback, "the default"};
+}
+
+// A port whose width depends on a parameter noc_top has a value of its own for, and the module
+// another default: the parameter names the cause.
+std::optional<std::string> port_width_cause(const StandIns& stand_ins, const VerifyReport& report,
+                                            const std::string& module, const std::string& port) {
+  const std::map<std::string, int> top = {{"FLIT_WIDTH", report.flit_width.value},
+                                          {"CHANNELS", report.channels.value},
+                                          {"VCHANNELS", 2}};
+  for (const rtl::ModuleHeader* header : stand_ins.headers) {
+    if (header->name != module) continue;
+    const rtl::PortTuple* tuple = nullptr;
+    for (const auto* list : {&header->inputs, &header->outputs})
+      for (const rtl::PortTuple& p : *list)
+        if (p.name() == port) tuple = &p;
+    if (!tuple) return std::nullopt;
+    model::NameValue own = model::parameter_values(header->params);
+    bool sized_by_slots = false;
+    for (std::size_t i = 0; i < tuple->pieces.size(); ++i) {
+      if (i == tuple->name_index) continue;
+      for (const std::string& name : model::dimension_identifiers(tuple->pieces[i])) {
+        sized_by_slots |= name == "INPUTS" || name == "OUTPUTS";
+        auto ours = top.find(name);
+        std::optional<std::int64_t> theirs = own(name);
+        if (ours != top.end() && theirs && *theirs != ours->second)
+          return module + "'s " + name + " = " + std::to_string(*theirs) + "; noc_top's " + name +
+                 " = " + std::to_string(ours->second);
+      }
+    }
+    if (sized_by_slots && report.channels.value != 2)
+      return "noc_top gives every tile two slots of its router, and this simulation has "
+             "NOC_CHANNELS = " +
+             std::to_string(report.channels.value) + " (" + report.channels.from + ")";
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// A router output whose own width is right still meets link wires declared with its partner
+// input's dimensions; the partner's cause is its cause.
+WidthCause width_cause(const StandIns& stand_ins, const VerifyReport& report) {
+  return [&stand_ins, &report](const std::string& module,
+                               const std::string& port) -> std::optional<std::string> {
+    if (std::optional<std::string> own = port_width_cause(stand_ins, report, module, port))
+      return own;
+    std::string partner = model::router_partner_name(port);
+    if (partner == port) return std::nullopt;
+    if (std::optional<std::string> theirs = port_width_cause(stand_ins, report, module, partner))
+      return "its link wires are declared with the dimensions of " + partner + ", where " + *theirs;
+    return std::nullopt;
+  };
 }
 
 // Numbers every instance by its name and returns the seed that keeps the numbers distinct.
@@ -205,7 +271,7 @@ std::uint32_t number_instances(ExpectedWiring& wiring) {
 VerifyReport verify_top(const VerifyOptions& options) {
   auto start = std::chrono::steady_clock::now();
   VerifyReport report;
-  if (options.flit_width < 1 || options.channels < 1)
+  if (options.flit_width < 0 || options.channels < 0)
     throw Error("the flit width and the channel count must be at least 1");
   std::optional<std::string> verilator = find_on_path(options.verilator);
   if (!verilator)
@@ -230,13 +296,17 @@ VerifyReport verify_top(const VerifyOptions& options) {
   model::Description description = model::load_description(lookup.path, [](const std::string&) {});
   rtl::RtlCatalog catalog(options.base_dir, tree, options.rtl);
   auto resolution = resolve_description(options, catalog, description);
-  ExpectedWiring expected = expected_wiring(*resolution, options.channels);
+  DesignConfig config = read_design_config(*tree, &catalog.parse(model::kRouterSourceName).first);
+  report.flit_width = used_value(options.flit_width, "--flit-width", config.flit_width, 32);
+  report.channels = used_value(options.channels, "--channels", config.channels, 2);
+  report.notes = config.notes;
+  ExpectedWiring expected = expected_wiring(*resolution, report.channels.value);
 
   rtl::ParsedSource top = rtl::parse_source_text(report.top_path, top_text);
   StandIns stand_ins = write_stand_ins(*resolution, catalog);
   CompileSet compile = gather_compile_set(catalog, report.top_path, top_text, stand_ins.sources,
                                           options.rtl.unit_files);
-  report.notes = compile.notes;
+  report.notes.insert(report.notes.end(), compile.notes.begin(), compile.notes.end());
 
   WorkDir work(options.keep_dir);
   for (const auto& [name, text] : compile.written) work.write(name, text);
@@ -246,11 +316,17 @@ VerifyReport verify_top(const VerifyOptions& options) {
   std::vector<ProbedPort> top_ports;
   for (const char* port : kTopPorts) top_ports.push_back(ProbedPort{port, false, true});
   stand_ins.modules.push_back(ModulePorts{kTopInstance, std::move(top_ports)});
-  work.write("noc_verify_bench.sv", bench_text(top.first, options.flit_width, options.channels,
-                                               static_cast<int>(stand_ins.modules.size() - 1)));
+  work.write("noc_verify_bench.sv",
+             bench_text(top.first, report.flit_width.value, report.channels.value,
+                        static_cast<int>(stand_ins.modules.size() - 1)));
 
-  SimulationBuild build{*verilator,  kBenchModule,      {"-I" + work.path()},
-                        work.path(), options.use_cache, options.timeout_seconds};
+  SimulationBuild build{*verilator,
+                        kBenchModule,
+                        {"-I" + work.path()},
+                        work.path(),
+                        options.use_cache,
+                        options.timeout_seconds,
+                        options.check_interrupt};
   for (const std::string& dir : options.rtl.include_dirs) build.arguments.push_back("-I" + dir);
   for (const std::string& dir : compile.include_dirs) build.arguments.push_back("-I" + dir);
   for (const auto& [name, text] : compile.written)
@@ -276,14 +352,17 @@ VerifyReport verify_top(const VerifyOptions& options) {
                 report.top_path);
   }
   std::string run_log = work.file("simulation.log");
-  ChildEnd simulated =
-      run_logged({simulation_program(build)}, work.path(), run_log, options.timeout_seconds);
+  ChildEnd simulated = run_logged({simulation_program(build)}, work.path(), run_log,
+                                  options.timeout_seconds, options.check_interrupt);
   if (!simulated.ok())
     throw Error(
         work.kept_for("the simulation of the top failed (" +
                       simulated.describe(options.timeout_seconds) + "):" + log_excerpt(run_log)),
         report.top_path);
 
+  std::string build_log = read_input_file(work.file("build.log"), "build log");
+  report.root_causes = width_root_causes(
+      read_width_mismatches(build_log, report.top_path, top_text), width_cause(stand_ins, report));
   ProbeLog log = parse_probe_log(read_input_file(run_log, "simulation log"));
   std::vector<SharedWire> shared = shared_top_wires(top_text, stand_ins.modules);
   report.wiring = check_wiring(expected, stand_ins.modules, log, shared);

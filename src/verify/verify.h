@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,12 @@ struct VerifyOptions {
   std::string base_dir;
   std::string description = "noc_soc.json";
   std::string top;  ///< the top to check; empty: BASE_DIR/noc_soc.sv
-  int flit_width = 32;
-  /// Channels of CONFIG: two, since the generator gives every tile two slots of its router.
-  int channels = 2;
+  /// NOC_FLIT_WIDTH of the simulation's CONFIG; 0: what the design assigns it, else the
+  /// router's FLIT_WIDTH default, else 32.
+  int flit_width = 0;
+  /// NOC_CHANNELS of CONFIG; 0: what the design assigns it, else two, since the generator
+  /// gives every tile two slots of its router.
+  int channels = 0;
   std::string keep_dir;  ///< build here and keep it; empty: a temporary directory, removed
   rtl::RtlOptions rtl;
   std::string verilator = "verilator";
@@ -25,15 +29,27 @@ struct VerifyOptions {
   double timeout_seconds = 600;
   /// Warnings made errors (-Werror=NOCxxx) end verify as generate would.
   model::WarningPolicy warnings;
+  /// Asked while Verilator, the compiler and the simulation run; it throws to end them.
+  std::function<void()> check_interrupt;
+};
+
+/// A value the simulation ran with, and where it came from.
+struct UsedValue {
+  int value = 0;
+  std::string from;  ///< "--flit-width", "tb/tb_noc_top.sv", "the default"
 };
 
 struct VerifyReport {
   std::string top_path;
   std::vector<std::string> notes;  ///< what verify stood in for the user's files
+  UsedValue flit_width, channels;
+  /// Connections whose two sides differ in width, one line per module port: what the
+  /// per-bit problems of the wiring follow from.
+  std::vector<std::string> root_causes;
   WiringReport wiring;
   double seconds = 0;
   bool runtime_cached = false;  ///< Verilator's runtime came from the cache
-  bool proven() const { return wiring.problems.empty(); }
+  bool proven() const { return wiring.problems.empty() && root_causes.empty(); }
 };
 
 /// Proves in simulation that the existing top wires what the description says: every router

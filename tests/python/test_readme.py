@@ -24,6 +24,9 @@ def test_readme_examples_run(tmp_path, tools):
     env = dict(os.environ)
     env["PATH"] = os.path.dirname(tools["nocgen"]) + os.pathsep + env["PATH"]
     env["PYTHONPATH"] = os.path.abspath(os.environ["NOC_SOC_MODULE_DIR"])
+    scratch = tmp_path / "scratch"
+    scratch.mkdir()
+    env["TMPDIR"] = str(scratch)  # where the first block's mktemp -d makes its folder
     for kind, text in blocks:
         command = ["bash", "-euo", "pipefail", "-c", text] if kind == "sh" else [sys.executable,
                                                                                   "-c", text]
@@ -31,5 +34,10 @@ def test_readme_examples_run(tmp_path, tools):
         assert done.returncode == 0, f"{text}\n{done.stdout}\n{done.stderr}"
         if kind == "python":
             assert "'in_flit', 3)" in done.stdout and 'no source named "missing.sv"' in done.stdout
-    assert (tmp_path / "my_noc" / "noc_soc.sv").is_file()
-    assert (tmp_path / "my_noc" / "mesh.svg").is_file()
+            assert "4 4 True []" in done.stdout and "True 4 32 tb_noc_top.sv []" in done.stdout
+    [demo] = [folder for folder in scratch.iterdir() if folder.name.startswith("tmp")]
+    assert (demo / "my_noc" / "noc_soc.sv").is_file()
+    assert (demo / "my_noc" / "mesh.svg").is_file()
+    assert (demo / "build_top.sv").is_file() and (demo / "noc_soc.schema.json").is_file()
+    # Nothing is left where the blocks ran but the bundled example's own output.
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["examples", "scratch"]

@@ -27,7 +27,8 @@ def run(*args, check=True):
 
 def verified(output, links, tiles):
     return re.search(rf"^verified .*: {links} of {links} links and {tiles} of {tiles} tiles "
-                     rf"proven in [0-9.]+ s$", output, re.M)
+                     rf"proven in [0-9.]+ s, with NOC_FLIT_WIDTH \d+ \(.+\) and NOC_CHANNELS "
+                     rf"\d+ \(.+\)$", output, re.M)
 
 
 def test_bundled_example_verifies(example, tools):
@@ -148,9 +149,24 @@ def test_verilator_runtime_is_compiled_once_and_kept_in_the_users_cache(example,
     assert "verilated.cpp" in verify("cold", "--no-cache")
     assert not (tmp_path / "cache").exists()
     assert "verilated.cpp" in verify("first")
-    kept = list((tmp_path / "cache" / "nocgen").iterdir())
-    assert len(kept) == 1 and (kept[0] / "verilated.o").is_file()
+    kept = sorted((tmp_path / "cache" / "nocgen").iterdir())
+    assert len(kept) == 2 and (kept[0] / "verilated.o").is_file()
     assert "verilated.cpp" not in verify("warm")
+    # verilated.h is read precompiled from the same folder; one that is cut short or damaged is
+    # made again, and the build never fails for it.
+    gch = kept[1] / "nocgen_pch.h.gch"
+    assert kept[1].name == kept[0].name + "-pch"
+    assert gch.is_file() and "-include" in verify("warm_again")
+    whole = gch.stat().st_size  # not the same from one compilation to the next
+    gch.write_bytes(gch.read_bytes()[:whole // 2])
+    verify("after_cut")
+    noted = gch.with_name(gch.name + ".size")
+    assert gch.stat().st_size > whole // 2 and int(noted.read_text()) == gch.stat().st_size
+    with open(gch, "r+b") as damaged:
+        damaged.seek(whole // 2)
+        damaged.write(b"\0" * 4096)
+    verify("after_damage")
+    assert not gch.exists() or int(noted.read_text()) == gch.stat().st_size
 
 
 def test_an_output_wider_than_verify_drives_is_named(example, tools):
