@@ -36,7 +36,7 @@ def main():
     with tempfile.TemporaryDirectory() as tmp:
         root = pathlib.Path(tmp)
         env = {"PATH": "/usr/bin:/bin", "HOME": tmp, "XDG_CACHE_HOME": str(root / "cache")}
-        for side in (2, 8):
+        for side in (2, 8, 16):
             work = design(nocgen, example, root, side)
             cold = seconds([nocgen, "verify", str(work), "--no-cache"], env)
             seconds([nocgen, "verify", str(work)], env)

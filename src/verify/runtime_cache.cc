@@ -131,16 +131,19 @@ std::string runtime_key(const std::string& verilator_version, const std::string&
   return verilator_version + "\n" + stamp + "\n" + flags;
 }
 
-std::vector<std::string> runtime_objects(const std::string& classes_makefile_text) {
-  std::vector<std::string> objects;
+std::vector<std::string> makefile_names(const std::string& text,
+                                        const std::vector<std::string>& variables) {
+  std::vector<std::string> names;
   bool in_list = false;
   std::size_t at = 0;
-  while (at < classes_makefile_text.size()) {
-    std::size_t end = classes_makefile_text.find('\n', at);
-    if (end == std::string::npos) end = classes_makefile_text.size();
-    std::string line = classes_makefile_text.substr(at, end - at);
+  while (at < text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
     at = end + 1;
-    if (line.rfind("VM_GLOBAL_FAST +=", 0) == 0 || line.rfind("VM_GLOBAL_SLOW +=", 0) == 0) {
+    bool starts = false;
+    for (const std::string& variable : variables) starts |= line.rfind(variable + " +=", 0) == 0;
+    if (starts) {
       in_list = true;
       continue;
     }
@@ -152,9 +155,17 @@ std::vector<std::string> runtime_objects(const std::string& classes_makefile_tex
     }
     std::size_t last = line.find_last_not_of(" \t\\");
     std::string name = line.substr(first, last + 1 - first);
-    if (!name.empty()) objects.push_back(name + ".o");
+    if (!name.empty()) names.push_back(name);
     if (line.find_last_not_of(" \t") == std::string::npos || line.back() != '\\') in_list = false;
   }
+  return names;
+}
+
+std::vector<std::string> runtime_objects(const std::string& classes_makefile_text) {
+  std::vector<std::string> objects;
+  for (const std::string& name :
+       makefile_names(classes_makefile_text, {"VM_GLOBAL_FAST", "VM_GLOBAL_SLOW"}))
+    objects.push_back(name + ".o");
   return objects;
 }
 

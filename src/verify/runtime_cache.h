@@ -40,6 +40,10 @@ class RuntimeCache {
 /// Verilator's makefile calls (its path, size and time), and the flags.
 std::string runtime_key(const std::string& verilator_version, const std::string& flags);
 
+/// The names a Verilator makefile lists under any of `variables` ("VM_GLOBAL_FAST += \\ ...").
+std::vector<std::string> makefile_names(const std::string& text,
+                                        const std::vector<std::string>& variables);
+
 /// The runtime objects a Verilator makefile lists (VM_GLOBAL_FAST and VM_GLOBAL_SLOW), as
 /// file names ("verilated.o").
 std::vector<std::string> runtime_objects(const std::string& classes_makefile_text);
