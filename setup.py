@@ -31,6 +31,13 @@ def library_sources():
     return sources + [str(generated.relative_to(ROOT))]
 
 
+def module_sources():
+    """The module's own sources as CMakeLists.txt's pybind11_add_module lists them."""
+    text = (ROOT / "CMakeLists.txt").read_text()
+    block = re.search(r"pybind11_add_module\(noc_soc_python(.*?)\)", text, re.S).group(1)
+    return re.findall(r"src/\S+\.cc", block)
+
+
 setup(
     name="noc_soc",
     version=version(),
@@ -39,7 +46,7 @@ setup(
     ext_modules=[
         Pybind11Extension(
             "noc_soc",
-            library_sources() + ["src/app/python_module.cc"],
+            library_sources() + module_sources(),
             include_dirs=["src"],
             cxx_std=20,
             define_macros=[("NOC_SOC_VERSION", '"' + version() + '"')],
