@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds the release configuration and prints the speed tables:
 #  1. nocgen generate as a process on square meshes next to cp of the same output (wall and CPU
-#     ratios, time per router, peak memory, check and an unchanged generate);
+#     ratios; a cold run after the machine was idle and a run replacing a different top, each
+#     against cp doing the same; time per router, peak memory, check and an unchanged generate);
 #  2. the whole operation in one process (Google Benchmark), per router, without process start;
 #  3. the extractor on long sources;
-#  4. nocgen verify of a 2x2 and an 8x8 mesh, cold and warm (and an earlier build's, given
+#  4. nocgen verify of a 2x2, an 8x8 and a 16x16 mesh, cold and warm (and an earlier build's, given
 #     NOC_BENCH_OLD_NOCGEN).
 # NOC_BENCH_SIZES overrides the mesh sizes of table 1 (default 16 64 128 256 512).
 # NOC_BENCH_OLD_NOCGEN names an earlier build's nocgen: tables 1 and 4 time it beside this one.

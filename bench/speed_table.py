@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Times `nocgen generate` on square meshes next to `cp` of the same output, as processes, and
 prints one row per size: best wall and CPU time of a few runs, output size, throughput, the
-ratios to cp, time per router, peak resident memory, and the times of `check` and of a
-generate whose output is unchanged."""
+ratios to cp, the same for a cold run (after the machine was idle) and for a run that
+replaces a different top, time per router, peak resident memory, and the times of `check` and
+of a generate whose output is unchanged."""
 import os
 import pathlib
 import shutil
@@ -38,19 +39,50 @@ def remove(path):
     return lambda: path.unlink(missing_ok=True)
 
 
+# Seconds idle before each cold run: long enough for the machine to take back the memory the
+# last run freed, as it does between a user's runs.
+COLD_SLEEP = float(os.environ.get("NOC_BENCH_COLD_SLEEP", "3"))
+
+
+def idle_then(action):
+    def before():
+        action()
+        time.sleep(COLD_SLEEP)
+    return before
+
+
+def put_back(source, target):
+    return lambda: shutil.copyfile(source, target)
+
+
 def row(label, nocgen, design, routers):
-    """Times one build on the design and prints its row."""
+    """Times one build on the design and prints its row: fresh (no output), cold (a fresh
+    output after the machine was idle), replace (a different top in place), next to cp doing
+    the same to the same bytes."""
     out = design / "noc_soc.sv"
     generate = [nocgen, "generate", "-q", str(design)]
     wall, cpu, rss = timed(generate, remove(out))
     copy = design / "copy.sv"
-    cp_wall, cp_cpu, _ = timed(["cp", str(out), str(copy)], remove(copy))
+    cp = ["cp", str(out), str(copy)]
+    cp_wall, cp_cpu, _ = timed(cp, remove(copy))
+    cold_wall, _, _ = timed(generate, idle_then(remove(out)))
+    cp_cold, _, _ = timed(cp, idle_then(remove(copy)))
+    # A top that differs from the new one in its first line: the whole file is written again.
+    other = design / "other.sv"
+    # Copied without reading it in here: a child's peak RSS counts this process's memory too.
+    with open(other, "wb") as target, open(out, "rb") as source:
+        target.write(b"//")
+        shutil.copyfileobj(source, target)
+    repl_wall, _, _ = timed(generate, put_back(other, out))
+    cp_repl, _, _ = timed(cp, put_back(other, copy))
     check_wall, _, _ = timed([nocgen, "check", str(design)])
     same_wall, _, _ = timed(generate)
     mb = out.stat().st_size / 1e6
     print(f"{label:<9} {routers:>8} {wall * 1e3:>8.0f} {mb:>7.1f} "
           f"{mb / wall:>6.0f} {cp_wall * 1e3:>7.0f} {wall / cp_wall:>6.1f} "
-          f"{cpu / max(cp_cpu, 1e-3):>6.1f} {wall * 1e6 / routers:>7.2f} {rss:>7.0f} "
+          f"{cpu / max(cp_cpu, 1e-3):>6.1f} {cold_wall * 1e3:>7.0f} {cold_wall / cp_cold:>6.1f} "
+          f"{repl_wall * 1e3:>7.0f} {repl_wall / cp_repl:>6.1f} "
+          f"{wall * 1e6 / routers:>7.2f} {rss:>7.0f} "
           f"{check_wall * 1e3:>7.0f} {same_wall * 1e3:>7.0f}", flush=True)
 
 
@@ -60,7 +92,8 @@ def main():
     # An earlier build's nocgen, timed on the same design right after this one's.
     old = os.environ.get("NOC_BENCH_OLD_NOCGEN")
     print(f"{'mesh':<9} {'routers':>8} {'ms':>8} {'MB':>7} {'MB/s':>6} {'cp_ms':>7} "
-          f"{'x_wall':>6} {'x_cpu':>6} {'us/rtr':>7} {'RSS_MB':>7} {'check':>7} {'same':>7}")
+          f"{'x_wall':>6} {'x_cpu':>6} {'cold':>7} {'x_cold':>6} {'repl':>7} {'x_repl':>6} "
+          f"{'us/rtr':>7} {'RSS_MB':>7} {'check':>7} {'same':>7}")
     for side in sizes:
         with tempfile.TemporaryDirectory(prefix=f"noc_speed_{side}_") as work:
             design = pathlib.Path(work)

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "common/error.h"
+#include "common/text.h"
 #include "model/description.h"
 #include "model/description_reader.h"
 
@@ -117,6 +118,23 @@ INSTANTIATE_TEST_SUITE_P(
                     NulCase{"between_members", "{\"R_0\": {},\n \0\"R_1\": {}}"s, 2, 2},
                     NulCase{"inside_a_name", "{\"R\0\": {}}"s, 1, 4}),
     [](const testing::TestParamInfo<NulCase>& info) { return std::string(info.param.label); });
+
+TEST(Description, LinesAndColumnsAgreeWithAnIndexOfEveryLineInAnyOrder) {
+  std::string text = "{\n";
+  for (int i = 0; i < 40; ++i)
+    text += "\"N_" + std::to_string(i) + "\": {\"is_Router\": false, \"é\": " +
+            std::string(static_cast<std::size_t>(i % 7), ' ') + "1},\n\n";
+  text += "\"last\": {}}\n";
+  Description d = parse(text);
+  std::vector<std::uint32_t> starts = line_starts(text);
+  // Forwards, backwards and back and forth: each count starts from a line already known.
+  std::vector<std::uint32_t> offsets;
+  for (std::uint32_t at = 0; at < text.size(); at += 37) offsets.push_back(at);
+  for (std::size_t back = text.size(); back > 53; back -= 53)
+    offsets.push_back(static_cast<std::uint32_t>(back - 1));
+  for (std::uint32_t at : offsets)
+    EXPECT_EQ(d.line_column(at), line_and_column(text, starts, at)) << at;
+}
 
 }  // namespace
 }  // namespace noc::model

@@ -56,6 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ComparesWhileWriting,
                                          CompareCase{"differs_in_a_later_block", kLong,
                                                      kLong.substr(0, kLong.size() - 1) + "L"},
                                          CompareCase{"old_file_longer", kLong + "more", kLong},
+                                         CompareCase{"old_file_far_longer", kLong, "short"},
                                          CompareCase{"old_file_shorter", kLong, kLong + "more"},
                                          CompareCase{"old_file_empty", "", kLong},
                                          CompareCase{"new_text_empty", kLong, ""}));

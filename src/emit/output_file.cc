@@ -141,6 +141,10 @@ OutputFile::~OutputFile() {
 void OutputFile::compare_with_existing() {
   if (direct_ || existing_fd_ >= 0 || bytes() > 0) return;
   existing_fd_ = ::open(final_path_.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat old_info;
+  // The new top is likely as long as the old: reserved at once.
+  if (existing_fd_ >= 0 && ::fstat(existing_fd_, &old_info) == 0)
+    existing_size_ = static_cast<std::uint64_t>(old_info.st_size);
 }
 
 bool OutputFile::same_as_existing() {
@@ -217,12 +221,31 @@ void OutputFile::drain(std::string_view block) {
     skipped_ = matched_;
     if (fd_ >= 0 && ::lseek(fd_, static_cast<off_t>(skipped_), SEEK_SET) < 0)
       fail("cannot write", errno);
+    position_ = skipped_;
   }
   if (fd_ < 0) fail("cannot create", create_errno_);
   write_all(block.data(), block.size());
 }
 
+// Blocks are reserved ahead of the writes, so that the file system places the file once
+// instead of block by block; replacing an existing top then costs no more than writing a new
+// one. What is reserved past the end is cut off in prepare(). A reservation that fails (a full
+// disk, a file system without it) only ends reserving: the writes themselves say what is wrong.
+void OutputFile::reserve_ahead(std::size_t size) {
+  std::uint64_t end = position_ + size;
+  if (reserve_failed_ || end <= reserved_) return;
+  std::uint64_t want = std::max<std::uint64_t>({end, reserved_ * 2, existing_size_, 1 << 20});
+  if (::fallocate(fd_, 0, static_cast<off_t>(reserved_), static_cast<off_t>(want - reserved_)) !=
+      0) {
+    reserve_failed_ = true;
+    return;
+  }
+  reserved_ = want;
+}
+
 void OutputFile::write_all(const char* data, std::size_t left) {
+  if (!direct_) reserve_ahead(left);
+  position_ += left;
   while (left > 0) {
     ssize_t n = ::write(fd_, data, left);
     if (n < 0 && errno == EINTR) continue;
@@ -256,6 +279,13 @@ bool OutputFile::prepare() {
     throw std::logic_error("the start of " + final_path_ +
                            " skipped while comparing was not written");
   if (fd_ < 0) fail("cannot create", create_errno_);
+  if (reserved_ > 0) {
+    // The text ends where the writes left the file's offset (a child writing through the
+    // descriptor moves it too); what was reserved past it goes.
+    off_t end = ::lseek(fd_, 0, SEEK_CUR);
+    end = std::max<off_t>(end, static_cast<off_t>(skipped_written_));
+    if (end < 0 || ::ftruncate(fd_, end) != 0) fail("cannot write", errno);
+  }
   if (temp_path_.empty()) link_unnamed_temporary(folder_of(final_path_));
   int fd = fd_;
   fd_ = -1;

@@ -70,6 +70,7 @@ class OutputFile : public TextSink {
   void discard() noexcept;
   bool block_matches_existing(std::string_view block);
   void write_all(const char* data, std::size_t size);
+  void reserve_ahead(std::size_t size);
   [[noreturn]] void fail(const char* what_failed, int err) const;
 
   std::string final_path_;
@@ -86,6 +87,10 @@ class OutputFile : public TextSink {
   std::function<void()> check_;
   std::uint64_t skipped_ = 0;  ///< bytes at the start not yet written
   std::uint64_t skipped_written_ = 0;
+  std::uint64_t position_ = 0;       ///< the file offset the next write goes to
+  std::uint64_t reserved_ = 0;       ///< bytes the file system holds for the file
+  std::uint64_t existing_size_ = 0;  ///< the old file's, which the new text likely matches
+  bool reserve_failed_ = false;
 };
 
 /// Writes the start that an OutputFile skipped while it agreed with the existing file, by

@@ -1,5 +1,7 @@
 #include "model/description.h"
 
+#include <algorithm>
+
 #include <tuple>
 
 #include "common/error.h"
@@ -70,9 +72,22 @@ std::pair<int, int> Description::line_column(const Node& node) const {
 }
 
 std::pair<int, int> Description::line_column(std::uint32_t offset) const {
-  // Built on the first message only: most runs print none.
-  if (line_starts_.empty()) line_starts_ = line_starts(text());
-  return line_and_column(text(), line_starts_, offset);
+  // Lines are counted from the nearest place already known, not from an index of every line
+  // start: most runs print no message, and a large description's index costs more than
+  // counting up to the few that are printed.
+  std::string_view all = text();
+  offset = std::min<std::uint32_t>(offset, static_cast<std::uint32_t>(all.size()));
+  auto after =
+      std::upper_bound(known_lines_.begin(), known_lines_.end(), offset,
+                       [](std::uint32_t at, const KnownLine& known) { return at < known.offset; });
+  KnownLine from = after == known_lines_.begin() ? KnownLine{0, 1} : *(after - 1);
+  auto newlines = std::count(all.begin() + from.offset, all.begin() + offset, '\n');
+  int line = from.line + static_cast<int>(newlines);
+  std::size_t start = all.rfind('\n', offset == 0 ? 0 : offset - 1);
+  start = start == std::string_view::npos || start >= offset ? 0 : start + 1;
+  if (newlines > 0 || after == known_lines_.begin())
+    known_lines_.insert(after, KnownLine{static_cast<std::uint32_t>(start), line});
+  return {line, static_cast<int>(character_count(all.substr(start, offset - start))) + 1};
 }
 
 Diagnostic Description::diagnostic(const Node& node, Rule rule, std::string message,

@@ -153,7 +153,12 @@ class Description {
   std::vector<std::uint32_t> neighbour_refs_;
   std::vector<std::string_view> unknown_;  ///< names of neighbours that are no node
   std::vector<RepeatedMember> repeated_members_;
-  mutable std::vector<std::uint32_t> line_starts_;  ///< built on the first message only
+  /// Starts of lines already counted to, by offset: where the next count begins.
+  struct KnownLine {
+    std::uint32_t offset;
+    int line;
+  };
+  mutable std::vector<KnownLine> known_lines_;
   // Held behind pointers so that the views into them survive a move of the description.
   std::unique_ptr<const std::string> text_;  ///< kept for columns, which count characters
   std::unique_ptr<std::deque<std::string>> decoded_;
