@@ -211,14 +211,7 @@ class ConventionRules {
  private:
   void add(Rule rule, const Node& node, const rtl::ParsedSource& source, const std::string& port,
            std::string message) {
-    const rtl::SourcePlace& place = source.place_of(port);
-    sink_.add(Diagnostic{rule,
-                         place.file,
-                         place.line,
-                         place.column,
-                         std::string(node.name),
-                         {},
-                         std::move(message)});
+    sink_.add(at_source(source.place_of(port), rule, node, std::move(message)));
   }
 
   const Description& description_;

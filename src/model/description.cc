@@ -129,4 +129,10 @@ Diagnostic source_problem(const Description& description, const Node& node, cons
   return d;
 }
 
+Diagnostic at_source(const rtl::SourcePlace& place, Rule rule, const Node& node,
+                     std::string message) {
+  return Diagnostic{rule, place.file,        place.line, place.column, std::string(node.name),
+                    {},   std::move(message)};
+}
+
 }  // namespace noc::model

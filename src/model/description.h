@@ -11,6 +11,7 @@
 
 #include "model/diagnostics.h"
 #include "model/name_index.h"
+#include "rtl/parsed_source.h"
 
 namespace noc::model {
 
@@ -167,5 +168,10 @@ class Description {
 /// A problem of a source that `node` names: located in the source when the error has a line, at
 /// the node otherwise (a source that is missing or unreadable), naming the file.
 Diagnostic source_problem(const Description& description, const Node& node, const Error& error);
+
+/// A diagnostic located at a construct of a source (a module, a port), naming the node whose
+/// instances meet it.
+Diagnostic at_source(const rtl::SourcePlace& place, Rule rule, const Node& node,
+                     std::string message);
 
 }  // namespace noc::model

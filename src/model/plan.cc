@@ -72,13 +72,7 @@ class Planner {
     }
     if (!node || !source) return report(fallback, rule, std::move(message));
     const rtl::SourcePlace& place = port.empty() ? source->module_place : source->place_of(port);
-    sink_.add(Diagnostic{rule,
-                         place.file,
-                         place.line,
-                         place.column,
-                         std::string(node->name),
-                         {},
-                         std::move(message)});
+    sink_.add(at_source(place, rule, *node, std::move(message)));
   }
 
   // The last endpoint naming the interface's source, as the router table chose it.

@@ -211,13 +211,7 @@ class TileRules {
 
   void add(Rule rule, const std::string& port, std::string message) {
     const rtl::SourcePlace& place = port.empty() ? source_->module_place : source_->place_of(port);
-    sink_.add(Diagnostic{rule,
-                         place.file,
-                         place.line,
-                         place.column,
-                         std::string(node_->name),
-                         {},
-                         std::move(message)});
+    sink_.add(at_source(place, rule, *node_, std::move(message)));
   }
 
   const TileInterface& tile_;
