@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "model/description.h"
 #include "model/description_reader.h"
+#include "test_util.h"
 
 namespace noc::model {
 namespace {
@@ -119,21 +120,67 @@ INSTANTIATE_TEST_SUITE_P(
                     NulCase{"inside_a_name", "{\"R\0\": {}}"s, 1, 4}),
     [](const testing::TestParamInfo<NulCase>& info) { return std::string(info.param.label); });
 
-TEST(Description, LinesAndColumnsAgreeWithAnIndexOfEveryLineInAnyOrder) {
+// A text of short and long lines, past a megabyte: a released text is counted chunk by chunk.
+std::string many_lines() {
   std::string text = "{\n";
   for (int i = 0; i < 40; ++i)
-    text += "\"N_" + std::to_string(i) + "\": {\"is_Router\": false, \"é\": " +
-            std::string(static_cast<std::size_t>(i % 7), ' ') + "1},\n\n";
+    text += "\"N_" + std::to_string(i) + "\": {\"is_Router\": false, \"Ã©\": " +
+            std::string(static_cast<std::size_t>(i % 7), ' ') + "1, \"pad\": \"" +
+            std::string(i % 10 == 3 ? 300000 : 5, 'x') + "\"},\n\n";
   text += "\"last\": {}}\n";
-  Description d = parse(text);
-  std::vector<std::uint32_t> starts = line_starts(text);
-  // Forwards, backwards and back and forth: each count starts from a line already known.
+  return text;
+}
+
+// Forwards, backwards and back and forth: each count starts from a line already known.
+std::vector<std::uint32_t> offsets_in_any_order(const std::string& text) {
   std::vector<std::uint32_t> offsets;
-  for (std::uint32_t at = 0; at < text.size(); at += 37) offsets.push_back(at);
-  for (std::size_t back = text.size(); back > 53; back -= 53)
+  for (std::uint32_t at = 0; at < text.size(); at += 29989) offsets.push_back(at);
+  for (std::size_t back = text.size(); back > 60013; back -= 60013)
     offsets.push_back(static_cast<std::uint32_t>(back - 1));
-  for (std::uint32_t at : offsets)
-    EXPECT_EQ(d.line_column(at), line_and_column(text, starts, at)) << at;
+  return offsets;
+}
+
+TEST(Description, LinesAndColumnsAgreeWithAnIndexOfEveryLineInAnyOrder) {
+  std::string text = many_lines();
+  std::vector<std::uint32_t> starts = line_starts(text);
+  for (bool from_file : {false, true}) {
+    test::TempDir dir;
+    std::string path = dir.path() + "/d.json";
+    test::write_file(path, text);
+    Description d = from_file ? load_description(path, {}) : parse(text);
+    for (std::uint32_t at : offsets_in_any_order(text))
+      EXPECT_EQ(d.line_column(at), line_and_column(text, starts, at))
+          << (from_file ? "loaded, " : "in memory, ") << at;
+  }
+}
+
+TEST(Description, LoadedNamesOutliveTheText) {
+  test::TempDir dir;
+  std::string path = dir.path() + "/d.json";
+  // An escaped name is decoded into a text of its own, which goes with the file's.
+  test::write_file(path,
+                   "{\"R_0\": {\"neighbors\": [\"T_\\u0030\", \"X_9\"], \"top_module_fname\": "
+                   "\"r.sv\"},\n \"T_0\": {\"top_module_fname\": \"r.sv\"}}");
+  Description d = load_description(path, {});
+  ASSERT_EQ(d.nodes().size(), 2u);
+  EXPECT_EQ(names(d, d.nodes()[0]), (std::vector<std::string>{"T_0", "X_9?"}));
+  EXPECT_EQ(d.nodes()[1].top_module_fname, "r.sv");
+  EXPECT_EQ(d.find("T_0"), &d.nodes()[1]);
+  Diagnostic at_entry =
+      d.neighbour_diagnostic(d.nodes()[0], "X_9", Rule::kUnknownNeighbour, "unknown");
+  EXPECT_EQ(std::make_pair(at_entry.line, at_entry.column), std::make_pair(1, 36));
+}
+
+TEST(Description, AFileChangedAfterReadingPlacesNoMessage) {
+  test::TempDir dir;
+  std::string path = dir.path() + "/d.json";
+  test::write_file(path, "{\"R_0\": {},\n \"R_1\": {}}");
+  Description d = load_description(path, {});
+  EXPECT_EQ(d.line_column(d.nodes()[1]), (std::pair<int, int>{2, 2}));
+  // Rewritten in place: the lines counted now would be another file's.
+  test::write_file(path, "{\n\n\n\"R_0\": {},     \"R_1\": {}}");
+  EXPECT_EQ(d.line_column(d.nodes()[1]), (std::pair<int, int>{0, 0}));
+  EXPECT_EQ(d.nodes()[1].name, "R_1");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <tuple>
+#include <unordered_map>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -25,11 +26,16 @@ Description::Description(std::string path, Parts parts)
   // replaced take no room; a name that is no node keeps its text for messages.
   neighbour_refs_.reserve(parts.neighbour_names.size());
   auto name_of = [this](std::uint32_t i) -> std::string_view { return nodes_[i].name; };
+  std::string_view text = text_.held_text();
+  auto neighbour_name = [&](Parts::NameRef ref) {
+    return ref.size == Parts::NameRef::kDecoded ? parts.decoded_names[ref.at]
+                                                : text.substr(ref.at, ref.size);
+  };
   for (Node& node : nodes_) {
     std::uint32_t first = node.first_neighbour;
     node.first_neighbour = static_cast<std::uint32_t>(neighbour_refs_.size());
     for (std::uint32_t i = first; i < first + node.neighbour_count; ++i) {
-      std::string_view name = parts.neighbour_names[i];
+      std::string_view name = neighbour_name(parts.neighbour_names[i]);
       std::int64_t at = index_.find(name, name_of);
       if (at >= 0) {
         neighbour_refs_.push_back(static_cast<std::uint32_t>(at));
@@ -39,6 +45,35 @@ Description::Description(std::string path, Parts parts)
       }
     }
   }
+}
+
+void Description::release_text(const std::string& path) {
+  if (!text_.held()) return;
+  // The names are views of the text (or of decoded_): copied into one block sized up front,
+  // so that no view moves while the rest are copied. Sources are few and named by many nodes,
+  // so each is kept once.
+  std::size_t size = 0;
+  for (const Node& node : nodes_) size += node.name.size() + node.top_module_fname.size();
+  for (std::string_view name : unknown_) size += name.size();
+  auto names = std::make_unique<std::string>();
+  names->reserve(size);
+  auto copy = [&names](std::string_view text) {
+    std::size_t at = names->size();
+    names->append(text);
+    return std::string_view(names->data() + at, text.size());
+  };
+  std::unordered_map<std::string_view, std::string_view> sources;
+  for (Node& node : nodes_) {
+    node.name = copy(node.name);
+    auto [source, added] = sources.try_emplace(node.top_module_fname);
+    if (added) source->second = copy(node.top_module_fname);
+    node.top_module_fname = source->second;
+  }
+  for (std::string_view& name : unknown_) name = copy(name);
+  names_ = std::move(names);
+  decoded_.reset();
+  // A file that cannot be opened again keeps its text in memory.
+  text_.release(path);
 }
 
 Neighbour NeighbourList::operator[](std::size_t i) const {
@@ -74,20 +109,29 @@ std::pair<int, int> Description::line_column(const Node& node) const {
 std::pair<int, int> Description::line_column(std::uint32_t offset) const {
   // Lines are counted from the nearest place already known, not from an index of every line
   // start: most runs print no message, and a large description's index costs more than
-  // counting up to the few that are printed.
-  std::string_view all = text();
-  offset = std::min<std::uint32_t>(offset, static_cast<std::uint32_t>(all.size()));
+  // counting up to the few that are printed. A released text is read again in chunks, so that
+  // placing a message late in a large file does not hold the whole file again.
+  constexpr std::uint64_t kChunk = 1 << 20;
+  offset = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, text_.size()));
   auto after =
       std::upper_bound(known_lines_.begin(), known_lines_.end(), offset,
                        [](std::uint32_t at, const KnownLine& known) { return at < known.offset; });
   KnownLine from = after == known_lines_.begin() ? KnownLine{0, 1} : *(after - 1);
-  auto newlines = std::count(all.begin() + from.offset, all.begin() + offset, '\n');
-  int line = from.line + static_cast<int>(newlines);
-  std::size_t start = all.rfind('\n', offset == 0 ? 0 : offset - 1);
-  start = start == std::string_view::npos || start >= offset ? 0 : start + 1;
-  if (newlines > 0 || after == known_lines_.begin())
+  std::string buffer;
+  std::string_view bytes;
+  int line = from.line;
+  std::uint64_t start = from.offset;
+  for (std::uint64_t at = from.offset; at < offset; at += kChunk) {
+    if (!text_.read(at, std::min<std::uint64_t>(offset, at + kChunk), buffer, bytes)) return {0, 0};
+    auto newlines = std::count(bytes.begin(), bytes.end(), '\n');
+    if (newlines == 0) continue;
+    line += static_cast<int>(newlines);
+    start = at + bytes.rfind('\n') + 1;
+  }
+  if (!text_.read(start, offset, buffer, bytes)) return {0, 0};
+  if (line > from.line || after == known_lines_.begin())
     known_lines_.insert(after, KnownLine{static_cast<std::uint32_t>(start), line});
-  return {line, static_cast<int>(character_count(all.substr(start, offset - start))) + 1};
+  return {line, static_cast<int>(character_count(bytes)) + 1};
 }
 
 Diagnostic Description::diagnostic(const Node& node, Rule rule, std::string message,
@@ -100,15 +144,24 @@ Diagnostic Description::diagnostic(const Node& node, Rule rule, std::string mess
 Diagnostic Description::neighbour_diagnostic(const Node& node, std::string_view neighbour,
                                              Rule rule, std::string message) const {
   Diagnostic d = diagnostic(node, rule, std::move(message), std::string(neighbour));
-  std::string_view text = this->text();
-  std::size_t key = text.find("\"neighbors\"", node.offset);
-  std::size_t open = key == std::string_view::npos ? key : text.find('[', key);
-  std::size_t close = open == std::string_view::npos ? open : text.find(']', open);
-  if (close == std::string_view::npos) return d;
-  std::size_t at = text.substr(open, close - open).find("\"" + std::string(neighbour) + "\"");
-  if (at == std::string_view::npos) return d;
-  std::tie(d.line, d.column) = line_column(static_cast<std::uint32_t>(open + at));
-  return d;
+  // The node's record is read from its key on, in a window that widens until it holds the
+  // list's closing bracket: records are short, but nothing bounds them.
+  std::string buffer;
+  std::string_view record;
+  for (std::uint64_t window = 1 << 16;; window *= 8) {
+    if (!text_.read(node.offset, node.offset + window, buffer, record)) return d;
+    std::size_t key = record.find("\"neighbors\"");
+    std::size_t open = key == std::string_view::npos ? key : record.find('[', key);
+    std::size_t close = open == std::string_view::npos ? open : record.find(']', open);
+    if (close == std::string_view::npos) {
+      if (node.offset + window >= text_.size()) return d;
+      continue;
+    }
+    std::size_t at = record.substr(open, close - open).find("\"" + std::string(neighbour) + "\"");
+    if (at == std::string_view::npos) return d;
+    std::tie(d.line, d.column) = line_column(static_cast<std::uint32_t>(node.offset + open + at));
+    return d;
+  }
 }
 
 void Description::fail(const Node& node, const std::string& message) const {

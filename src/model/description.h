@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/description_text.h"
 #include "model/diagnostics.h"
 #include "model/name_index.h"
 #include "rtl/parsed_source.h"
@@ -102,7 +103,16 @@ class Description {
   struct Parts {
     std::vector<Node> nodes;
     NameIndex index;  ///< node number by name, built as the reader finds keys written twice
-    std::vector<std::string_view> neighbour_names;
+    /// A neighbour's name as read: `size` bytes of the text from `at`, or for a name written
+    /// with escapes (`size` is kDecoded) entry `at` of decoded_names. Half the size of a view:
+    /// a large description has several neighbours per node.
+    struct NameRef {
+      static constexpr std::uint32_t kDecoded = 0xFFFFFFFFu;
+      std::uint32_t at = 0;
+      std::uint32_t size = 0;
+    };
+    std::vector<NameRef> neighbour_names;
+    std::vector<std::string_view> decoded_names;
     std::vector<RepeatedMember> repeated_members;
     std::unique_ptr<const std::string> text;
     std::unique_ptr<std::deque<std::string>> decoded;  ///< names read with escapes, if any
@@ -124,10 +134,15 @@ class Description {
   /// The members given twice in the node's record, in the order of the file.
   std::vector<RepeatedMember> repeated_members(const Node& node) const;
 
+  /// Copies the names out of the text and lets go of it (see DescriptionText): from here on
+  /// the file is read again to place a message. Done once the description is read from a file.
+  void release_text(const std::string& path);
+
   /// 1-based line and column of a node's key.
   std::pair<int, int> line_column(const Node& node) const;
 
-  /// 1-based line and column of a byte offset of the file.
+  /// 1-based line and column of a byte offset of the file; {0, 0} when the file has changed
+  /// since it was read and its text was let go.
   std::pair<int, int> line_column(std::uint32_t offset) const;
 
   /// A diagnostic located at the node's key.
@@ -145,8 +160,6 @@ class Description {
   [[noreturn]] void fail_at(const Node& node, const std::string& message) const;
 
  private:
-  std::string_view text() const { return text_ ? std::string_view(*text_) : std::string_view(); }
-
   std::string path_;
   std::vector<Node> nodes_;
   NameIndex index_;
@@ -160,9 +173,10 @@ class Description {
     int line;
   };
   mutable std::vector<KnownLine> known_lines_;
+  DescriptionText text_;  ///< for placing messages; columns count characters
   // Held behind pointers so that the views into them survive a move of the description.
-  std::unique_ptr<const std::string> text_;  ///< kept for columns, which count characters
   std::unique_ptr<std::deque<std::string>> decoded_;
+  std::unique_ptr<std::string> names_;  ///< the names, once copied out of a released text
 };
 
 /// A problem of a source that `node` names: located in the source when the error has a line, at

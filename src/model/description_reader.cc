@@ -53,7 +53,8 @@ class NodeBuilder : public JsonHandler {
  public:
   /// `decoded` keeps texts that are not views of `text` (the full reader decodes escapes into
   /// strings of its own); without it every text is taken as a view of `text`.
-  NodeBuilder(std::string_view text, std::deque<std::string>* decoded) : decoded_(decoded) {
+  NodeBuilder(std::string_view text, std::deque<std::string>* decoded)
+      : text_(text.data()), decoded_(decoded) {
     // A node record takes some 80 bytes of text and a neighbour some 8; reserving from the size
     // saves the reallocations that dominate large descriptions. The name index is left to grow:
     // growing reads only its own slots, and a guess too large would double its memory.
@@ -134,6 +135,15 @@ class NodeBuilder : public JsonHandler {
     return decoded_->emplace_back(text);
   }
 
+  Description::Parts::NameRef name_ref(std::string_view name) {
+    if (!decoded_)
+      return {static_cast<std::uint32_t>(name.data() - text_),
+              static_cast<std::uint32_t>(name.size())};
+    parts.decoded_names.push_back(keep(name));
+    return {static_cast<std::uint32_t>(parts.decoded_names.size() - 1),
+            Description::Parts::NameRef::kDecoded};
+  }
+
   void set_is_router(bool value) {
     node_->is_router_member = Member::kPresent;
     node_->is_router = value;
@@ -165,7 +175,7 @@ class NodeBuilder : public JsonHandler {
     if (member_ == kIsRouter) set_is_router(true);
     if (member_ == kNeighbors) {
       if (text && node_->neighbors_member == Member::kPresent) {
-        parts.neighbour_names.push_back(keep(*text));
+        parts.neighbour_names.push_back(name_ref(*text));
         ++node_->neighbour_count;
       } else {
         node_->neighbors_member = Member::kWrongType;
@@ -198,6 +208,7 @@ class NodeBuilder : public JsonHandler {
     seen_members_ = 0;
   }
 
+  const char* text_;  ///< what plain names are views of
   std::deque<std::string>* decoded_;
   int depth_ = 0;
   Node* node_ = nullptr;
@@ -373,7 +384,9 @@ Description parse_description(std::string path, std::string&& owned_text,
 }
 
 Description load_description(const std::string& path, const ParseErrorReporter& report) {
-  return parse_description(path, read_input_file(path, "description"), report);
+  Description description = parse_description(path, read_input_file(path, "description"), report);
+  description.release_text(path);
+  return description;
 }
 
 }  // namespace noc::model

@@ -55,7 +55,10 @@ class NetworkRules {
   }
 
   std::string line_of(std::uint32_t offset) const {
-    return "line " + std::to_string(description_.line_column(offset).first);
+    int line = description_.line_column(offset).first;
+    // A file changed since it was read has no lines to count; its byte offsets still hold.
+    if (line == 0) return "byte " + std::to_string(offset + 1);
+    return "line " + std::to_string(line);
   }
 
   void check_repeats(const Node& node) {
