@@ -50,25 +50,44 @@ void write_endpoint_wires(TextSink& out, const Network& network, const model::Ro
   out << "\n\n";
 }
 
-void write_tile_instance(TextSink& out, const Network& network, const model::EndpointWires& wires,
+TileLines tile_lines(const model::TileInterface& tile) {
+  TileLines lines{"\n#(\n.CONFIG(CONFIG)\n)\n", "(\n", {}, {}};
+  for (const std::string& clock : tile.clk) lines.clocks += "." + clock + " (" + clock + "),\n";
+  lines.clocks += ".rst_sys (rst),\n";
+  for (const std::string& port : tile.in_from_noc) lines.in_heads.push_back("." + port + " (");
+  for (const std::string& port : tile.out_to_noc) lines.out_heads.push_back("." + port + " (");
+  return lines;
+}
+
+namespace {
+
+// ".noc_in_flit (noc_in_flit_R_0_EP[0])" and what ends the line, copied into claimed room.
+void write_connection(TextSink& out, const std::string& head, const std::string& wire, int index,
+                      std::string_view end) {
+  char* at = out.claim(head.size() + wire.size() + end.size() + 13);
+  at = put(at, head);
+  at = put(at, wire);
+  *at++ = '[';
+  at = put(at, index);
+  *at++ = ']';
+  out.advance(put(at, end));
+}
+
+}  // namespace
+
+void write_tile_instance(TextSink& out, const TileLines& lines, const model::EndpointWires& wires,
                          const model::TileInstance& instance) {
-  const model::TileInterface& tile = network.tile;
-  const int index = instance.index;
   // One buffer for every instance name of the run.
   thread_local std::string name;
   name.clear();
   instance.append_instance(name);
-  out << instance.module << "\n#(\n.CONFIG(CONFIG)\n)\n" << name << "(\n";
-  for (const std::string& clock : tile.clk) out << "." << clock << " (" << clock << "),\n";
-  out << ".rst_sys (rst),\n";
-  for (std::size_t i = 0; i < tile.in_from_noc.size(); ++i)
-    out << "." << tile.in_from_noc[i] << " (" << wires.temp_in[i] << "[" << index << "]),\n";
-  std::size_t last = tile.out_to_noc.size() - 1;
-  for (std::size_t i = 0; i <= last; ++i) {
-    out << "." << tile.out_to_noc[i] << " (" << wires.temp_out[i] << "[" << index << "])";
-    out << (i == last ? ");\n" : ",\n");
-  }
-  out << "\n\n";
+  out << instance.module << lines.parameters << name << lines.clocks;
+  for (std::size_t i = 0; i < lines.in_heads.size(); ++i)
+    write_connection(out, lines.in_heads[i], wires.temp_in[i], instance.index, "),\n");
+  std::size_t last = lines.out_heads.size() - 1;
+  for (std::size_t i = 0; i <= last; ++i)
+    write_connection(out, lines.out_heads[i], wires.temp_out[i], instance.index,
+                     i == last ? "));\n\n\n" : "),\n");
 }
 
 }  // namespace noc::emit

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "emit/network.h"
@@ -19,8 +20,18 @@ struct DeclarationPorts {
 void write_endpoint_wires(TextSink& out, const Network& network, const model::RouterRecord& router,
                           const model::EndpointWires& wires, DeclarationPorts& declarations);
 
+/// The text of a tile instance that is the same in every instance, spelled once per run.
+struct TileLines {
+  std::string parameters;             ///< "\n#(\n.CONFIG(CONFIG)\n)\n"
+  std::string clocks;                 ///< "(\n" and the clock and reset lines
+  std::vector<std::string> in_heads;  ///< ".noc_in_flit (" per NoC input
+  std::vector<std::string> out_heads;
+};
+
+TileLines tile_lines(const model::TileInterface& tile);
+
 /// One tile instance, on its element of the router's endpoint wires.
-void write_tile_instance(TextSink& out, const Network& network, const model::EndpointWires& wires,
+void write_tile_instance(TextSink& out, const TileLines& lines, const model::EndpointWires& wires,
                          const model::TileInstance& instance);
 
 }  // namespace noc::emit

@@ -43,10 +43,13 @@ constexpr std::string_view kHeader =
 
 constexpr std::string_view kIncludeLine = "`include \"dbg_config.vh\"\n";
 
-// The names one router block spells, kept from block to block so that their strings are reused.
+// The names one router block spells, kept from block to block so that their strings are reused,
+// and the text every block repeats.
 struct BlockNames {
   model::EndpointWires wires;
   DeclarationPorts declarations;
+  TileLines tile;
+  RouterLines router;
 };
 
 void write_router_block(TextSink& out, const Network& network, const model::RouterBlock& block,
@@ -56,9 +59,9 @@ void write_router_block(TextSink& out, const Network& network, const model::Rout
   network.wires.wires_of(router, wires);
   write_endpoint_wires(out, network, router, wires, names.declarations);
   for (const model::TileInstance& tile : block.tiles)
-    write_tile_instance(out, network, wires, tile);
-  write_link_wires(out, router, network.routers.link_names, network.router_ports, network.tile);
-  write_router_instance(out, network, block, wires);
+    write_tile_instance(out, names.tile, wires, tile);
+  write_link_wires(out, router, network.routers.link_names, names.router);
+  write_router_instance(out, network, names.router, block, wires);
   out << "\n\n";
 }
 
@@ -71,7 +74,7 @@ void write_header(TextSink& out, std::size_t include_count) {
 
 void write_noc_top(TextSink& out, const Network& network) {
   write_header(out, network.tile.total_includes.size());
-  BlockNames names;
+  BlockNames names{{}, {}, tile_lines(network.tile), router_lines(network)};
   for (const model::RouterBlock& block : network.plan.blocks)
     write_router_block(out, network, block, names);
   out << "endmodule\n";

@@ -10,6 +10,10 @@ TextSink& TextSink::operator<<(std::int64_t number) {
   return *this << std::string_view(digits, static_cast<std::size_t>(result.ptr - digits));
 }
 
+char* put(char* at, int number) {
+  return std::to_chars(at, at + 11, number).ptr;
+}
+
 TextSink::TextSink()
     : buffer_(new char[kBlock]), end_(buffer_.get()), limit_(buffer_.get() + kBlock) {}
 
@@ -23,6 +27,15 @@ TextSink& TextSink::append_slow(std::string_view text) {
   std::memcpy(end_, text.data(), text.size());
   end_ += text.size();
   return *this;
+}
+
+void TextSink::make_room(std::size_t size) {
+  flush();
+  if (size <= capacity_) return;
+  buffer_.reset(new char[size]);
+  capacity_ = size;
+  end_ = buffer_.get();
+  limit_ = end_ + size;
 }
 
 void TextSink::flush() {

@@ -5,38 +5,72 @@
 namespace noc::model {
 namespace {
 
-std::optional<Decimal> router_number(std::string_view name) {
-  std::optional<std::string_view> field = field_at(name, 1);
-  if (!field) return std::nullopt;
-  return parse_big_decimal(*field);
+// A router name's first two "_"-fields, read once: the prefix, the second field as written, and
+// that field as a decimal number without sign or leading zeros. Views only: every link is met
+// from both of its ends, and the names are read again for each.
+struct RouterName {
+  std::string_view prefix;
+  std::string_view field;
+  std::string_view digits;
+  bool negative = false;
+};
+
+std::optional<RouterName> read_router_name(std::string_view name) {
+  std::size_t cut = name.find('_');
+  if (cut == std::string_view::npos) return std::nullopt;
+  RouterName read;
+  read.prefix = name.substr(0, cut);
+  read.field = name.substr(cut + 1);
+  read.field = read.field.substr(0, read.field.find('_'));
+  std::string_view digits = read.field;
+  if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
+    read.negative = digits[0] == '-';
+    digits.remove_prefix(1);
+  }
+  if (digits.empty()) return std::nullopt;
+  for (char c : digits)
+    if (c < '0' || c > '9') return std::nullopt;
+  std::size_t first = digits.find_first_not_of('0');
+  if (first == std::string_view::npos) {
+    read.digits = "0";
+    read.negative = false;
+  } else {
+    read.digits = digits.substr(first);
+  }
+  return read;
 }
 
-void append_number(std::string& out, const Decimal& number) {
-  if (number.negative) out += '-';
-  out += number.digits;
+int compare_numbers(const RouterName& a, const RouterName& b) {
+  if (a.negative != b.negative) return a.negative ? -1 : 1;
+  int magnitude = a.digits.size() != b.digits.size() ? (a.digits.size() < b.digits.size() ? -1 : 1)
+                                                     : a.digits.compare(b.digits);
+  return a.negative ? -magnitude : magnitude;
 }
 
-bool append_link(std::string& out, std::string_view a, std::string_view b) {
-  std::optional<Decimal> number_a = router_number(a);
-  std::optional<Decimal> number_b = router_number(b);
-  if (!number_a || !number_b) return false;
-  bool a_low = compare(*number_a, *number_b) <= 0;
-  out += *field_at(b, 0);
+void append_number(std::string& out, const RouterName& name) {
+  if (name.negative) out += '-';
+  out += name.digits;
+}
+
+bool append_link(std::string& out, const RouterName& a, const RouterName& b) {
+  bool a_low = compare_numbers(a, b) <= 0;
+  out += b.prefix;
   out += '_';
-  append_number(out, a_low ? *number_a : *number_b);
+  append_number(out, a_low ? a : b);
   out += '_';
-  append_number(out, a_low ? *number_b : *number_a);
+  append_number(out, a_low ? b : a);
   return true;
 }
 
-}  // namespace
+bool append_link(std::string& out, std::string_view a, std::string_view b) {
+  std::optional<RouterName> name_a = read_router_name(a);
+  std::optional<RouterName> name_b = read_router_name(b);
+  return name_a && name_b && append_link(out, *name_a, *name_b);
+}
 
-bool reads_as_first_end(std::string_view link, std::string_view router,
-                        std::string_view neighbour) {
-  std::optional<std::string_view> f1 = field_at(router, 0);
-  std::optional<std::string_view> f2 = field_at(router, 1);
-  std::optional<std::string_view> g2 = field_at(neighbour, 1);
-  if (!f2 || !g2) return false;
+// The link name reads the router's prefix and second field, then the neighbour's second field.
+bool reads_as_first_end(std::string_view link, const RouterName& router,
+                        const RouterName& neighbour) {
   auto take = [&link](std::string_view piece, bool separator_follows) {
     if (link.substr(0, piece.size()) != piece) return false;
     link.remove_prefix(piece.size());
@@ -45,7 +79,26 @@ bool reads_as_first_end(std::string_view link, std::string_view router,
     link.remove_prefix(1);
     return true;
   };
-  return take(*f1, true) && take(*f2, true) && take(*g2, false) && link.empty();
+  return take(router.prefix, true) && take(router.field, true) && take(neighbour.field, false) &&
+         link.empty();
+}
+
+}  // namespace
+
+bool reads_as_first_end(std::string_view link, std::string_view router,
+                        std::string_view neighbour) {
+  std::optional<RouterName> a = read_router_name(router);
+  std::optional<RouterName> b = read_router_name(neighbour);
+  // Only the second fields must be there: a field that is no number still reads as text.
+  if (!a || !b) {
+    std::optional<std::string_view> f1 = field_at(router, 0);
+    std::optional<std::string_view> f2 = field_at(router, 1);
+    std::optional<std::string_view> g2 = field_at(neighbour, 1);
+    if (!f2 || !g2) return false;
+    RouterName as_text{*f1, *f2, {}, false}, other{{}, *g2, {}, false};
+    return reads_as_first_end(link, as_text, other);
+  }
+  return reads_as_first_end(link, *a, *b);
 }
 
 void LinkNames::reserve(std::size_t links) {
@@ -58,9 +111,11 @@ void LinkNames::reserve(std::size_t links) {
 std::uint32_t LinkNames::add(std::string_view a, std::string_view b, bool& first_end) {
   // The name is spelled at the end of the text and taken back when it is there already.
   std::size_t start = text_.size();
-  append_link(text_, a, b);
+  std::optional<RouterName> name_a = read_router_name(a);
+  std::optional<RouterName> name_b = read_router_name(b);
+  if (name_a && name_b) append_link(text_, *name_a, *name_b);
   std::string_view name = std::string_view(text_).substr(start);
-  first_end = reads_as_first_end(name, a, b);
+  first_end = name_a && name_b && reads_as_first_end(name, *name_a, *name_b);
   auto name_of = [this](std::uint32_t i) { return (*this)[i]; };
   auto number = static_cast<std::uint32_t>(starts_.size());
   starts_.push_back(static_cast<std::uint32_t>(start));
