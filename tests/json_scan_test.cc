@@ -34,6 +34,16 @@ std::string deeply_nested(int depth) {
   return "{\"R_0\": {\"x\": " + std::string(depth, '[') + std::string(depth, ']') + "}}";
 }
 
+// An array of strings "", "a", "ab", ... of the lengths from `first` to `last`.
+std::string strings_of_lengths(int first, int last) {
+  std::string text = "[";
+  for (int length = first; length <= last; ++length)
+    text += (length > first ? ",\"" : "\"") +
+            std::string("abcdefghijklmnopqrstuvwxyz").substr(0, static_cast<std::size_t>(length)) +
+            "\"";
+  return text + "]";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, ScansLikeTheFullReader,
     testing::Values(
@@ -57,8 +67,18 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"text_after_the_value", "{} x", false},
         ScanCase{"byte_order_mark", "\xef\xbb\xbf{}", false}, ScanCase{"empty_text", "", false},
         ScanCase{"control_character_in_string", "{\"a\tb\": 1}", false},
-        ScanCase{"literal_run_on", "[truex]", false},
-        ScanCase{"unclosed", "{\"a\": [1, 2", false}));
+        ScanCase{"literal_run_on", "[truex]", false}, ScanCase{"unclosed", "{\"a\": [1, 2", false},
+        // Strings are read a word of eight bytes at a time: what ends or spoils one must be
+        // seen at any place in a word and in the bytes after the last whole word.
+        ScanCase{"strings_of_every_length_around_a_word", strings_of_lengths(0, 25), true},
+        ScanCase{"long_path_as_a_value",
+                 "{\"R_0\": {\"top_module_fname\": \"rtl/tiles/compute_tile_variant_b.sv\"}}",
+                 true},
+        ScanCase{"backslash_in_a_later_word", "{\"abcdefghij\\u0041klmnopqr\": 1}", false},
+        ScanCase{"control_character_in_a_later_word", "{\"abcdefghij\x01klmnopqr\": 1}", false},
+        ScanCase{"delete_in_a_later_word", "{\"abcdefghijkl\x7fmnopqrst\": 1}", false},
+        ScanCase{"non_ascii_in_a_later_word", "{\"abcdefghijk\xc3\xa9lmnopqrs\": 1}", false},
+        ScanCase{"unclosed_long_string", "[\"abcdefghijklmnopqrstuvwxyz", false}));
 
 }  // namespace
 }  // namespace noc::model

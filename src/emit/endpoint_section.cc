@@ -13,21 +13,32 @@ bool fields_inside_port(const std::vector<std::string>& ports) {
   return true;
 }
 
-void find_tuples(const OrderedMap<rtl::PortTuple>& ports, const std::vector<std::string>& wires,
-                 std::vector<const rtl::PortTuple*>& tuples) {
-  tuples.clear();
-  for (const std::string& wire : wires) tuples.push_back(model::declaration_port(ports, wire));
+void find_lines(const OrderedMap<rtl::PortTuple>& ports, const std::vector<std::string>& wires,
+                std::vector<DeclarationPorts::Line>& lines) {
+  lines.clear();
+  for (const std::string& wire : wires) {
+    const rtl::PortTuple& tuple = *model::declaration_port(ports, wire);
+    DeclarationPorts::Line line{"", "", tuple.name_index < tuple.pieces.size()};
+    for (std::size_t piece = 0; piece < tuple.pieces.size(); ++piece) {
+      if (piece < tuple.name_index) line.before += tuple.pieces[piece];
+      if (piece > tuple.name_index) line.after += tuple.pieces[piece];
+    }
+    line.after += ";\n";
+    lines.push_back(std::move(line));
+  }
 }
 
 void write_declarations(TextSink& out, std::string_view range,
-                        const std::vector<const rtl::PortTuple*>& tuples,
+                        const std::vector<DeclarationPorts::Line>& lines,
                         const std::vector<std::string>& wires) {
   for (std::size_t i = 0; i < wires.size(); ++i) {
-    const rtl::PortTuple& tuple = *tuples[i];
-    out << "wire " << range;
-    for (std::size_t piece = 0; piece < tuple.pieces.size(); ++piece)
-      out << (piece == tuple.name_index ? wires[i] : tuple.pieces[piece]);
-    out << ";\n";
+    const DeclarationPorts::Line& line = lines[i];
+    char* at =
+        out.claim(5 + range.size() + line.before.size() + wires[i].size() + line.after.size());
+    at = put(put(at, "wire ", 5), range);
+    at = put(at, line.before);
+    if (line.has_name) at = put(at, wires[i]);
+    out.advance(put(at, line.after));
   }
 }
 
@@ -37,8 +48,8 @@ void write_endpoint_wires(TextSink& out, const Network& network, const model::Ro
                           const model::EndpointWires& wires, DeclarationPorts& declarations) {
   const model::TileInterface& tile = network.tile;
   if (!declarations.found) {
-    find_tuples(tile.in_from_noc_dict, wires.temp_in, declarations.in);
-    find_tuples(tile.out_to_noc_dict, wires.temp_out_in_order, declarations.out);
+    find_lines(tile.in_from_noc_dict, wires.temp_in, declarations.in);
+    find_lines(tile.out_to_noc_dict, wires.temp_out_in_order, declarations.out);
     declarations.found =
         fields_inside_port(tile.in_from_noc) && fields_inside_port(network.wires.partner_ports());
   }

@@ -10,10 +10,16 @@ namespace noc::emit {
 
 /// The port tuples that declare a router's endpoint wires. A wire's tuple is found by the wire's
 /// first three "_"-fields, which lie inside the port name when it has three fields or more: then
-/// every router's wires have the same tuples, found once.
+/// every router's wires have the same tuples, found once. A declaration is "wire ", the range,
+/// the tuple's pieces before the name, the wire's name and the pieces after it.
 struct DeclarationPorts {
+  struct Line {
+    std::string before;
+    std::string after;  ///< ending in ";\n"
+    bool has_name = true;
+  };
   bool found = false;
-  std::vector<const rtl::PortTuple*> in, out;
+  std::vector<Line> in, out;
 };
 
 /// The wire arrays between a router and its tiles, one element per tile, and "\n\n".

@@ -49,7 +49,7 @@ struct CountingIterator {
 
 // Builds the nodes straight from the reader's events, without a document tree: a description
 // of 65,536 routers then costs one pass, the nodes and one array of neighbour names.
-class NodeBuilder : public JsonHandler {
+class NodeBuilder final : public JsonHandler {
  public:
   /// `decoded` keeps texts that are not views of `text` (the full reader decodes escapes into
   /// strings of its own); without it every text is taken as a view of `text`.

@@ -90,18 +90,33 @@ class Planner {
   // Every endpoint wire is declared with the tuple of the tile port it is named after. The
   // lookup depends on the router only when a port name has fewer than three fields, since the
   // wire's first three fields then take in part of the router's name.
+  // After the first router only those names are looked up again, found once per run.
   void check_endpoint_wires(const RouterRecord& router, bool first) {
     const TileInterface& tile = *plan_.tile;
-    check_declarations(tile.in_from_noc_dict, tile.in_from_noc, router, first);
-    check_declarations(tile.out_to_noc_dict, plan_.wires->partner_ports(), router, first);
+    if (first) {
+      short_inputs_ = short_names(tile.in_from_noc);
+      short_partners_ = short_names(plan_.wires->partner_ports());
+    }
+    check_declarations(tile.in_from_noc_dict, first ? tile.in_from_noc : short_inputs_, router);
+    check_declarations(tile.out_to_noc_dict, first ? plan_.wires->partner_ports() : short_partners_,
+                       router);
+  }
+
+  static std::size_t field_count(const std::string& name) {
+    return static_cast<std::size_t>(std::count(name.begin(), name.end(), '_')) + 1;
+  }
+
+  static std::vector<std::string> short_names(const std::vector<std::string>& names) {
+    std::vector<std::string> short_ones;
+    for (const std::string& name : names)
+      if (field_count(name) < 3) short_ones.push_back(name);
+    return short_ones;
   }
 
   void check_declarations(const OrderedMap<rtl::PortTuple>& ports,
-                          const std::vector<std::string>& names, const RouterRecord& router,
-                          bool first) {
+                          const std::vector<std::string>& names, const RouterRecord& router) {
     for (const std::string& name : names) {
-      auto fields = static_cast<std::size_t>(std::count(name.begin(), name.end(), '_')) + 1;
-      if (!first && fields >= 3) continue;
+      std::size_t fields = field_count(name);
       std::string wire = name;
       append_endpoint_suffix(wire, router);
       if (declaration_port(ports, wire)) continue;
@@ -194,6 +209,7 @@ class Planner {
   rtl::RtlCatalog& catalog_;
   DiagnosticSink& sink_;
   InstanceCounter counter_;
+  std::vector<std::string> short_inputs_, short_partners_;  ///< of fewer than three fields
   std::unordered_set<std::string> reported_;
 };
 
