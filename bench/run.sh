@@ -2,7 +2,8 @@
 # Builds the release configuration and prints the speed tables:
 #  1. nocgen generate as a process on square meshes next to cp of the same output (wall and CPU
 #     ratios; a cold run after the machine was idle and a run replacing a different top, each
-#     against cp doing the same; time per router, peak memory, check and an unchanged generate);
+#     against cp doing the same; the write-only floor of bench/write_floor; time per router,
+#     peak memory, check and an unchanged generate);
 #  2. the whole operation in one process (Google Benchmark), per router, without process start;
 #  3. the extractor on long sources;
 #  4. nocgen verify of a 2x2, an 8x8 and a 16x16 mesh, cold and warm (and an earlier build's, given

@@ -2,8 +2,10 @@
 """Times `nocgen generate` on square meshes next to `cp` of the same output, as processes, and
 prints one row per size: best wall and CPU time of a few runs, output size, throughput, the
 ratios to cp, the same for a cold run (after the machine was idle) and for a run that
-replaces a different top, time per router, peak resident memory, and the times of `check` and
-of a generate whose output is unchanged."""
+replaces a different top, the write-only floor (the same bytes written in the writer's block
+size into a file reserved ahead, timed inside that program) and generate's ratio to it, time per
+router, peak resident memory, and the times of `check` and of a generate whose output is
+unchanged."""
 import os
 import pathlib
 import shutil
@@ -55,6 +57,22 @@ def put_back(source, target):
     return lambda: shutil.copyfile(source, target)
 
 
+# The bench's program that only writes the top's bytes in the writer's block size.
+FLOOR = pathlib.Path(__file__).resolve().parent.parent / "build" / "release" / "bench" / "write_floor"
+
+
+def write_floor(top, target):
+    """Best milliseconds of RUNS runs of writing `top`'s bytes to a fresh `target`."""
+    best = float("inf")
+    for _ in range(RUNS):
+        target.unlink(missing_ok=True)
+        run = subprocess.run([str(FLOOR), str(top), str(target)], check=True,
+                             capture_output=True, text=True)
+        best = min(best, float(run.stdout))
+    target.unlink(missing_ok=True)
+    return best
+
+
 def row(label, nocgen, design, routers):
     """Times one build on the design and prints its row: fresh (no output), cold (a fresh
     output after the machine was idle), replace (a different top in place), next to cp doing
@@ -75,6 +93,7 @@ def row(label, nocgen, design, routers):
         shutil.copyfileobj(source, target)
     repl_wall, _, _ = timed(generate, put_back(other, out))
     cp_repl, _, _ = timed(cp, put_back(other, copy))
+    floor = write_floor(out, design / "floor.sv")
     check_wall, _, _ = timed([nocgen, "check", str(design)])
     same_wall, _, _ = timed(generate)
     mb = out.stat().st_size / 1e6
@@ -82,6 +101,7 @@ def row(label, nocgen, design, routers):
           f"{mb / wall:>6.0f} {cp_wall * 1e3:>7.0f} {wall / cp_wall:>6.1f} "
           f"{cpu / max(cp_cpu, 1e-3):>6.1f} {cold_wall * 1e3:>7.0f} {cold_wall / cp_cold:>6.1f} "
           f"{repl_wall * 1e3:>7.0f} {repl_wall / cp_repl:>6.1f} "
+          f"{floor:>6.0f} {wall * 1e3 / floor:>7.1f} "
           f"{wall * 1e6 / routers:>7.2f} {rss:>7.0f} "
           f"{check_wall * 1e3:>7.0f} {same_wall * 1e3:>7.0f}", flush=True)
 
@@ -93,6 +113,7 @@ def main():
     old = os.environ.get("NOC_BENCH_OLD_NOCGEN")
     print(f"{'mesh':<9} {'routers':>8} {'ms':>8} {'MB':>7} {'MB/s':>6} {'cp_ms':>7} "
           f"{'x_wall':>6} {'x_cpu':>6} {'cold':>7} {'x_cold':>6} {'repl':>7} {'x_repl':>6} "
+          f"{'floor':>6} {'x_floor':>7} "
           f"{'us/rtr':>7} {'RSS_MB':>7} {'check':>7} {'same':>7}")
     for side in sizes:
         with tempfile.TemporaryDirectory(prefix=f"noc_speed_{side}_") as work:

@@ -87,6 +87,8 @@ class NetworkRules {
     }
   }
 
+  static std::string_view prefix(std::string_view name) { return name.substr(0, name.find('_')); }
+
   void check_link(const Node& node, const Node& other) {
     numbered_[index(node)] = true;
     numbered_[index(other)] = true;
@@ -94,13 +96,14 @@ class NetworkRules {
       return sink_.add(description_.neighbour_diagnostic(
           node, node.name, Rule::kListsItself,
           "lists itself as a neighbour; the router's output is wired to its own input"));
-    if (!listed(other, node))
+    bool mirrored = listed(other, node);
+    if (!mirrored)
       sink_.add(description_.neighbour_diagnostic(
           node, other.name, Rule::kNotMirrored,
           "neighbour " + in_quotes(other.name) + " does not list " + in_quotes(node.name) +
               " back; the link is connected at one end only"));
-    bool report_here = !listed(other, node) || &node < &other;
-    if (report_here && field_at(node.name, 0) != field_at(other.name, 0))
+    bool report_here = !mirrored || &node < &other;
+    if (report_here && prefix(node.name) != prefix(other.name))
       report(node, Rule::kDifferentPrefixes,
              "linked routers " + in_quotes(node.name) + " and " + in_quotes(other.name) +
                  " have different prefixes; the wires of their link are declared by neither "
