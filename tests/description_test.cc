@@ -171,6 +171,41 @@ TEST(Description, LoadedNamesOutliveTheText) {
   EXPECT_EQ(std::make_pair(at_entry.line, at_entry.column), std::make_pair(1, 36));
 }
 
+// A file larger than the reader's window is read in pieces, its names copied out as they
+// pass: what it reads must be what the text read whole gives.
+TEST(Description, ALargeFileReadsAsTheSameTextInMemory) {
+  std::string text = "{\n";
+  for (int i = 0; i < 30000; ++i) {
+    std::string n = std::to_string(i), next = std::to_string((i + 1) % 30000);
+    text += "  \"R_" + n + "\": {\"is_Router\": true, \"neighbors\": [\"R_" + next + "\", \"T_" +
+            n + "\", \"gone_" + n + "\"], \"top_module_fname\": \"noc_router.sv\", \"pad\": \"" +
+            std::string(static_cast<std::size_t>(i % 97), 'p') + "\"},\n  \"T_" + n +
+            "\": {\"is_Router\": false, \"top_module_fname\": \"tile_" + std::to_string(i % 3) +
+            ".sv\"},\n";
+  }
+  text +=
+      "  \"R_0\": {\"is_Router\": true, \"neighbors\": [\"T_1\"], \"top_module_fname\": "
+      "\"r.sv\"}\n}\n";
+  ASSERT_GT(text.size(), std::size_t{5} << 20);
+  test::TempDir dir;
+  std::string path = dir.path() + "/d.json";
+  test::write_file(path, text);
+  Description loaded = load_description(path, {});
+  Description held = parse(text);
+  ASSERT_EQ(loaded.nodes().size(), held.nodes().size());
+  for (std::size_t i = 0; i < held.nodes().size(); i += 997) {
+    const Node& a = loaded.nodes()[i];
+    const Node& b = held.nodes()[i];
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.top_module_fname, b.top_module_fname);
+    EXPECT_EQ(a.offset, b.offset);
+    EXPECT_EQ(a.replaced_offset, b.replaced_offset);
+    EXPECT_EQ(names(loaded, a), names(held, b)) << a.name;
+  }
+  EXPECT_EQ(names(loaded, loaded.nodes()[0]), (std::vector<std::string>{"T_1"}));
+  EXPECT_EQ(loaded.line_column(loaded.nodes().back()), held.line_column(held.nodes().back()));
+}
+
 TEST(Description, AFileChangedAfterReadingPlacesNoMessage) {
   test::TempDir dir;
   std::string path = dir.path() + "/d.json";

@@ -8,17 +8,13 @@
 #include <climits>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 #include "common/error.h"
 #include "common/source_tree.h"
 
 namespace noc {
 namespace {
-
-struct FdCloser {
-  int fd;
-  ~FdCloser() { ::close(fd); }
-};
 
 std::string real_path(const std::string& path) {
   char resolved[PATH_MAX];
@@ -48,34 +44,48 @@ std::uint64_t max_input_bytes() {
   return std::uint64_t{1} << 30;
 }
 
-std::string read_input_file(const std::string& path, const char* what) {
+InputFile::~InputFile() {
+  if (fd >= 0) ::close(fd);
+}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : fd(std::exchange(other.fd, -1)), size(other.size), modified_ns(other.modified_ns) {}
+
+InputFile open_input_file(const std::string& path, const char* what) {
   // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) throw file_error(std::string("cannot open the ") + what, path, errno);
-  FdCloser closer{fd};
+  InputFile file;
+  file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (file.fd < 0) throw file_error(std::string("cannot open the ") + what, path, errno);
   struct stat info;
-  if (::fstat(fd, &info) != 0)
+  if (::fstat(file.fd, &info) != 0)
     throw file_error(std::string("cannot read the ") + what, path, errno);
   if (!S_ISREG(info.st_mode))
     throw Error(std::string("the ") + what +
                     " is not a regular file (a directory, FIFO, device or socket); only files are "
                     "read",
                 path);
-  std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
-  if (size > max_input_bytes())
-    throw Error(std::string("the ") + what + " is " + std::to_string(size) +
+  file.size = static_cast<std::uint64_t>(info.st_size);
+  file.modified_ns =
+      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  if (file.size > max_input_bytes())
+    throw Error(std::string("the ") + what + " is " + std::to_string(file.size) +
                     " bytes, more than the " + std::to_string(max_input_bytes()) +
                     " bytes read at most (NOC_SOC_MAX_INPUT_BYTES sets the limit)",
                 path);
+  return file;
+}
+
+std::string read_input_file(const std::string& path, const char* what) {
+  InputFile file = open_input_file(path, what);
   std::string text;
   try {
-    text.resize(static_cast<std::size_t>(size));
+    text.resize(static_cast<std::size_t>(file.size));
   } catch (const std::bad_alloc&) {
     throw Error("out of memory while reading " + path, path);
   }
   std::size_t done = 0;
   while (done < text.size()) {
-    ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+    ssize_t n = ::pread(file.fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) throw file_error(std::string("cannot read the ") + what, path, errno);
     if (n == 0) break;

@@ -9,6 +9,29 @@ namespace noc {
 /// small one). A description or source is held whole in memory while it is read.
 std::uint64_t max_input_bytes();
 
+/// An input file opened for reading, closed with the object.
+struct InputFile {
+  InputFile() = default;
+  InputFile(InputFile&& other) noexcept;
+  InputFile& operator=(InputFile&&) = delete;
+  ~InputFile();
+
+  /// Hands the descriptor over; the object then closes nothing.
+  int release() {
+    int taken = fd;
+    fd = -1;
+    return taken;
+  }
+
+  int fd = -1;
+  std::uint64_t size = 0;        ///< when it was opened
+  std::int64_t modified_ns = 0;  ///< its modification time then
+};
+
+/// Opens an input file with the checks of read_input_file() (a regular file, within
+/// max_input_bytes()), for a reader that reads it piece by piece.
+InputFile open_input_file(const std::string& path, const char* what);
+
 /// Reads a whole input file (`what` names it in messages: "description", "source file"). Only a
 /// regular file is read, after following links: a FIFO, device, socket or directory is refused
 /// without blocking on it, and so is a file above max_input_bytes(). Running out of memory is

@@ -19,15 +19,15 @@ constexpr std::uint32_t kUnknown = 0x80000000u;
 Description::Description(std::string path, Parts parts)
     : path_(std::move(path)),
       nodes_(std::move(parts.nodes)),
-      index_(std::move(parts.index)),
       repeated_members_(std::move(parts.repeated_members)),
-      text_(std::move(parts.text)),
-      decoded_(std::move(parts.decoded)) {
+      text_(parts.text ? DescriptionText(std::move(parts.text)) : std::move(parts.file)),
+      decoded_(std::move(parts.decoded)),
+      names_(std::move(parts.names)) {
   // Each node's list is copied to the front in node order, so the neighbours a later record
   // replaced take no room; a name that is no node keeps its text for messages.
   neighbour_refs_.reserve(parts.neighbour_names.size());
   auto name_of = [this](std::uint32_t i) -> std::string_view { return nodes_[i].name; };
-  std::string_view text = text_.held_text();
+  std::string_view text = text_.held() ? text_.held_text() : std::string_view(parts.neighbour_text);
   auto neighbour_name = [&](Parts::NameRef ref) {
     return ref.size == Parts::NameRef::kDecoded ? parts.decoded_names[ref.at]
                                                 : text.substr(ref.at, ref.size);
@@ -37,12 +37,13 @@ Description::Description(std::string path, Parts parts)
     node.first_neighbour = static_cast<std::uint32_t>(neighbour_refs_.size());
     for (std::uint32_t i = first; i < first + node.neighbour_count; ++i) {
       std::string_view name = neighbour_name(parts.neighbour_names[i]);
-      std::int64_t at = index_.find(name, name_of);
+      std::int64_t at = parts.index.find(name, name_of);
       if (at >= 0) {
         neighbour_refs_.push_back(static_cast<std::uint32_t>(at));
       } else {
         neighbour_refs_.push_back(kUnknown | static_cast<std::uint32_t>(unknown_.size()));
-        unknown_.push_back(name);
+        // Read piece by piece, the name's text goes with the parts.
+        unknown_.push_back(text_.held() || !names_ ? name : names_->copy(name));
       }
     }
   }
@@ -50,27 +51,17 @@ Description::Description(std::string path, Parts parts)
 
 void Description::release_text(const std::string& path) {
   if (!text_.held()) return;
-  // The names are views of the text (or of decoded_): copied into one block sized up front,
-  // so that no view moves while the rest are copied. Sources are few and named by many nodes,
+  // The names are views of the text (or of decoded_). Sources are few and named by many nodes,
   // so each is kept once.
-  std::size_t size = 0;
-  for (const Node& node : nodes_) size += node.name.size() + node.top_module_fname.size();
-  for (std::string_view name : unknown_) size += name.size();
-  auto names = std::make_unique<std::string>();
-  names->reserve(size);
-  auto copy = [&names](std::string_view text) {
-    std::size_t at = names->size();
-    names->append(text);
-    return std::string_view(names->data() + at, text.size());
-  };
+  auto names = std::make_unique<NameStore>();
   std::unordered_map<std::string_view, std::string_view> sources;
   for (Node& node : nodes_) {
-    node.name = copy(node.name);
+    node.name = names->copy(node.name);
     auto [source, added] = sources.try_emplace(node.top_module_fname);
-    if (added) source->second = copy(node.top_module_fname);
+    if (added) source->second = names->copy(node.top_module_fname);
     node.top_module_fname = source->second;
   }
-  for (std::string_view& name : unknown_) name = copy(name);
+  for (std::string_view& name : unknown_) name = names->copy(name);
   names_ = std::move(names);
   decoded_.reset();
   // A file that cannot be opened again keeps its text in memory.
@@ -85,9 +76,10 @@ Neighbour NeighbourList::operator[](std::size_t i) const {
 }
 
 const Node* Description::find(std::string_view name) const {
-  std::int64_t at =
-      index_.find(name, [this](std::uint32_t i) -> std::string_view { return nodes_[i].name; });
-  return at < 0 ? nullptr : &nodes_[static_cast<std::size_t>(at)];
+  // The first node of the name is the one the index kept: a name given twice has one node.
+  for (const Node& node : nodes_)
+    if (node.name == name) return &node;
+  return nullptr;
 }
 
 NeighbourList Description::neighbours(const Node& node) const {

@@ -12,6 +12,7 @@
 #include "model/description_text.h"
 #include "model/diagnostics.h"
 #include "model/name_index.h"
+#include "model/name_store.h"
 #include "rtl/parsed_source.h"
 
 namespace noc::model {
@@ -113,6 +114,11 @@ class Description {
     };
     std::vector<NameRef> neighbour_names;
     std::vector<std::string_view> decoded_names;
+    /// For a description read piece by piece (no text): the neighbours' names one after the
+    /// other, what NameRef's offsets count in; the nodes' names, in blocks; and the file.
+    std::string neighbour_text;
+    std::unique_ptr<NameStore> names;
+    DescriptionText file;
     std::vector<RepeatedMember> repeated_members;
     std::unique_ptr<const std::string> text;
     std::unique_ptr<std::deque<std::string>> decoded;  ///< names read with escapes, if any
@@ -125,6 +131,8 @@ class Description {
 
   const std::string& path() const { return path_; }
   const std::vector<Node>& nodes() const { return nodes_; }
+  /// The node of that name, found by a walk over the nodes: the generator itself resolves
+  /// names once, while reading, and keeps node numbers.
   const Node* find(std::string_view name) const;
   /// The node's place in nodes().
   std::uint32_t number(const Node& node) const {
@@ -162,7 +170,6 @@ class Description {
  private:
   std::string path_;
   std::vector<Node> nodes_;
-  NameIndex index_;
   /// Per neighbors entry: the node's number, or kUnknown plus the entry's place in unknown_.
   std::vector<std::uint32_t> neighbour_refs_;
   std::vector<std::string_view> unknown_;  ///< names of neighbours that are no node
@@ -176,7 +183,7 @@ class Description {
   DescriptionText text_;  ///< for placing messages; columns count characters
   // Held behind pointers so that the views into them survive a move of the description.
   std::unique_ptr<std::deque<std::string>> decoded_;
-  std::unique_ptr<std::string> names_;  ///< the names, once copied out of a released text
+  std::unique_ptr<NameStore> names_;  ///< the names, once copied out of the text
 };
 
 /// A problem of a source that `node` names: located in the source when the error has a line, at

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/error.h"
+#include "common/file_window.h"
 #include "common/input_file.h"
 #include "common/text.h"
 #include "model/json_scan.h"
@@ -55,11 +56,16 @@ class NodeBuilder final : public JsonHandler {
   /// strings of its own); without it every text is taken as a view of `text`.
   NodeBuilder(std::string_view text, std::deque<std::string>* decoded)
       : text_(text.data()), decoded_(decoded) {
-    // A node record takes some 80 bytes of text and a neighbour some 8; reserving from the size
-    // saves the reallocations that dominate large descriptions. The name index is left to grow:
-    // growing reads only its own slots, and a guess too large would double its memory.
-    parts.nodes.reserve(text.size() / 80 + 16);
-    parts.neighbour_names.reserve(text.size() / 24 + 16);
+    reserve(text.size());
+  }
+
+  /// For a text read a window at a time (`size` bytes in all): every name is copied out as it
+  /// is met, for the window moves on.
+  explicit NodeBuilder(std::uint64_t size) : text_(nullptr), decoded_(nullptr), copies_(true) {
+    reserve(size);
+    parts.names = std::make_unique<NameStore>();
+    // Neighbour names are a few bytes each, some 12% of a description's text.
+    parts.neighbour_text.reserve(size / 8 + 16);
   }
 
   Description::Parts parts;
@@ -79,7 +85,7 @@ class NodeBuilder final : public JsonHandler {
       if (member_ == kNeighbors) node_->neighbors_member = Member::kWrongType;
       if (member_ == kTopModule) {
         node_->top_module_fname_member = Member::kPresent;
-        node_->top_module_fname = keep(value);
+        node_->top_module_fname = keep_source(value);
       }
     } else {
       element(&value);
@@ -130,12 +136,36 @@ class NodeBuilder final : public JsonHandler {
     return kind == kIsRouter ? "is_Router" : kind == kNeighbors ? "neighbors" : "top_module_fname";
   }
 
+  // A node record takes some 80 bytes of text and a neighbour some 8; reserving from the size
+  // saves the reallocations that dominate large descriptions. The name index is left to grow:
+  // growing reads only its own slots, and a guess too large would double its memory.
+  void reserve(std::uint64_t size) {
+    parts.nodes.reserve(size / 80 + 16);
+    parts.neighbour_names.reserve(size / 24 + 16);
+  }
+
   std::string_view keep(std::string_view text) {
+    if (copies_) return parts.names->copy(text);
     if (!decoded_) return text;
     return decoded_->emplace_back(text);
   }
 
+  // Sources are few and named by every node: the ones met are kept once.
+  std::string_view keep_source(std::string_view text) {
+    if (!copies_) return keep(text);
+    for (std::string_view known : sources_)
+      if (known == text) return known;
+    std::string_view kept = keep(text);
+    if (sources_.size() < 64) sources_.push_back(kept);
+    return kept;
+  }
+
   Description::Parts::NameRef name_ref(std::string_view name) {
+    if (copies_) {
+      auto at = static_cast<std::uint32_t>(parts.neighbour_text.size());
+      parts.neighbour_text.append(name);
+      return {at, static_cast<std::uint32_t>(name.size())};
+    }
     if (!decoded_)
       return {static_cast<std::uint32_t>(name.data() - text_),
               static_cast<std::uint32_t>(name.size())};
@@ -210,6 +240,8 @@ class NodeBuilder final : public JsonHandler {
 
   const char* text_;  ///< what plain names are views of
   std::deque<std::string>* decoded_;
+  bool copies_ = false;                    ///< every name is copied out of a moving window
+  std::vector<std::string_view> sources_;  ///< the source names kept so far, when copying
   int depth_ = 0;
   Node* node_ = nullptr;
   std::uint32_t node_number_ = 0;
@@ -383,7 +415,27 @@ Description parse_description(std::string path, std::string&& owned_text,
   return Description(std::move(path), std::move(parts));
 }
 
+// A description of plain JSON read through a window, its names copied out: the file's text is
+// never held whole. Nothing when the file holds anything else, or changed while it was read.
+std::optional<Description> read_plain(const std::string& path) {
+  InputFile file = open_input_file(path, "description");
+  NodeBuilder builder(file.size);
+  {
+    FileWindow window(file.fd);
+    if (!scan_plain_json_from(window, builder) || window.failed() || window.end() != file.size ||
+        !builder.top_is_object)
+      return std::nullopt;
+  }
+  InputFile now = open_input_file(path, "description");
+  if (now.size != file.size || now.modified_ns != file.modified_ns) return std::nullopt;
+  Description::Parts parts = std::move(builder.parts);
+  parts.file = DescriptionText(file.release(), file.size, file.modified_ns);
+  return Description(path, std::move(parts));
+}
+
 Description load_description(const std::string& path, const ParseErrorReporter& report) {
+  if (std::optional<Description> plain = read_plain(path)) return std::move(*plain);
+  // Anything else is read whole, by the reader that decodes every form and words every error.
   Description description = parse_description(path, read_input_file(path, "description"), report);
   description.release_text(path);
   return description;

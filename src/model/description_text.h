@@ -15,6 +15,10 @@ class DescriptionText {
  public:
   DescriptionText() = default;
   explicit DescriptionText(std::unique_ptr<const std::string> text);
+  /// The text of the open file `fd` (owned from here on), as it was when it was read: `size`
+  /// bytes, modified at `modified_ns`.
+  DescriptionText(int fd, std::uint64_t size, std::int64_t modified_ns)
+      : size_(size), fd_(fd), modified_ns_(modified_ns) {}
   DescriptionText(DescriptionText&&) noexcept;
   DescriptionText& operator=(DescriptionText&&) noexcept;
   ~DescriptionText();

@@ -3,7 +3,8 @@
 namespace noc::model {
 
 bool scan_plain_json(std::string_view text, JsonHandler& handler) {
-  return detail::PlainScanner<JsonHandler>(text, handler).run();
+  HeldText held;
+  return detail::PlainScanner<JsonHandler, HeldText>(text, handler, held).run();
 }
 
 }  // namespace noc::model

@@ -28,14 +28,24 @@ class JsonHandler {
 /// decides and words the error. The handler may have seen some events by then.
 bool scan_plain_json(std::string_view text, JsonHandler& handler);
 
+/// A text held whole: the scanner never asks for more of it.
+struct HeldText {
+  bool refill(std::size_t, std::string_view&, std::size_t& shift) { return shift = 0, false; }
+  std::uint64_t base() const { return 0; }
+};
+
 namespace detail {
 
 // The scanner is a template on the handler, so that a final handler's events are inlined
 // rather than called through the table of a JsonHandler: a description has millions of them.
-template <typename Handler>
+// It is also one on where the text comes from: held whole, or a window onto a file that it
+// asks to refill when it reaches the window's end (Source::refill, as FileWindow's), keeping
+// the token it is in. Views handed to the handler then last only until the next event.
+template <typename Handler, typename Source>
 class PlainScanner {
  public:
-  PlainScanner(std::string_view text, Handler& handler) : text_(text), handler_(handler) {}
+  PlainScanner(std::string_view text, Handler& handler, Source& source)
+      : text_(text), handler_(handler), source_(source) {}
 
   bool run() {
     skip_space();
@@ -49,6 +59,20 @@ class PlainScanner {
   }
 
  private:
+  // Reads on past the window's end, keeping the bytes from `keep` (moved, like at_, to where
+  // they now stand). False at the end of the text.
+  bool more(std::size_t& keep) {
+    std::size_t shift = 0;
+    bool added = source_.refill(keep, text_, shift);
+    at_ -= shift;
+    keep -= shift;
+    return added;
+  }
+  bool more() {
+    std::size_t keep = at_;
+    return more(keep);
+  }
+
   bool first_element() {
     first_ = false;
     return open_.back() ? member() : value();
@@ -72,7 +96,7 @@ class PlainScanner {
   // "key" : value
   bool member() {
     if (at_ == text_.size() || text_[at_] != '"') return false;
-    std::uint32_t offset = static_cast<std::uint32_t>(at_);
+    auto offset = static_cast<std::uint32_t>(source_.base() + at_);
     std::string_view name;
     if (!string(name)) return false;
     handler_.key(name, offset);
@@ -117,29 +141,31 @@ class PlainScanner {
 
   bool string(std::string_view& out) {
     std::size_t begin = ++at_;
-    // Eight bytes at a time while none of them is a quote, a backslash, a control character
-    // or outside printable ASCII; the byte loop below decides at the first word that has one.
-    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-    auto has_zero = [](std::uint64_t word) { return (word - kOnes) & ~word & kHighs; };
-    while (at_ + 8 <= text_.size()) {
-      std::uint64_t word;
-      std::memcpy(&word, text_.data() + at_, 8);
-      if (has_zero(word ^ (kOnes * '"')) | has_zero(word ^ (kOnes * '\\')) |
-          has_zero(word ^ (kOnes * 0x7F)) | ((word - kOnes * 0x20) & ~word & kHighs) |
-          (word & kHighs))
-        break;
-      at_ += 8;
-    }
-    for (; at_ < text_.size(); ++at_) {
-      unsigned char c = static_cast<unsigned char>(text_[at_]);
-      if (c == '"') {
-        out = text_.substr(begin, at_ - begin);
-        ++at_;
-        return true;
+    for (;;) {
+      // Eight bytes at a time while none of them is a quote, a backslash, a control character
+      // or outside printable ASCII; the byte loop below decides at the first word that has one.
+      constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+      auto has_zero = [](std::uint64_t word) { return (word - kOnes) & ~word & kHighs; };
+      while (at_ + 8 <= text_.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text_.data() + at_, 8);
+        if (has_zero(word ^ (kOnes * '"')) | has_zero(word ^ (kOnes * '\\')) |
+            has_zero(word ^ (kOnes * 0x7F)) | ((word - kOnes * 0x20) & ~word & kHighs) |
+            (word & kHighs))
+          break;
+        at_ += 8;
       }
-      if (c < 0x20 || c >= 0x7F || c == '\\') return false;
+      for (; at_ < text_.size(); ++at_) {
+        unsigned char c = static_cast<unsigned char>(text_[at_]);
+        if (c == '"') {
+          out = text_.substr(begin, at_ - begin);
+          ++at_;
+          return true;
+        }
+        if (c < 0x20 || c >= 0x7F || c == '\\') return false;
+      }
+      if (!more(begin)) return false;
     }
-    return false;
   }
 
   // Integers only: -?(0|[1-9][0-9]*), followed by something that ends a value. At most 18
@@ -147,19 +173,22 @@ class PlainScanner {
   // point and refuses those beyond its range.
   bool number() {
     if (text_[at_] == '-') ++at_;
-    if (at_ == text_.size()) return false;
+    if (at_ == text_.size() && !more()) return false;
     bool nonzero = false;
     std::size_t first = at_;
     if (text_[at_] == '0') {
       ++at_;
     } else if (text_[at_] >= '1' && text_[at_] <= '9') {
-      while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9')
-        nonzero |= text_[at_++] != '0';
+      for (;;) {
+        while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9')
+          nonzero |= text_[at_++] != '0';
+        if (at_ < text_.size() || !more(first)) break;
+      }
       if (at_ - first > 18) return false;
     } else {
       return false;
     }
-    if (at_ < text_.size()) {
+    if (at_ < text_.size() || more()) {
       char c = text_[at_];
       if (c != ',' && c != '}' && c != ']' && c != ' ' && c != '\n' && c != '\r' && c != '\t')
         return false;
@@ -169,21 +198,27 @@ class PlainScanner {
   }
 
   bool literal(std::string_view word) {
+    while (text_.size() - at_ < word.size() && more()) {
+    }
     if (text_.substr(at_, word.size()) != word) return false;
     at_ += word.size();
     return true;
   }
 
   void skip_space() {
-    while (at_ < text_.size()) {
-      char c = text_[at_];
-      if (c != ' ' && c != '\n' && c != '\r' && c != '\t') return;
-      ++at_;
+    for (;;) {
+      while (at_ < text_.size()) {
+        char c = text_[at_];
+        if (c != ' ' && c != '\n' && c != '\r' && c != '\t') return;
+        ++at_;
+      }
+      if (!more()) return;
     }
   }
 
   std::string_view text_;
   Handler& handler_;
+  Source& source_;
   std::size_t at_ = 0;
   std::vector<char> open_;  ///< the containers open around the reader: true for an object
   bool first_ = false;      ///< the innermost container was just opened
@@ -194,7 +229,14 @@ class PlainScanner {
 /// The same for a handler of a known type, whose calls the compiler can inline.
 template <typename Handler>
 bool scan_plain_json(std::string_view text, Handler& handler) {
-  return detail::PlainScanner<Handler>(text, handler).run();
+  HeldText held;
+  return detail::PlainScanner<Handler, HeldText>(text, handler, held).run();
+}
+
+/// The same over a source that hands out the text a window at a time (FileWindow).
+template <typename Handler, typename Source>
+bool scan_plain_json_from(Source& source, Handler& handler) {
+  return detail::PlainScanner<Handler, Source>(std::string_view(), handler, source).run();
 }
 
 }  // namespace noc::model

@@ -23,16 +23,21 @@ class TableBuilder {
   RouterTable run() {
     // The records point into the link and tile arrays, which are sized once so that they never
     // move while they fill.
-    std::size_t routers = 0, neighbours = 0;
+    // Counted by kind, for a mesh has four router neighbours to every tile: arrays reserved for
+    // every neighbour would leave pages half used.
+    std::size_t routers = 0, links = 0, tiles = 0;
     for (const Node& node : description_.nodes()) {
       if (!node.is_router) continue;
       ++routers;
-      neighbours += node.neighbour_count;
+      for (Neighbour neighbour : description_.neighbours(node)) {
+        if (!neighbour.node) continue;
+        ++(neighbour.node->is_router ? links : tiles);
+      }
     }
     table_.routers.reserve(routers);
-    table_.links.reserve(neighbours);
-    table_.tiles.reserve(neighbours);
-    table_.link_names.reserve(neighbours / 2 + 1);
+    table_.links.reserve(links);
+    table_.tiles.reserve(tiles);
+    table_.link_names.reserve(links / 2 + 1);
     for (const Node& node : description_.nodes()) {
       if (!readable(node)) continue;
       if (!node.is_router) {
