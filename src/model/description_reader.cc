@@ -1,5 +1,7 @@
 #include "model/description_reader.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -426,8 +428,12 @@ std::optional<Description> read_plain(const std::string& path) {
         !builder.top_is_object)
       return std::nullopt;
   }
-  InputFile now = open_input_file(path, "description");
-  if (now.size != file.size || now.modified_ns != file.modified_ns) return std::nullopt;
+  // A file changed while it was read is read again whole, as it is now.
+  struct stat now;
+  if (::stat(path.c_str(), &now) != 0 || static_cast<std::uint64_t>(now.st_size) != file.size ||
+      static_cast<std::int64_t>(now.st_mtim.tv_sec) * 1000000000 + now.st_mtim.tv_nsec !=
+          file.modified_ns)
+    return std::nullopt;
   Description::Parts parts = std::move(builder.parts);
   parts.file = DescriptionText(file.release(), file.size, file.modified_ns);
   return Description(path, std::move(parts));
