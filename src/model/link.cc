@@ -87,18 +87,18 @@ bool reads_as_first_end(std::string_view link, const RouterName& router,
 
 bool reads_as_first_end(std::string_view link, std::string_view router,
                         std::string_view neighbour) {
-  std::optional<RouterName> a = read_router_name(router);
-  std::optional<RouterName> b = read_router_name(neighbour);
-  // Only the second fields must be there: a field that is no number still reads as text.
-  if (!a || !b) {
-    std::optional<std::string_view> f1 = field_at(router, 0);
-    std::optional<std::string_view> f2 = field_at(router, 1);
-    std::optional<std::string_view> g2 = field_at(neighbour, 1);
-    if (!f2 || !g2) return false;
-    RouterName as_text{*f1, *f2, {}, false}, other{{}, *g2, {}, false};
-    return reads_as_first_end(link, as_text, other);
-  }
-  return reads_as_first_end(link, *a, *b);
+  // Only the fields as written count here, numbers or not: no number is read.
+  std::size_t router_cut = router.find('_'), neighbour_cut = neighbour.find('_');
+  if (router_cut == std::string_view::npos || neighbour_cut == std::string_view::npos)
+    return false;
+  std::string_view router_field = router.substr(router_cut + 1);
+  std::string_view neighbour_field = neighbour.substr(neighbour_cut + 1);
+  RouterName as_written{router.substr(0, router_cut),
+                        router_field.substr(0, router_field.find('_')),
+                        {},
+                        false};
+  RouterName other{{}, neighbour_field.substr(0, neighbour_field.find('_')), {}, false};
+  return reads_as_first_end(link, as_written, other);
 }
 
 void LinkNames::reserve(std::size_t links) {
