@@ -66,8 +66,9 @@ class NodeBuilder final : public JsonHandler {
   explicit NodeBuilder(std::uint64_t size) : text_(nullptr), decoded_(nullptr), copies_(true) {
     reserve(size);
     parts.names = std::make_unique<NameStore>();
-    // Neighbour names are a few bytes each, some 12% of a description's text.
-    parts.neighbour_text.reserve(size / 8 + 16);
+    // Neighbour names are a few bytes each, some 18% of a mesh description's text: reserved a
+    // little above, so that the text is never copied to a larger block as it grows.
+    parts.neighbour_text.reserve(size / 5 + 16);
   }
 
   Description::Parts parts;

@@ -89,14 +89,11 @@ bool reads_as_first_end(std::string_view link, std::string_view router,
                         std::string_view neighbour) {
   // Only the fields as written count here, numbers or not: no number is read.
   std::size_t router_cut = router.find('_'), neighbour_cut = neighbour.find('_');
-  if (router_cut == std::string_view::npos || neighbour_cut == std::string_view::npos)
-    return false;
+  if (router_cut == std::string_view::npos || neighbour_cut == std::string_view::npos) return false;
   std::string_view router_field = router.substr(router_cut + 1);
   std::string_view neighbour_field = neighbour.substr(neighbour_cut + 1);
-  RouterName as_written{router.substr(0, router_cut),
-                        router_field.substr(0, router_field.find('_')),
-                        {},
-                        false};
+  RouterName as_written{
+      router.substr(0, router_cut), router_field.substr(0, router_field.find('_')), {}, false};
   RouterName other{{}, neighbour_field.substr(0, neighbour_field.find('_')), {}, false};
   return reads_as_first_end(link, as_written, other);
 }
