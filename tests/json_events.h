@@ -1,12 +1,17 @@
 #pragma once
 // The events of a JSON text as one line of text, read by the plain scanner and by the full JSON
 // reader, so that tests and the fuzz target can hold the two against each other.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/file_window.h"
 #include "model/json_scan.h"
 
 namespace noc::test {
@@ -30,6 +35,23 @@ inline std::optional<std::string> plain_events(std::string_view json) {
   EventText events;
   if (!model::scan_plain_json(json, events)) return std::nullopt;
   return events.text;
+}
+
+/// The same read through a window of `block` bytes onto a file of the text, which moves on and
+/// grows as the scanner asks: every token, split at any byte, must read as when held whole.
+/// The file lives in memory only.
+inline std::optional<std::string> windowed_events(std::string_view json, std::size_t block) {
+  int fd = ::memfd_create("json", MFD_CLOEXEC);
+  if (fd < 0 || ::write(fd, json.data(), json.size()) != static_cast<ssize_t>(json.size()))
+    std::abort();
+  std::optional<std::string> result;
+  {
+    FileWindow window(fd, block);
+    EventText events;
+    if (model::scan_plain_json_from(window, events)) result = events.text;
+  }
+  ::close(fd);
+  return result;
 }
 
 /// Nothing when the text is not JSON. Key offsets come from the text: the opening quote before

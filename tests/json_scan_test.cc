@@ -6,10 +6,7 @@
 
 #include <ostream>
 
-#include "common/file_window.h"
-#include "common/input_file.h"
 #include "json_events.h"
-#include "test_util.h"
 
 namespace noc::model {
 namespace {
@@ -33,23 +30,10 @@ TEST_P(ScansLikeTheFullReader, SameEventsOrLeftToIt) {
   }
 }
 
-// The events read through a window of `block` bytes onto a file of the text, which moves on
-// and grows as the scanner asks: every token, split at any byte, must read as when held whole.
-std::optional<std::string> windowed_events(const std::string& json, std::size_t block) {
-  test::TempDir dir;
-  std::string path = dir.path() + "/d.json";
-  test::write_file(path, json);
-  InputFile file = open_input_file(path, "description");
-  FileWindow window(file.fd, block);
-  test::EventText events;
-  if (!scan_plain_json_from(window, events)) return std::nullopt;
-  return events.text;
-}
-
 TEST_P(ScansLikeTheFullReader, ThroughAWindowOfAnySizeAlike) {
   std::optional<std::string> held = test::plain_events(GetParam().text);
   for (std::size_t block : {1, 2, 3, 8, 13, 64})
-    EXPECT_EQ(windowed_events(GetParam().text, block), held) << "window of " << block;
+    EXPECT_EQ(test::windowed_events(GetParam().text, block), held) << "window of " << block;
 }
 
 std::string deeply_nested(int depth) {
