@@ -44,6 +44,10 @@ std::uint64_t max_input_bytes() {
   return std::uint64_t{1} << 30;
 }
 
+std::int64_t modified_ns(const struct ::stat& info) {
+  return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
 InputFile::~InputFile() {
   if (fd >= 0) ::close(fd);
 }
@@ -65,8 +69,7 @@ InputFile open_input_file(const std::string& path, const char* what) {
                     "read",
                 path);
   file.size = static_cast<std::uint64_t>(info.st_size);
-  file.modified_ns =
-      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+  file.modified_ns = modified_ns(info);
   if (file.size > max_input_bytes())
     throw Error(std::string("the ") + what + " is " + std::to_string(file.size) +
                     " bytes, more than the " + std::to_string(max_input_bytes()) +

@@ -3,7 +3,13 @@
 #include <cstdint>
 #include <string>
 
+struct stat;
+
 namespace noc {
+
+/// A file's modification time from its status, in nanoseconds: with its size, what says that
+/// a file read earlier is still the one read.
+std::int64_t modified_ns(const struct ::stat& info);
 
 /// The largest input file read: 1 GiB, or NOC_SOC_MAX_INPUT_BYTES when that is set (tests use a
 /// small one). A description or source is held whole in memory while it is read.

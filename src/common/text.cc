@@ -66,8 +66,8 @@ std::optional<std::int64_t> parse_decimal(std::string_view text) {
   return negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
 }
 
-std::optional<Decimal> parse_big_decimal(std::string_view text) {
-  Decimal number;
+std::optional<DecimalView> read_decimal(std::string_view text) {
+  DecimalView number;
   if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
     number.negative = text[0] == '-';
     text.remove_prefix(1);
@@ -76,17 +76,27 @@ std::optional<Decimal> parse_big_decimal(std::string_view text) {
   for (char c : text)
     if (c < '0' || c > '9') return std::nullopt;
   std::size_t first = text.find_first_not_of('0');
-  number.digits = first == std::string_view::npos ? "0" : std::string(text.substr(first));
+  number.digits = first == std::string_view::npos ? std::string_view("0") : text.substr(first);
   if (number.digits == "0") number.negative = false;
   return number;
 }
 
-int compare(const Decimal& a, const Decimal& b) {
+std::optional<Decimal> parse_big_decimal(std::string_view text) {
+  std::optional<DecimalView> number = read_decimal(text);
+  if (!number) return std::nullopt;
+  return Decimal{number->negative, std::string(number->digits)};
+}
+
+int compare(const DecimalView& a, const DecimalView& b) {
   if (a.negative != b.negative) return a.negative ? -1 : 1;
   int magnitude = a.digits.size() != b.digits.size() ? (a.digits.size() < b.digits.size() ? -1 : 1)
                                                      : a.digits.compare(b.digits);
   magnitude = magnitude < 0 ? -1 : magnitude > 0 ? 1 : 0;
   return a.negative ? -magnitude : magnitude;
+}
+
+int compare(const Decimal& a, const Decimal& b) {
+  return compare(DecimalView{a.negative, a.digits}, DecimalView{b.negative, b.digits});
 }
 
 bool is_simple_identifier(std::string_view name) {

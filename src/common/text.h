@@ -36,10 +36,19 @@ struct Decimal {
   friend bool operator==(const Decimal&, const Decimal&) = default;
 };
 
+/// The same number as a view of the text it was read from: for readers that meet the same
+/// names many times and keep none of them.
+struct DecimalView {
+  bool negative = false;
+  std::string_view digits;  ///< without leading zeros; "0" for zero
+};
+
 /// Reads a decimal integer with an optional sign and leading zeros ("007" is 7, "-0" is 0).
+std::optional<DecimalView> read_decimal(std::string_view text);
 std::optional<Decimal> parse_big_decimal(std::string_view text);
 
 /// Negative when a < b, zero when equal, positive when a > b.
+int compare(const DecimalView& a, const DecimalView& b);
 int compare(const Decimal& a, const Decimal& b);
 
 /// True for a SystemVerilog simple identifier: [A-Za-z_][A-Za-z0-9_$]*.

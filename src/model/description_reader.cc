@@ -432,8 +432,7 @@ std::optional<Description> read_plain(const std::string& path) {
   // A file changed while it was read is read again whole, as it is now.
   struct stat now;
   if (::stat(path.c_str(), &now) != 0 || static_cast<std::uint64_t>(now.st_size) != file.size ||
-      static_cast<std::int64_t>(now.st_mtim.tv_sec) * 1000000000 + now.st_mtim.tv_nsec !=
-          file.modified_ns)
+      modified_ns(now) != file.modified_ns)
     return std::nullopt;
   Description::Parts parts = std::move(builder.parts);
   parts.file = DescriptionText(file.release(), file.size, file.modified_ns);

@@ -8,15 +8,9 @@
 #include <cerrno>
 #include <utility>
 
+#include "common/input_file.h"
+
 namespace noc::model {
-namespace {
-
-std::int64_t modified_ns(const struct stat& info) {
-  return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-}
-
-}  // namespace
-
 DescriptionText::DescriptionText(std::unique_ptr<const std::string> text)
     : text_(std::move(text)), size_(text_ ? text_->size() : 0) {}
 

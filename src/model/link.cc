@@ -6,13 +6,12 @@ namespace noc::model {
 namespace {
 
 // A router name's first two "_"-fields, read once: the prefix, the second field as written, and
-// that field as a decimal number without sign or leading zeros. Views only: every link is met
-// from both of its ends, and the names are read again for each.
+// that field as a number. Views only: every link is met from both of its ends, and the names
+// are read again for each.
 struct RouterName {
   std::string_view prefix;
   std::string_view field;
-  std::string_view digits;
-  bool negative = false;
+  DecimalView number;
 };
 
 std::optional<RouterName> read_router_name(std::string_view name) {
@@ -22,43 +21,24 @@ std::optional<RouterName> read_router_name(std::string_view name) {
   read.prefix = name.substr(0, cut);
   read.field = name.substr(cut + 1);
   read.field = read.field.substr(0, read.field.find('_'));
-  std::string_view digits = read.field;
-  if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
-    read.negative = digits[0] == '-';
-    digits.remove_prefix(1);
-  }
-  if (digits.empty()) return std::nullopt;
-  for (char c : digits)
-    if (c < '0' || c > '9') return std::nullopt;
-  std::size_t first = digits.find_first_not_of('0');
-  if (first == std::string_view::npos) {
-    read.digits = "0";
-    read.negative = false;
-  } else {
-    read.digits = digits.substr(first);
-  }
+  std::optional<DecimalView> number = read_decimal(read.field);
+  if (!number) return std::nullopt;
+  read.number = *number;
   return read;
 }
 
-int compare_numbers(const RouterName& a, const RouterName& b) {
-  if (a.negative != b.negative) return a.negative ? -1 : 1;
-  int magnitude = a.digits.size() != b.digits.size() ? (a.digits.size() < b.digits.size() ? -1 : 1)
-                                                     : a.digits.compare(b.digits);
-  return a.negative ? -magnitude : magnitude;
-}
-
-void append_number(std::string& out, const RouterName& name) {
-  if (name.negative) out += '-';
-  out += name.digits;
+void append_number(std::string& out, const DecimalView& number) {
+  if (number.negative) out += '-';
+  out += number.digits;
 }
 
 bool append_link(std::string& out, const RouterName& a, const RouterName& b) {
-  bool a_low = compare_numbers(a, b) <= 0;
+  bool a_low = compare(a.number, b.number) <= 0;
   out += b.prefix;
   out += '_';
-  append_number(out, a_low ? a : b);
+  append_number(out, a_low ? a.number : b.number);
   out += '_';
-  append_number(out, a_low ? b : a);
+  append_number(out, a_low ? b.number : a.number);
   return true;
 }
 
@@ -93,8 +73,8 @@ bool reads_as_first_end(std::string_view link, std::string_view router,
   std::string_view router_field = router.substr(router_cut + 1);
   std::string_view neighbour_field = neighbour.substr(neighbour_cut + 1);
   RouterName as_written{
-      router.substr(0, router_cut), router_field.substr(0, router_field.find('_')), {}, false};
-  RouterName other{{}, neighbour_field.substr(0, neighbour_field.find('_')), {}, false};
+      router.substr(0, router_cut), router_field.substr(0, router_field.find('_')), {}};
+  RouterName other{{}, neighbour_field.substr(0, neighbour_field.find('_')), {}};
   return reads_as_first_end(link, as_written, other);
 }
 
