@@ -1,16 +1,9 @@
 #include "app/description_check.h"
 
 #include <algorithm>
-#include <memory>
 #include <tuple>
 
-#include "common/error.h"
-#include "common/source_tree.h"
-#include "common/text.h"
-#include "model/description_lookup.h"
-#include "model/description_reader.h"
-#include "model/resolve.h"
-#include "rtl/file_list.h"
+#include "model/design.h"
 
 namespace noc::app {
 namespace {
@@ -29,41 +22,19 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
                               const rtl::RtlOptions& rtl_options, bool name_may_be_path,
                               const std::function<void()>& check_interrupt,
                               const model::WarningPolicy& warnings) {
+  model::DesignRequest request;
+  request.base_dir = base_dir;
+  request.description = description_name;
+  request.description_may_be_path = name_may_be_path;
+  request.rtl = rtl_options;
+  request.warnings = warnings;
+  request.check_interrupt = check_interrupt;
+  model::Design design = model::load_design(request);
   CheckReport report;
-  auto tree = std::make_shared<SourceTree>(base_dir);
-  model::DescriptionLookup lookup =
-      model::find_description(*tree, description_name, name_may_be_path);
-  if (lookup.path.empty()) {
-    report.diagnostics.push_back(
-        model::Diagnostic{model::Rule::kNoDescription,
-                          absolute_path(base_dir),
-                          0,
-                          0,
-                          {},
-                          {},
-                          model::no_description(description_name, base_dir)});
-    return report;
-  }
-  report.description_path = lookup.path;
-  try {
-    report.description =
-        model::load_description(report.description_path, [](const std::string&) {});
-  } catch (const Error& error) {
-    report.diagnostics.push_back(model::from_error(model::Rule::kInvalidDescription, error));
-    return report;
-  }
-  if (check_interrupt) check_interrupt();
-  rtl::RtlOptions options = rtl_options;
-  rtl::drop_unit_file(options, base_dir + "/noc_soc.sv");
-  rtl::RtlCatalog catalog(base_dir, tree, options);
-  model::DiagnosticSink sink(warnings);
-  model::resolve(*report.description, catalog, sink);
-  if (check_interrupt) check_interrupt();
-  report.diagnostics = sink.take();
-  report.inputs.push_back(report.description_path);
-  for (std::string& file : catalog.files_read()) report.inputs.push_back(std::move(file));
-  if (std::optional<model::Diagnostic> twice = model::duplicate_description(lookup, base_dir))
-    if (warnings.apply(*twice)) report.diagnostics.push_back(std::move(*twice));
+  report.description_path = design.lookup.path;
+  if (design.description) report.description = std::move(*design.description);
+  report.diagnostics = std::move(design.diagnostics);
+  report.inputs = std::move(design.inputs);
   sort_by_place(report.diagnostics);
   return report;
 }

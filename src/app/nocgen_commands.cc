@@ -82,8 +82,10 @@ int generate(const Session& session, const std::string& base_dir, const std::str
   return 0;
 }
 
-int verify_command(const verify::VerifyOptions& options, bool all) {
+int verify_command(const Session& session, const verify::VerifyOptions& options, bool all) {
   verify::VerifyReport report = verify::verify_top(options);
+  app::DiagnosticPrinter printer(session.display.errors);
+  print_capped(stderr, report.warnings, printer);
   for (const std::string& note : report.notes) std::printf("note: %s\n", note.c_str());
   for (const std::string& cause : report.root_causes) std::printf("%s\n", cause.c_str());
   const std::vector<std::string>& problems = report.wiring.problems;

@@ -47,9 +47,9 @@ int generate(const Session& session, const std::string& base_dir, const std::str
 int check(const Session& session, const std::string& base_dir, const std::string& description,
           const std::string& format, bool werror, const rtl::RtlOptions& rtl_options);
 
-/// Prints the root causes, then the wiring problems (the first kProblemsShown unless `all`),
+/// Prints the design's warnings on standard error as check does, then the root causes, then the wiring problems (the first kProblemsShown unless `all`),
 /// then the summary with the values the simulation ran with.
-int verify_command(const verify::VerifyOptions& options, bool all);
+int verify_command(const Session& session, const verify::VerifyOptions& options, bool all);
 
 inline constexpr std::size_t kProblemsShown = 20;
 

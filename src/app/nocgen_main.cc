@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
       // A signal ends Verilator, make and the compilers at once, and the work directory is
       // removed on the way out.
       noc::handle_termination_signals(true);
-      return verify_command(verify_options, all_problems);
+      return verify_command(session, verify_options, all_problems);
     };
   });
 

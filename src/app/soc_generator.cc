@@ -1,24 +1,16 @@
 #include "app/soc_generator.h"
 
 #include <iostream>
-#include <memory>
 #include <mutex>
 #include <optional>
-#include <unordered_set>
 
 #include "app/depfile.h"
 #include "common/error.h"
 #include "common/file_identity.h"
-#include "common/source_tree.h"
 #include "common/text.h"
 #include "emit/noc_top_writer.h"
 #include "emit/output_file.h"
-#include "model/description.h"
-#include "model/description_lookup.h"
-#include "model/description_reader.h"
-#include "model/resolve.h"
-#include "rtl/extract_rtl.h"
-#include "rtl/file_list.h"
+#include "model/design.h"
 
 namespace noc {
 namespace {
@@ -28,11 +20,6 @@ std::mutex run_mutex;
 // the description it finds itself: one whose tree holds none fails, whatever an earlier call
 // found.
 std::optional<std::string> filepath;
-
-std::string output_path_in(const std::string& base_dir) {
-  if (!base_dir.empty() && base_dir.back() == '/') return base_dir + "noc_soc.sv";
-  return base_dir + "/noc_soc.sv";
-}
 
 // The run's own files keep their text: an output that names one of them is refused.
 void refuse_outputs_that_are_inputs(const RunSummary& summary, const RunOptions& options) {
@@ -61,55 +48,40 @@ std::optional<std::string> last_description_path() {
 RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_json_file,
                              const RunOptions& options) {
   std::lock_guard<std::mutex> lock(run_mutex);
-  auto tree = std::make_shared<SourceTree>(base_dir);
-  model::DescriptionLookup lookup =
-      model::find_description(*tree, in_json_file, options.description_may_be_path);
-  if (lookup.path.empty())
-    throw Error(model::no_description(in_json_file, base_dir), absolute_path(base_dir), 0, 0, 0,
-                model::rule_info(model::Rule::kNoDescription).code);
-  const std::string description_path = lookup.path;
-  filepath = description_path;
-
-  auto print = options.print_line ? options.print_line : [](const std::string& line) {
-    std::cout << line << "\n" << std::flush;
-  };
+  std::string output_path =
+      options.output_path.empty() ? model::default_top_path(base_dir) : options.output_path;
+  model::DesignRequest request;
+  request.base_dir = base_dir;
+  request.description = in_json_file;
+  request.description_may_be_path = options.description_may_be_path;
+  request.rtl = options.rtl;
+  request.top_path = output_path;
+  request.warnings = options.warnings;
+  request.print_parse_error =
+      options.print_line ? options.print_line : [](const std::string& line) {
+        std::cout << line << "\n" << std::flush;
+      };
+  request.check_interrupt = options.check_interrupt;
+  model::Design design = model::load_design(request);
+  if (!design.lookup.path.empty()) filepath = design.lookup.path;
+  if (const model::Diagnostic* error = design.first_error()) {
+    std::vector<model::Diagnostic> before = design.warnings();
+    if (options.warnings_before_error && !before.empty()) options.warnings_before_error(before);
+    throw model::to_error(*error);
+  }
+  const model::Resolution& resolved = *design.resolution;
+  const model::RouterTable& table = resolved.table;
+  emit::Network network{*design.description, table,           *resolved.router_ports,
+                        *resolved.tile,      *resolved.wires, *resolved.plan};
   auto check_interrupt = [&options] {
     if (options.check_interrupt) options.check_interrupt();
   };
-  model::Description description = model::load_description(description_path, print);
-  check_interrupt();
-  std::string output_path =
-      options.output_path.empty() ? output_path_in(base_dir) : options.output_path;
-  rtl::RtlOptions rtl_options = options.rtl;
-  rtl::drop_unit_file(rtl_options, output_path);
-  rtl::RtlCatalog catalog(base_dir, tree, rtl_options);
-  model::DiagnosticSink sink(options.warnings);
-  std::unique_ptr<model::Resolution> resolved = model::resolve(description, catalog, sink);
-  if (const model::Diagnostic* error = sink.first_error()) {
-    if (options.warnings_before_error) {
-      std::vector<model::Diagnostic> before;
-      for (const model::Diagnostic& d : sink.list())
-        if (d.severity() != model::Severity::kError) before.push_back(d);
-      if (!before.empty()) options.warnings_before_error(before);
-    }
-    throw model::to_error(*error);
-  }
-  check_interrupt();
-  const model::RouterTable& table = resolved->table;
-  emit::Network network{description,      table,          *resolved->router_ports, *resolved->tile,
-                        *resolved->wires, *resolved->plan};
 
   RunSummary summary;
-  if (std::optional<model::Diagnostic> twice = model::duplicate_description(lookup, base_dir))
-    if (options.warnings.apply(*twice)) {
-      if (twice->made_error) throw model::to_error(*twice);
-      summary.warnings.push_back(std::move(*twice));
-    }
-  for (model::Diagnostic& warning : sink.take()) summary.warnings.push_back(std::move(warning));
+  summary.warnings = design.warnings();
   summary.output_path = output_path == "-" ? output_path : absolute_path(output_path);
-  summary.inputs.push_back(description_path);
-  for (std::string& file : catalog.files_read()) summary.inputs.push_back(std::move(file));
-  summary.description_path = description_path;
+  summary.inputs = std::move(design.inputs);
+  summary.description_path = design.lookup.path;
   count_network(table, summary);
   if (options.refuse_warnings && !summary.warnings.empty()) {
     summary.refused = true;

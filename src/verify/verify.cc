@@ -13,13 +13,10 @@
 
 #include "common/error.h"
 #include "common/input_file.h"
-#include "common/source_tree.h"
 #include "common/text.h"
 #include "model/convention_rules.h"
-#include "model/description_lookup.h"
-#include "model/description_reader.h"
+#include "model/design.h"
 #include "model/dimension_width.h"
-#include "model/resolve.h"
 #include "model/tile_interface.h"
 #include "verify/bench.h"
 #include "verify/compile_set.h"
@@ -81,17 +78,6 @@ class WorkDir {
   bool keep_;
   std::string path_;
 };
-
-std::unique_ptr<model::Resolution> resolve_description(const VerifyOptions& options,
-                                                       rtl::RtlCatalog& catalog,
-                                                       model::Description& description) {
-  model::DiagnosticSink sink(options.warnings);
-  auto resolution = model::resolve(description, catalog, sink);
-  if (const model::Diagnostic* error = sink.first_error()) throw model::to_error(*error);
-  if (!resolution->plan)
-    throw Error("the description gives no network to verify", options.base_dir);
-  return resolution;
-}
 
 // The first lines of a failed tool's log that say why.
 std::string log_excerpt(const std::string& log_path) {
@@ -279,31 +265,38 @@ VerifyReport verify_top(const VerifyOptions& options) {
         "verify simulates with Verilator, which is not on PATH; install the Debian "
         "package verilator (apt-get install verilator)");
 
-  auto tree = std::make_shared<SourceTree>(options.base_dir);
-  model::DescriptionLookup lookup = model::find_description(*tree, options.description, true);
-  if (lookup.path.empty())
-    throw Error(model::no_description(options.description, options.base_dir),
-                absolute_path(options.base_dir), 0, 0, 0,
-                model::rule_info(model::Rule::kNoDescription).code);
   report.top_path =
-      absolute_path(options.top.empty() ? options.base_dir + "/noc_soc.sv" : options.top);
+      absolute_path(options.top.empty() ? model::default_top_path(options.base_dir) : options.top);
+  model::DesignRequest request;
+  request.base_dir = options.base_dir;
+  request.description = options.description;
+  request.description_may_be_path = true;
+  request.rtl = options.rtl;
+  request.top_path = report.top_path;
+  request.warnings = options.warnings;
+  request.check_interrupt = options.check_interrupt;
+  model::Design design = model::load_design(request);
+  if (const model::Diagnostic* error = design.first_error()) throw model::to_error(*error);
+  report.warnings = design.warnings();
+  if (!design.resolution->plan)
+    throw Error("the description gives no network to verify", options.base_dir);
+  const model::Resolution& resolution = *design.resolution;
+  rtl::RtlCatalog& catalog = *design.catalog;
   struct stat st {};
   if (::stat(report.top_path.c_str(), &st) != 0)
     throw Error("there is no top to verify; run nocgen generate " + options.base_dir + " first",
                 report.top_path);
   std::string top_text = read_input_file(report.top_path, "top");
 
-  model::Description description = model::load_description(lookup.path, [](const std::string&) {});
-  rtl::RtlCatalog catalog(options.base_dir, tree, options.rtl);
-  auto resolution = resolve_description(options, catalog, description);
-  DesignConfig config = read_design_config(*tree, &catalog.parse(model::kRouterSourceName).first);
+  DesignConfig config =
+      read_design_config(*design.tree, &catalog.parse(model::kRouterSourceName).first);
   report.flit_width = used_value(options.flit_width, "--flit-width", config.flit_width, 32);
   report.channels = used_value(options.channels, "--channels", config.channels, 2);
   report.notes = config.notes;
-  ExpectedWiring expected = expected_wiring(*resolution, report.channels.value);
+  ExpectedWiring expected = expected_wiring(resolution, report.channels.value);
 
   rtl::ParsedSource top = rtl::parse_source_text(report.top_path, top_text);
-  StandIns stand_ins = write_stand_ins(*resolution, catalog);
+  StandIns stand_ins = write_stand_ins(resolution, catalog);
   CompileSet compile = gather_compile_set(catalog, report.top_path, top_text, stand_ins.sources,
                                           options.rtl.unit_files);
   report.notes.insert(report.notes.end(), compile.notes.begin(), compile.notes.end());

@@ -42,6 +42,8 @@ struct UsedValue {
 struct VerifyReport {
   std::string top_path;
   std::vector<std::string> notes;  ///< what verify stood in for the user's files
+  /// The design's warnings, as check and generate report them.
+  std::vector<model::Diagnostic> warnings;
   UsedValue flit_width, channels;
   /// Connections whose two sides differ in width, one line per module port: what the
   /// per-bit problems of the wiring follow from.

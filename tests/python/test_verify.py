@@ -135,6 +135,33 @@ def test_description_errors_stop_verify(example, tools):
     assert "R_9" in result.stderr and "[NOC" in result.stderr
 
 
+def test_verify_reports_the_warnings_check_reports(example, tools):
+    """A stale copy of the description below the base directory: check, generate and verify all
+    say which one they read (NOC121); verify still proves the top."""
+    run(tools["nocgen"], "generate", "-q", example)
+    (example / "backup").mkdir()
+    shutil.copy(example / "noc_soc.json", example / "backup" / "noc_soc.json")
+    checked = run(tools["nocgen"], "check", example)
+    assert "[NOC121]" in checked.stdout
+    result = run(tools["nocgen"], "verify", example, check=False)
+    assert result.returncode == 0, result.stdout + result.stderr
+    assert "[NOC121]" in result.stderr
+    assert verified(result.stdout, 4, 4), result.stdout
+    failed = run(tools["nocgen"], "verify", "-Werror=NOC121", example, check=False)
+    assert failed.returncode == 1 and "[NOC121]" in failed.stderr
+
+
+def test_verify_leaves_the_top_out_of_a_file_list_unit(example, tools):
+    """A list for the whole design names the top too; verify reads the top as the top, not as a
+    source of the compilation unit that the router and tile are read in."""
+    run(tools["nocgen"], "generate", "-q", example)
+    (example / "sim.f").write_text("noc_soc.sv\n")
+    result = subprocess.run([tools["nocgen"], "verify", ".", "-F", "sim.f"], cwd=example,
+                            capture_output=True, text=True)
+    assert result.returncode == 0, result.stdout + result.stderr
+    assert verified(result.stdout, 4, 4), result.stdout
+
+
 def test_verilator_runtime_is_compiled_once_and_kept_in_the_users_cache(example, tools, tmp_path):
     run(tools["nocgen"], "generate", "-q", example)
     env = dict(os.environ, XDG_CACHE_HOME=str(tmp_path / "cache"))

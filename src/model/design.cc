@@ -1,0 +1,75 @@
+#include "model/design.h"
+
+#include "common/error.h"
+#include "common/text.h"
+#include "model/description_reader.h"
+#include "rtl/file_list.h"
+
+namespace noc::model {
+namespace {
+
+void interrupt_point(const DesignRequest& request) {
+  if (request.check_interrupt) request.check_interrupt();
+}
+
+}  // namespace
+
+const Diagnostic* Design::first_error() const {
+  for (const Diagnostic& d : diagnostics)
+    if (d.severity() == Severity::kError) return &d;
+  return nullptr;
+}
+
+std::vector<Diagnostic> Design::warnings() const {
+  std::vector<Diagnostic> out;
+  for (const Diagnostic& d : diagnostics)
+    if (d.severity() != Severity::kError) out.push_back(d);
+  return out;
+}
+
+std::string default_top_path(const std::string& base_dir) {
+  if (!base_dir.empty() && base_dir.back() == '/') return base_dir + "noc_soc.sv";
+  return base_dir + "/noc_soc.sv";
+}
+
+Design load_design(const DesignRequest& request) {
+  Design design;
+  design.tree = std::make_shared<SourceTree>(request.base_dir);
+  design.lookup =
+      find_description(*design.tree, request.description, request.description_may_be_path);
+  if (design.lookup.path.empty()) {
+    design.diagnostics.push_back(Diagnostic{Rule::kNoDescription,
+                                            absolute_path(request.base_dir),
+                                            0,
+                                            0,
+                                            {},
+                                            {},
+                                            no_description(request.description, request.base_dir)});
+    return design;
+  }
+  // Found more than once: which one is read depends on the file system's walk order.
+  if (std::optional<Diagnostic> twice = duplicate_description(design.lookup, request.base_dir))
+    if (request.warnings.apply(*twice)) design.diagnostics.push_back(std::move(*twice));
+  try {
+    auto print = request.print_parse_error ? request.print_parse_error : [](const std::string&) {};
+    design.description = std::make_unique<Description>(load_description(design.lookup.path, print));
+  } catch (const Error& error) {
+    design.diagnostics.push_back(from_error(Rule::kInvalidDescription, error));
+    return design;
+  }
+  interrupt_point(request);
+
+  rtl::RtlOptions rtl = request.rtl;
+  rtl::drop_unit_file(
+      rtl, request.top_path.empty() ? default_top_path(request.base_dir) : request.top_path);
+  design.catalog = std::make_unique<rtl::RtlCatalog>(request.base_dir, design.tree, rtl);
+  DiagnosticSink sink(request.warnings);
+  design.resolution = resolve(*design.description, *design.catalog, sink);
+  interrupt_point(request);
+  for (Diagnostic& d : sink.take()) design.diagnostics.push_back(std::move(d));
+  design.inputs.push_back(design.lookup.path);
+  for (std::string& file : design.catalog->files_read()) design.inputs.push_back(std::move(file));
+  return design;
+}
+
+}  // namespace noc::model
