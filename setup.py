@@ -16,11 +16,16 @@ def version():
     return re.search(r"project\(noc_soc VERSION (\d+\.\d+\.\d+)", text).group(1)
 
 
+# The library is every source of these rooms; the entry points and the command line live apart.
+LIBRARY_ROOMS = ["common", "rtl", "model", "emit", "verify", "app"]
+NOT_IN_LIBRARY = {"src/app/noc_soc_main.cc", "src/common/heap_pages.cc"}
+
+
 def library_sources():
-    """The library's sources as CMakeLists.txt lists them, and the generated schema source."""
-    text = (ROOT / "CMakeLists.txt").read_text()
-    block = re.search(r"add_library\(noc_soc_lib STATIC(.*?)\)", text, re.S).group(1)
-    sources = [line.strip() for line in block.splitlines() if line.strip().startswith("src/")]
+    """The library's sources, and the schema source generated from the template."""
+    sources = sorted(str(path.relative_to(ROOT)) for room in LIBRARY_ROOMS
+                     for path in (ROOT / "src" / room).glob("*.cc"))
+    sources = [source for source in sources if source not in NOT_IN_LIBRARY]
     generated = ROOT / "build" / "pip" / "description_schema.cc"
     generated.parent.mkdir(parents=True, exist_ok=True)
     template = (ROOT / "src/app/description_schema.cc.in").read_text()
@@ -32,10 +37,8 @@ def library_sources():
 
 
 def module_sources():
-    """The module's own sources as CMakeLists.txt's pybind11_add_module lists them."""
-    text = (ROOT / "CMakeLists.txt").read_text()
-    block = re.search(r"pybind11_add_module\(noc_soc_python(.*?)\)", text, re.S).group(1)
-    return re.findall(r"src/\S+\.cc", block)
+    """The binding's own sources."""
+    return sorted(str(path.relative_to(ROOT)) for path in (ROOT / "src/python").glob("*.cc"))
 
 
 setup(

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/heap_pages.h"
 #include "app/soc_generator.h"
 #include "app/topology.h"
+#include "common/heap_pages.h"
 #include "emit/output_file.h"
 
 namespace {
@@ -93,7 +93,7 @@ BENCHMARK(BM_IoFloor)
 // The command-line entries ask for huge pages for the heap first; so does the benchmark, so that
 // it measures what users get.
 int main(int argc, char** argv) {
-  noc::app::prefer_huge_pages_for_the_heap();
+  noc::prefer_huge_pages_for_the_heap();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -5,5 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset release >/dev/null
-cmake --build --preset release -j2
+cmake --build --preset release -j "$(nproc)"
 ./build/release/noc_soc

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
+cmake --build --preset fuzz -j "$(nproc)"
 for target in description extractor pipeline; do
   work=build/fuzz/corpus_$target
   mkdir -p "$work"

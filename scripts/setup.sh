@@ -8,7 +8,7 @@ packages=(
   nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev
   verilator graphviz python3 python3-dev python3-pytest pybind11-dev libcli11-dev
   clang-14 libclang-rt-14-dev
-  lintian help2man bsdutils
+  lintian help2man bsdutils clang-format
   python3-pip python3-venv python3-setuptools python3-pybind11
 )
 

@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadDescription{"fname_null", R"({"T_0": {"is_Router": false, "top_module_fname": null}})",
                        "must be a text"},
         BadDescription{"deep_nesting", deep_arrays(100000), "must be an array of node names"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 TEST(BadInput, HugeDescriptionIsReadInOnePass) {
   Design design;

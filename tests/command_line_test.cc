@@ -1,13 +1,14 @@
 // The warning flags every nocgen command takes, and the suggestion for a misspelt option.
-#include "app/command_line.h"
+#include "nocgen/command_line.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 
 #include "common/error.h"
+#include "test_util.h"
 
-namespace noc::app {
+namespace noc::nocgen {
 namespace {
 
 std::vector<std::string> rest_of(std::vector<std::string> args, model::WarningPolicy& policy) {
@@ -54,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(BadFlag{"unknown_code", "-Wno-NOC999", "is no rule's code"},
                     BadFlag{"lower_case_code", "-Werror=noc124", "is no rule's code"},
                     BadFlag{"error_waived", "-Wno-NOC022", "cannot be waived"}),
-    [](const testing::TestParamInfo<BadFlag>& info) { return info.param.label; });
+    test::RowLabel());
 
 struct Spelling {
   const char* label;
@@ -79,9 +80,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ClosestName,
                                          Spelling{"missing_digit_of_a_code", "NOC12", "NOC012"},
                                          Spelling{"short_option_too_far", "-x", ""},
                                          Spelling{"unrelated_word", "--verbose", ""}),
-                         [](const testing::TestParamInfo<Spelling>& info) {
-                           return info.param.label;
-                         });
+                         test::RowLabel());
 
 }  // namespace
-}  // namespace noc::app
+}  // namespace noc::nocgen

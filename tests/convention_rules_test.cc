@@ -1,6 +1,7 @@
 // The readings the convention rules rest on: which types a wire of noc_top carries, and which
 // names a copied dimension uses.
 #include "model/convention_rules.h"
+#include "test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -36,10 +37,7 @@ const TypeCase kTypeCases[] = {
     {"wire_of_a_type", "wire flit_t", false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Types, PlainVectorType, testing::ValuesIn(kTypeCases),
-                         [](const testing::TestParamInfo<TypeCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Types, PlainVectorType, testing::ValuesIn(kTypeCases), test::RowLabel());
 
 struct DimensionCase {
   const char* name;
@@ -67,9 +65,7 @@ const DimensionCase kDimensionCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Dimensions, DimensionIdentifiers, testing::ValuesIn(kDimensionCases),
-                         [](const testing::TestParamInfo<DimensionCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         test::RowLabel());
 
 }  // namespace
 }  // namespace noc::model

@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(NulCase{"after_the_document", "{\"R_0\": {}}\0{\"R_1\": {}}"s, 1, 12},
                     NulCase{"between_members", "{\"R_0\": {},\n \0\"R_1\": {}}"s, 2, 2},
                     NulCase{"inside_a_name", "{\"R\0\": {}}"s, 1, 4}),
-    [](const testing::TestParamInfo<NulCase>& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 // A text of short and long lines, past a megabyte: a released text is counted chunk by chunk.
 std::string many_lines() {

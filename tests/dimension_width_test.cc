@@ -1,5 +1,6 @@
 // Counting a port's elements from its dimensions, as far as the dimensions are known.
 #include "model/dimension_width.h"
+#include "test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ElementCase{"undeclared_name_is_unknown", "[OTHER-1:0]", std::nullopt},
                     ElementCase{"a_cycle_is_unknown", "[LOOP:0]", std::nullopt},
                     ElementCase{"division_by_zero_is_unknown", "[WIDTH/0:0]", std::nullopt}),
-    [](const testing::TestParamInfo<ElementCase>& info) { return info.param.label; });
+    test::RowLabel());
 
 }  // namespace
 }  // namespace noc::model

@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OutputCase{"two_outputs_not_yet_there",
                                {{"-o", "top.sv"}, {"--depfile", "sub/../top.sv"}},
                                "--depfile and -o name the same file"}),
-    [](const testing::TestParamInfo<OutputCase>& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 }  // namespace
 }  // namespace noc

@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"quoted_path_with_a_space", "\"my dir/a.sv\"\n", "S:my dir/a.sv"},
         ListCase{"absolute_paths_stay", "/opt/fw/pkg.sv +incdir+/opt/fw/inc\n",
                  "I:/opt/fw/inc S:/opt/fw/pkg.sv"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 TEST(FileList, DashLittleFPathsAreRelativeToTheWorkingDirectory) {
   test::TempDir dir;

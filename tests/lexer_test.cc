@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "common/error.h"
+#include "test_util.h"
 
 namespace noc::rtl {
 namespace {
@@ -95,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
         LexCase{"time_literals", "1.5ns 20ps 3 s 10us", "num:1.5ns num:20ps num:3 id:s num:10us"},
         LexCase{"unit_letters_inside_a_name_stay_apart", "2step 4nsx",
                 "num:2 id:step num:4 id:nsx"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 TEST(Lexer, MarksTokensThatStartALine) {
   SourceManager sources;

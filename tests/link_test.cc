@@ -5,6 +5,7 @@
 #include "model/description_reader.h"
 #include "model/link.h"
 #include "model/router_table.h"
+#include "test_util.h"
 
 namespace noc::model {
 namespace {
@@ -44,19 +45,19 @@ TEST_P(FirstEnd, IsTheEndWhoseFieldsSpellTheLinkName) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, FirstEnd,
-    testing::Values(FirstEndCase{"lower_number", "R_9", "R_10", true},
-                    FirstEndCase{"higher_number", "R_10", "R_9", false},
-                    FirstEndCase{"leading_zero_here", "R_01", "R_2", false},
-                    FirstEndCase{"leading_zero_there", "R_2", "R_01", false},
-                    FirstEndCase{"other_prefix", "R_1", "X_2", false},
-                    FirstEndCase{"plus_sign", "R_+1", "R_2", false},
-                    FirstEndCase{"negative", "R_-3", "R_2", true},
-                    FirstEndCase{"third_field_ignored", "R_1_a", "R_2_b", true},
-                    FirstEndCase{"itself", "R_4", "R_4", true},
-                    FirstEndCase{"no_number", "R", "R_2", false}),
-    [](const testing::TestParamInfo<FirstEndCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Names, FirstEnd,
+                         testing::Values(FirstEndCase{"lower_number", "R_9", "R_10", true},
+                                         FirstEndCase{"higher_number", "R_10", "R_9", false},
+                                         FirstEndCase{"leading_zero_here", "R_01", "R_2", false},
+                                         FirstEndCase{"leading_zero_there", "R_2", "R_01", false},
+                                         FirstEndCase{"other_prefix", "R_1", "X_2", false},
+                                         FirstEndCase{"plus_sign", "R_+1", "R_2", false},
+                                         FirstEndCase{"negative", "R_-3", "R_2", true},
+                                         FirstEndCase{"third_field_ignored", "R_1_a", "R_2_b",
+                                                      true},
+                                         FirstEndCase{"itself", "R_4", "R_4", true},
+                                         FirstEndCase{"no_number", "R", "R_2", false}),
+                         test::RowLabel());
 
 Description parse(const std::string& text) {
   return parse_description("d.json", text, {});

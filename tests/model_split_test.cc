@@ -21,10 +21,9 @@ TEST(ModelSplit, IncludesEveryClassFileOnceInBalancedParts) {
   test::write_file(dir.path() + "/Vtop__Slow.cpp", std::string(40000, ' '));
   test::write_file(dir.path() + "/Vtop__Syms.cpp", std::string(20000, ' '));
   std::vector<std::string> make = split_model(dir.path(), kClasses, 2);
-  EXPECT_EQ(make, (std::vector<std::string>{"VM_PARALLEL_BUILDS=1",
-                                            "VM_CLASSES_FAST=nocgen_part_0 nocgen_part_1",
-                                            "VM_CLASSES_SLOW=", "VM_SUPPORT_FAST=",
-                                            "VM_SUPPORT_SLOW="}));
+  EXPECT_EQ(make, (std::vector<std::string>{
+                      "VM_PARALLEL_BUILDS=1", "VM_CLASSES_FAST=nocgen_part_0 nocgen_part_1",
+                      "VM_CLASSES_SLOW=", "VM_SUPPORT_FAST=", "VM_SUPPORT_SLOW="}));
   std::string first = test::read_file(dir.path() + "/nocgen_part_0.cpp");
   std::string second = test::read_file(dir.path() + "/nocgen_part_1.cpp");
   EXPECT_NE(first.find("#include \"Vtop__big.cpp\""), std::string::npos) << first;

@@ -97,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "module m(input a, output b,);endmodule", "| a", "| b"},
         HeaderCase{"empty_ports_are_skipped", "module m(, input a, , b);endmodule", "| a, | b",
                    ""}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 TEST(ModuleHeader, ParametersWithDefaultsAndKinds) {
   ParsedSource parsed = parse_source_text(
@@ -170,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "unexpected byte 0xc3"},
         BrokenCase{"no_semicolon", "module r(input a)\nendmodule", 2, 1, "expected ';'"},
         BrokenCase{"no_module_name", "module (input a);endmodule", 1, 8, "expected a module name"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 }  // namespace
 }  // namespace noc::rtl

@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "| a"},
         AcceptCase{"later_module_depends_on_it",
                    "module t(input a);endmodule\n`ifdef X\nmodule u;endmodule\n`endif\n", "| a"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 using RefuseCase = test::LocatedErrorCase;
 
@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "`endif\n`ifdef M4\n`endif\n`ifdef M5\n`endif\n`ifdef M6\n`endif\n`ifdef M7\n"
                    "`endif\nmodule t(input a);endmodule",
                    2, 1, "depend on whether M1 is defined"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 TEST(ParsedSource, AHeaderFoundReadsAsItSays) {
   test::TempDir dir;

@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "u"},
         ExpandCase{"conditionals_inside_an_expansion",
                    "`define A\n`define C(x) \\\n`ifdef A x `else y `endif\n`C(p)", "p"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 using ErrorCase = test::LocatedErrorCase;
 
@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "`define M16 `M15 `M15\n`define M17 `M16 `M16\n`define M18 `M17 `M17\n"
                   "`define M19 `M18 `M18\n`define M20 `M19 `M19\n  `M20",
                   22, 3, "expand to more than"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 TEST(Preprocessor, CommandLineDefinesAndUndefines) {
   PreprocessOptions options;

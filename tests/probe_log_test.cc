@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "common/error.h"
+#include "test_util.h"
 #include "verify/probe_code.h"
 
 namespace noc::verify {
@@ -53,10 +54,7 @@ const BadLineCase kBadLines[] = {
     {"unknown_instance", "RECV top.j 0 1\n"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Lines, ProbeLogRefuses, testing::ValuesIn(kBadLines),
-                         [](const testing::TestParamInfo<BadLineCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Lines, ProbeLogRefuses, testing::ValuesIn(kBadLines), test::RowLabel());
 
 }  // namespace
 }  // namespace noc::verify

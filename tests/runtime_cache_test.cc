@@ -1,5 +1,6 @@
 // The cache of Verilator's runtime objects: what a makefile lists, and a kept copy restored.
 #include "verify/runtime_cache.h"
+#include "test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -44,9 +45,7 @@ const ObjectsCase kObjectsCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Makefiles, RuntimeObjects, testing::ValuesIn(kObjectsCases),
-                         [](const testing::TestParamInfo<ObjectsCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         test::RowLabel());
 
 class RuntimeCacheFolder : public testing::Test {
  protected:

@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "| a, | b", "|[1:0] c"},
         BodyCase{"included_ports_in_order",
                  "`define P input logic p,\nmodule m(`P output o);endmodule", "logic| p", "| o"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 TEST(SourceParser, ModuleNamesInFileOrderAndLaterModulesOnlyNamed) {
   ParsedSource parsed = parse_source_text(
@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "`PORTS is not defined"},
         BrokenCase{"old_style_bad_redeclaration", "module m(a);\ninput a;\nwire [3:0 a;\nendmodule",
                    3, 6, "'[' is not closed"}),
-    [](const auto& info) { return std::string(info.param.label); });
+    test::RowLabel());
 
 }  // namespace
 }  // namespace noc::rtl

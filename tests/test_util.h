@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "rtl/port.h"
 
 namespace noc::test {
@@ -33,6 +35,18 @@ bool has_temp_file(const std::string& dir);
 
 /// Ports as "type|declaration", joined by ", ": one readable string per list for a table row.
 std::string port_list(const std::vector<rtl::PortTuple>& ports);
+
+/// Names each row of a parameterised table by its `label` (or `name`): one readable test name
+/// per row, for INSTANTIATE_TEST_SUITE_P.
+struct RowLabel {
+  template <typename Row>
+  std::string operator()(const ::testing::TestParamInfo<Row>& row) const {
+    if constexpr (requires { row.param.label; })
+      return std::string(row.param.label);
+    else
+      return std::string(row.param.name);
+  }
+};
 
 /// A row of a table of refused inputs: where the error must point and what it must say.
 struct LocatedErrorCase {

@@ -1,5 +1,6 @@
 // The wires two outputs drive, read from a top's text as a hand edit leaves it.
 #include "verify/top_instances.h"
+#include "test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -55,10 +56,7 @@ const SharedCase kSharedCases[] = {
     {"escaped_instance_name", "r \\a.b (.o (x)); t b(.q (x));", "x: \\a.b.o b.q;"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Top, SharedWires, testing::ValuesIn(kSharedCases),
-                         [](const testing::TestParamInfo<SharedCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(Top, SharedWires, testing::ValuesIn(kSharedCases), test::RowLabel());
 
 TEST(TopInstances, ReadsConnectionsInOrder) {
   auto instances = read_top_instances(

@@ -1,9 +1,9 @@
 // Direct start: generates the bundled example's top module, the tool's "main job".
 #include <cstdio>
 
-#include "app/heap_pages.h"
 #include "app/soc_generator.h"
 #include "common/error.h"
+#include "common/heap_pages.h"
 #include "common/termination.h"
 
 #ifndef NOC_SOC_BASE_DIR
@@ -11,7 +11,7 @@
 #endif
 
 int main() {
-  noc::app::prefer_huge_pages_for_the_heap();
+  noc::prefer_huge_pages_for_the_heap();
   noc::handle_termination_signals();
   try {
     noc::RunSummary summary = noc::soc_generator_noc(NOC_SOC_BASE_DIR, "noc_soc.json");

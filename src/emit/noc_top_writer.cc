@@ -5,6 +5,7 @@
 
 #include "emit/endpoint_section.h"
 #include "emit/router_section.h"
+#include "model/top_contract.h"
 
 namespace noc::emit {
 namespace {
@@ -37,7 +38,9 @@ constexpr std::string_view kHeader =
     "parameter config_t CONFIG = 'x; \n"
     "localparam FLIT_WIDTH = CONFIG.NOC_FLIT_WIDTH; \n"
     "localparam CHANNELS = CONFIG.NOC_CHANNELS; \n"
-    "localparam VCHANNELS = 2;\n"
+    "localparam VCHANNELS = ";
+constexpr std::string_view kHeaderEnd =
+    ";\n"
     "\n\n"
     "\n\n";
 
@@ -69,7 +72,7 @@ void write_router_block(TextSink& out, const Network& network, const model::Rout
 
 void write_header(TextSink& out, std::size_t include_count) {
   for (std::size_t i = 0; i <= include_count; ++i) out << kIncludeLine;
-  out << "module noc_top\n" << kHeader;
+  out << "module noc_top\n" << kHeader << model::kTopVirtualChannels << kHeaderEnd;
 }
 
 void write_noc_top(TextSink& out, const Network& network) {

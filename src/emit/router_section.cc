@@ -1,4 +1,5 @@
 #include "emit/router_section.h"
+#include "model/top_contract.h"
 
 #include <algorithm>
 
@@ -100,8 +101,11 @@ void write_router_instance(TextSink& out, const Network& network, const RouterLi
   const model::RouterRecord& router = *block.router;
   std::string_view module = block.module;
   out << module << "\n#(\n.INPUTS (" << router.no_of_ports << "),\n.OUTPUTS (" << router.no_of_ports
-      << "),\n.DESTS      (32)\n)\n\n"
-      << module << "_" << router.name() << "_inst(\n";
+      << "),\n.DESTS      (" << model::kRouterDests << ")\n)\n\n";
+  thread_local std::string instance;
+  instance.clear();
+  model::append_router_instance(instance, module, router.name());
+  out << instance << "(\n";
   for (const std::string& name : network.router_ports.router_clk_rst)
     out << "." << name << " (" << name << "),\n";
   // Every port line names every link: the names are looked up once per block.

@@ -15,7 +15,7 @@ namespace {
 const std::set<std::string> kTopNames = {"CONFIG", "FLIT_WIDTH", "CHANNELS", "VCHANNELS"};
 
 // Those of them noc_top gives a value of its own rather than one from CONFIG.
-const std::map<std::string, std::int64_t> kTopValues = {{"VCHANNELS", 2}};
+const std::map<std::string, std::int64_t> kTopValues = {{"VCHANNELS", kTopVirtualChannels}};
 
 // The packages noc_top imports.
 const std::set<std::string> kTopPackages = {"dii_package", "optimsoc_config", "optimsoc_functions"};

@@ -5,6 +5,7 @@
 #include "model/port_template.h"
 #include "model/router_table.h"
 #include "model/tile_interface.h"
+#include "model/top_contract.h"
 #include "rtl/extract_rtl.h"
 
 namespace noc::model {
@@ -20,9 +21,6 @@ namespace noc::model {
 void check_conventions(const Description& description, const RouterTable& table,
                        const RouterPortTemplate& router_ports, const TileInterface& tile,
                        const Node& tile_node, rtl::RtlCatalog& catalog, DiagnosticSink& sink);
-
-/// The DESTS every router instance of noc_top is given.
-inline constexpr int kRouterDests = 32;
 
 /// True when a port's data type as written is one noc_top's wires carry: none, or a plain
 /// vector (wire, logic, bit, reg, var, signed, unsigned).

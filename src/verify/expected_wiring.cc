@@ -4,6 +4,7 @@
 #include <map>
 
 #include "common/text.h"
+#include "model/top_contract.h"
 
 namespace noc::verify {
 namespace {
@@ -36,8 +37,10 @@ class WiringBuilder {
     int tiles = static_cast<int>(block.tiles.size());
     int self = static_cast<int>(out_.instances.size());
     router_index_[name] = self;
-    out_.instances.push_back(ExpectedInstance{name, module + "_" + name + "_inst", module,
-                                              NodeKind::kRouter, links + channels_ * tiles});
+    std::string instance;
+    model::append_router_instance(instance, module, name);
+    out_.instances.push_back(ExpectedInstance{name, std::move(instance), module, NodeKind::kRouter,
+                                              links + channels_ * tiles});
     int group = add_group(name, GroupKind::kRouter);
     for (const std::string& port : router_ports_.router_clk_rst)
       add_from_top(self, port, port, group);
@@ -60,7 +63,7 @@ class WiringBuilder {
     int links = static_cast<int>(router.links.size());
     int tiles = static_cast<int>(block.tiles.size());
     for (int slot = 0; slot < links; ++slot)
-      add_link_slot(self, neighbour_name(router.links[links - 1 - slot]), slot);
+      add_link_slot(self, neighbour_name(router.links[model::link_slot(links, slot)]), slot);
     for (int t = 0; t < tiles; ++t) {
       const model::TileInstance& instance = block.tiles[t];
       const std::string node(instance.node->name);
@@ -72,7 +75,7 @@ class WiringBuilder {
         if (clock == "clk") add_from_top(tile, clock, "clk", group);
       add_from_top(tile, "rst_sys", "rst", group);
       for (int c = 0; c < channels_; ++c) {
-        int slot = links + channels_ * (tiles - 1 - t) + c;
+        int slot = model::tile_slot(links, tiles, t, c, channels_);
         add_tile_slot(self, tile, slot, c, group);
       }
     }
@@ -89,7 +92,8 @@ class WiringBuilder {
                      [&](const model::RouterLink& l) { return neighbour_name(l) == me.node; });
     // A link that only one end lists is the description's problem, which check reports.
     if (back == other.links.end()) return;
-    int other_slot = static_cast<int>(other.links.size() - 1 - (back - other.links.begin()));
+    int other_slot = model::link_slot(static_cast<int>(other.links.size()),
+                                      static_cast<int>(back - other.links.begin()));
     std::string a = std::min(me.node, neighbour), z = std::max(me.node, neighbour);
     int group = add_group(a + " and " + z, GroupKind::kLink);
     std::string words = me.node + " slot " + std::to_string(slot) + " to " + neighbour;

@@ -52,8 +52,8 @@ std::vector<std::string> split_model(const std::string& obj_dir,
     if (!(out << text[i]).flush()) return {};
     list += (i ? " " : "") + name;
   }
-  return {"VM_PARALLEL_BUILDS=1", "VM_CLASSES_FAST=" + list, "VM_CLASSES_SLOW=",
-          "VM_SUPPORT_FAST=", "VM_SUPPORT_SLOW="};
+  return {"VM_PARALLEL_BUILDS=1", "VM_CLASSES_FAST=" + list,
+          "VM_CLASSES_SLOW=", "VM_SUPPORT_FAST=", "VM_SUPPORT_SLOW="};
 }
 
 }  // namespace noc::verify

@@ -18,6 +18,7 @@
 #include "model/design.h"
 #include "model/dimension_width.h"
 #include "model/tile_interface.h"
+#include "model/top_contract.h"
 #include "verify/bench.h"
 #include "verify/compile_set.h"
 #include "verify/design_config.h"
@@ -195,7 +196,7 @@ std::optional<std::string> port_width_cause(const StandIns& stand_ins, const Ver
                                             const std::string& module, const std::string& port) {
   const std::map<std::string, int> top = {{"FLIT_WIDTH", report.flit_width.value},
                                           {"CHANNELS", report.channels.value},
-                                          {"VCHANNELS", 2}};
+                                          {"VCHANNELS", model::kTopVirtualChannels}};
   for (const rtl::ModuleHeader* header : stand_ins.headers) {
     if (header->name != module) continue;
     const rtl::PortTuple* tuple = nullptr;
@@ -216,7 +217,7 @@ std::optional<std::string> port_width_cause(const StandIns& stand_ins, const Ver
                  " = " + std::to_string(ours->second);
       }
     }
-    if (sized_by_slots && report.channels.value != 2)
+    if (sized_by_slots && report.channels.value != model::kSlotsPerTile)
       return "noc_top gives every tile two slots of its router, and this simulation has "
              "NOC_CHANNELS = " +
              std::to_string(report.channels.value) + " (" + report.channels.from + ")";
@@ -291,7 +292,8 @@ VerifyReport verify_top(const VerifyOptions& options) {
   DesignConfig config =
       read_design_config(*design.tree, &catalog.parse(model::kRouterSourceName).first);
   report.flit_width = used_value(options.flit_width, "--flit-width", config.flit_width, 32);
-  report.channels = used_value(options.channels, "--channels", config.channels, 2);
+  report.channels =
+      used_value(options.channels, "--channels", config.channels, model::kSlotsPerTile);
   report.notes = config.notes;
   ExpectedWiring expected = expected_wiring(resolution, report.channels.value);
 

@@ -22,3 +22,8 @@ def example(tmp_path):
 @pytest.fixture
 def tools():
     return {"nocgen": os.environ["NOCGEN"], "noc_soc_run": os.environ["NOC_SOC_RUN"]}
+
+
+# The tests that run Verilator say why they did not run where it is not installed.
+needs_verilator = pytest.mark.skipif(shutil.which("verilator") is None,
+                                     reason="Verilator is not installed (apt-get install verilator)")

@@ -12,6 +12,8 @@ import pytest
 
 import noc_soc
 
+from conftest import needs_verilator
+
 FIXTURE = pathlib.Path(os.environ["NOC_SOURCE_DIR"]) / "tests" / "fixtures" / "framework_layout"
 
 
@@ -73,6 +75,7 @@ def test_check_is_clean_and_python_takes_the_include_directory(layout, tools, re
     assert (layout / "my_noc" / "noc_soc.sv").read_bytes() == reference
 
 
+@needs_verilator
 def test_verify_proves_the_top_without_the_header(layout, tools):
     assert generate_with_nocgen(layout, tools).returncode == 0
     done = run([tools["nocgen"], "verify", "."], layout / "my_noc")
@@ -150,6 +153,7 @@ def test_file_lists_make_one_compilation_unit(layout, tools):
     assert (design / "noc_soc.sv").read_bytes() == first
 
 
+@needs_verilator
 def test_verify_compiles_the_packages_a_file_list_names(layout, tools):
     """A tile parameter typed by a package kept outside the design, named only by the list."""
     (layout / "build").mkdir()

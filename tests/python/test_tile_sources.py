@@ -11,6 +11,8 @@ import pytest
 
 from conftest import EXAMPLE
 
+from conftest import needs_verilator
+
 PACKAGES = ["optimsoc_config.sv", "dii_package.sv", "optimsoc_functions.sv"]
 TILES = {"T_0": "cpu_tile", "T_1": "dsp_tile", "T_2": "mem_tile", "T_3": "cpu_tile"}
 
@@ -69,6 +71,7 @@ def lint(design):
                "-I../framework/include", EXAMPLE / "lint.vlt", *sources, cwd=design)
 
 
+@needs_verilator
 def test_tile_modules_of_one_interface_check_clean_and_lint(design, tools):
     checked = nocgen(tools, design, "check", "--werror")
     assert checked.returncode == 0 and "0 errors, 0 warnings" in checked.stdout, checked.stdout

@@ -8,6 +8,10 @@ import subprocess
 
 import pytest
 
+from conftest import needs_verilator
+
+pytestmark = needs_verilator
+
 SOURCE_DIR = pathlib.Path(os.environ["NOC_SOURCE_DIR"])
 LINT_SOURCES = ["optimsoc_config.sv", "dii_package.sv", "optimsoc_functions.sv", "noc_router.sv",
                 "compute_tile.sv", "noc_soc.sv", "tb_noc_top.sv"]

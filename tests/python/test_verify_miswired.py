@@ -4,6 +4,10 @@ import subprocess
 
 import pytest
 
+from conftest import needs_verilator
+
+pytestmark = needs_verilator
+
 # name: (text in the correct top, its replacement, lines the report must hold)
 MISWIRES = {
     "swapped_valid_elements": (

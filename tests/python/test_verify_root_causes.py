@@ -7,6 +7,10 @@ import subprocess
 
 import pytest
 
+from conftest import needs_verilator
+
+pytestmark = needs_verilator
+
 
 def run(*args, cwd=None):
     return subprocess.run([str(a) for a in args], capture_output=True, text=True, cwd=cwd)

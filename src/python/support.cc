@@ -1,4 +1,4 @@
-#include "app/python_support.h"
+#include "python/support.h"
 
 #include "common/error.h"
 #include "rtl/file_list.h"

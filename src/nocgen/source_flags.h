@@ -8,7 +8,7 @@
 #include "rtl/file_list.h"
 #include "rtl/rtl_options.h"
 
-namespace noc::app {
+namespace noc::nocgen {
 
 /// -D NAME[=VALUE], -U NAME, -I DIR and -f/-F FILE, read as Verilator reads them, for ports under
 /// `ifdef, headers kept outside the design and the files of one compilation unit. Every
@@ -23,4 +23,4 @@ struct SourceFlags {
   rtl::RtlOptions options() const;
 };
 
-}  // namespace noc::app
+}  // namespace noc::nocgen

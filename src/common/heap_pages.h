@@ -1,6 +1,6 @@
 #pragma once
 
-namespace noc::app {
+namespace noc {
 
 /// Asks the kernel to back the heap with huge pages where it can (Linux with glibc; elsewhere
 /// nothing). A large network is held as hundreds of thousands of small objects: with 4 KiB pages
@@ -8,4 +8,4 @@ namespace noc::app {
 /// spends a fraction of that. Call it first thing in main(), before the heap is in use.
 void prefer_huge_pages_for_the_heap();
 
-}  // namespace noc::app
+}  // namespace noc

@@ -1,4 +1,4 @@
-#include "app/nocgen_commands.h"
+#include "nocgen/commands.h"
 
 #include <sys/stat.h>
 
@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <iostream>
 
-#include "app/command_line.h"
 #include "app/depfile.h"
 #include "app/description_check.h"
 #include "app/dot_graph.h"
@@ -17,7 +16,9 @@
 #include "app/soc_generator.h"
 #include "common/error.h"
 #include "common/file_identity.h"
+#include "common/termination.h"
 #include "emit/output_file.h"
+#include "nocgen/command_line.h"
 
 namespace noc::nocgen {
 namespace {
@@ -28,7 +29,7 @@ constexpr std::size_t kWarningsShown = 100;
 
 // Prints every error and the first warnings, then how many warnings were left out.
 template <typename List>
-void print_capped(std::FILE* stream, const List& diagnostics, app::DiagnosticPrinter& printer) {
+void print_capped(std::FILE* stream, const List& diagnostics, DiagnosticPrinter& printer) {
   std::size_t warnings = 0;
   for (const auto& d : diagnostics) {
     if (d.severity() != app::Severity::kError && ++warnings > kWarningsShown) continue;
@@ -41,11 +42,10 @@ void print_capped(std::FILE* stream, const List& diagnostics, app::DiagnosticPri
 
 }  // namespace
 
-int generate(const Session& session, const std::string& base_dir, const std::string& description,
-             const rtl::RtlOptions& rtl_options, const GenerateFlags& flags) {
+int generate(const Session& session, const GenerateFlags& flags) {
   auto start = std::chrono::steady_clock::now();
   RunOptions options;
-  options.rtl = rtl_options;
+  options.rtl = flags.design.sources.options();
   options.output_path = flags.output;
   options.print_line = [](const std::string&) {};  // the error line on stderr says it all
   options.keep_identical_output = true;
@@ -55,14 +55,14 @@ int generate(const Session& session, const std::string& base_dir, const std::str
   options.depfile_path = flags.depfile;
   options.depfile_target = flags.output;
   options.warnings_before_error = [&session](const std::vector<model::Diagnostic>& warnings) {
-    app::DiagnosticPrinter printer(session.display.errors);
+    DiagnosticPrinter printer(session.display.errors);
     print_capped(stderr, warnings, printer);
   };
   bool to_stdout = flags.output == "-";
   if (to_stdout && !flags.depfile.empty())
     throw Error("--depfile needs a file to name as its target; -o - writes standard output");
-  RunSummary s = soc_generator_noc(base_dir, description, options);
-  app::DiagnosticPrinter printer(session.display.errors);
+  RunSummary s = soc_generator_noc(flags.design.base_dir, flags.design.description, options);
+  DiagnosticPrinter printer(session.display.errors);
   print_capped(stderr, s.warnings, printer);
   if (s.refused) {
     std::fprintf(stderr, "nocgen: %zu warning%s with --werror: %s left as it was\n",
@@ -82,14 +82,24 @@ int generate(const Session& session, const std::string& base_dir, const std::str
   return 0;
 }
 
-int verify_command(const Session& session, const verify::VerifyOptions& options, bool all) {
+int verify_command(const Session& session, const VerifyFlags& flags) {
+  verify::VerifyOptions options = flags.options;
+  options.base_dir = flags.design.base_dir;
+  options.description = flags.design.description;
+  options.rtl = flags.design.sources.options();
+  options.use_cache = !flags.no_cache;
+  options.warnings = session.warnings;
+  // A signal ends Verilator, make and the compilers at once, and the work directory is removed
+  // on the way out.
+  noc::handle_termination_signals(true);
   verify::VerifyReport report = verify::verify_top(options);
-  app::DiagnosticPrinter printer(session.display.errors);
+  DiagnosticPrinter printer(session.display.errors);
   print_capped(stderr, report.warnings, printer);
   for (const std::string& note : report.notes) std::printf("note: %s\n", note.c_str());
   for (const std::string& cause : report.root_causes) std::printf("%s\n", cause.c_str());
   const std::vector<std::string>& problems = report.wiring.problems;
-  std::size_t shown = all ? problems.size() : std::min(problems.size(), kProblemsShown);
+  std::size_t shown =
+      flags.all_problems ? problems.size() : std::min(problems.size(), kProblemsShown);
   for (std::size_t i = 0; i < shown; ++i) std::printf("%s\n", problems[i].c_str());
   if (shown < problems.size())
     std::printf("... and %zu more (--all shows them)\n", problems.size() - shown);
@@ -111,24 +121,26 @@ int verify_command(const Session& session, const verify::VerifyOptions& options,
   return kInputError;
 }
 
-int check(const Session& session, const std::string& base_dir, const std::string& description,
-          const std::string& format, bool werror, const rtl::RtlOptions& rtl_options) {
+int check(const Session& session, const CheckFlags& flags) {
+  const std::string& base_dir = flags.design.base_dir;
+  const std::string& format = flags.format;
   app::CheckReport report =
-      app::check_description(base_dir, description, rtl_options, true, {}, session.warnings);
+      app::check_description(base_dir, flags.design.description, flags.design.sources.options(),
+                             /*name_may_be_path=*/true, {}, session.warnings);
   std::size_t errors = 0, warnings = 0;
   for (const app::Diagnostic& d : report.diagnostics)
     (d.severity() == app::Severity::kError ? errors : warnings) += 1;
   if (format == "json") {
     app::write_json(std::cout, report.diagnostics);
   } else {
-    app::DiagnosticPrinter printer(session.display.output);
+    DiagnosticPrinter printer(session.display.output);
     std::fflush(stdout);
     print_capped(stdout, report.diagnostics, printer);
     std::cout << (report.description_path.empty() ? base_dir : report.description_path) << ": "
               << errors << (errors == 1 ? " error, " : " errors, ") << warnings
               << (warnings == 1 ? " warning\n" : " warnings\n");
   }
-  return errors > 0 || (werror && warnings > 0) ? kInputError : 0;
+  return errors > 0 || (flags.werror && warnings > 0) ? kInputError : 0;
 }
 
 namespace {
@@ -148,30 +160,36 @@ int write_output(const std::string& output, const std::function<void(emit::TextS
   return 0;
 }
 
-int topology(const std::string& kind, const std::string& size, app::TopologyRequest request,
-             const std::string& output, bool force) {
-  request.kind = app::parse_topology_kind(kind);
+int topology(const TopologyFlags& flags) {
+  app::TopologyRequest request = flags.request;
+  const std::string& output = flags.output;
+  request.kind = app::parse_topology_kind(flags.kind);
   try {
-    app::parse_topology_size(size, request);
+    app::parse_topology_size(flags.size, request);
   } catch (const Error& error) {  // a mistyped argument, as CLI11 reports its own
     std::fprintf(stderr, "nocgen: error: %s\n", error.message().c_str());
     return kUsageError;
   }
-  if (!force && output != "-" && is_regular_file(output))
+  if (!flags.force && output != "-" && is_regular_file(output))
     throw Error("the description exists already; give --force to replace it", output);
   return write_output(output, [&](emit::TextSink& out) { app::write_topology(out, request); });
 }
 
-int dot(const Session& session, const std::string& base_dir, const std::string& description,
-        const std::string& output, const rtl::RtlOptions& rtl_options) {
-  app::CheckReport report =
-      app::check_description(base_dir, description, rtl_options, true, {}, session.warnings);
+int dot(const Session& session, const DotFlags& flags) {
+  const std::string& output = flags.output;
+  app::CheckReport report = app::check_description(flags.design.base_dir, flags.design.description,
+                                                   flags.design.sources.options(),
+                                                   /*name_may_be_path=*/true, {}, session.warnings);
   app::draw_network(report, output.empty() ? "-" : output);
   if (!output.empty() && output != "-") std::printf("wrote %s\n", output.c_str());
   return 0;
 }
 
-int explain(std::string code) {
+int explain(std::string code, bool markdown) {
+  if (markdown) {
+    app::write_rule_table_markdown(std::cout);
+    return 0;
+  }
   if (code.empty()) {
     app::write_rule_list(std::cout);
     return 0;
@@ -184,7 +202,7 @@ int explain(std::string code) {
   }
   std::vector<std::string> codes;
   for (const model::RuleInfo& info : model::all_rules()) codes.push_back(info.code);
-  std::string close = app::closest_name(code, codes);
+  std::string close = closest_name(code, codes);
   std::fprintf(stderr, "nocgen: error: no rule has the code %s%s; nocgen explain lists them\n",
                code.c_str(), close.empty() ? "" : (" (did you mean " + close + "?)").c_str());
   return kUsageError;
@@ -205,7 +223,7 @@ void suggest_options(const CLI::App& cli, const std::vector<char*>& args) {
     if (arg.size() < 2 || arg[0] != '-') continue;
     arg = arg.substr(0, arg.find('='));
     if (std::find(names.begin(), names.end(), arg) != names.end()) continue;
-    std::string close = app::closest_name(arg, names);
+    std::string close = closest_name(arg, names);
     if (!close.empty())
       std::fprintf(stderr, "nocgen: %s: did you mean %s?\n", arg.c_str(), close.c_str());
   }

@@ -1,6 +1,6 @@
 // noc_soc.generate, noc_soc.verify and noc_soc.dot: what nocgen's subcommands do, returning
 // what they print as values.
-#include "app/python_operations.h"
+#include "python/operations.h"
 
 #include <pybind11/stl.h>
 #include <pybind11/stl/filesystem.h>
@@ -10,9 +10,9 @@
 
 #include "app/description_check.h"
 #include "app/dot_graph.h"
-#include "app/python_support.h"
 #include "app/soc_generator.h"
 #include "common/error.h"
+#include "python/support.h"
 #include "verify/verify.h"
 
 namespace noc::python {

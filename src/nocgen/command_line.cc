@@ -1,8 +1,8 @@
-#include "app/command_line.h"
+#include "nocgen/command_line.h"
 
 #include <algorithm>
 
-namespace noc::app {
+namespace noc::nocgen {
 
 std::vector<char*> take_warning_flags(int argc, char** argv, model::WarningPolicy& policy) {
   std::vector<char*> rest;
@@ -50,4 +50,4 @@ std::string closest_name(std::string_view wrong, const std::vector<std::string>&
   return best;
 }
 
-}  // namespace noc::app
+}  // namespace noc::nocgen

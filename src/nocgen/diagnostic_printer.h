@@ -7,7 +7,7 @@
 #include "common/error.h"
 #include "model/diagnostics.h"
 
-namespace noc::app {
+namespace noc::nocgen {
 
 /// How problems are shown: the one-line form scripts read, or as compilers show them on a
 /// terminal, followed by the source line and a caret under the column, in colour when wanted.
@@ -39,4 +39,4 @@ class DiagnosticPrinter {
   std::string quoted_;
 };
 
-}  // namespace noc::app
+}  // namespace noc::nocgen

@@ -1,4 +1,4 @@
-#include "app/diagnostic_printer.h"
+#include "nocgen/diagnostic_printer.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include "common/input_file.h"
 #include "common/text.h"
 
-namespace noc::app {
+namespace noc::nocgen {
 namespace {
 
 constexpr const char* kBold = "\033[1m";
@@ -91,4 +91,4 @@ const std::string* DiagnosticPrinter::source_line(const std::string& file, int l
   return &quoted_;
 }
 
-}  // namespace noc::app
+}  // namespace noc::nocgen

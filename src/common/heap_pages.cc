@@ -1,4 +1,4 @@
-#include "app/heap_pages.h"
+#include "common/heap_pages.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,7 @@
 #include <unistd.h>
 #endif
 
-namespace noc::app {
+namespace noc {
 
 void prefer_huge_pages_for_the_heap() {
 #if defined(__GLIBC__) && defined(__linux__) && defined(MADV_HUGEPAGE)
@@ -48,4 +48,4 @@ void prefer_huge_pages_for_the_heap() {
 #endif
 }
 
-}  // namespace noc::app
+}  // namespace noc

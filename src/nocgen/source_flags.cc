@@ -1,6 +1,6 @@
-#include "app/source_flags.h"
+#include "nocgen/source_flags.h"
 
-namespace noc::app {
+namespace noc::nocgen {
 
 void SourceFlags::add_to(CLI::App* command) {
   command->add_option("-D,--define", defines, "Define a macro for the sources: NAME or NAME=VALUE")
@@ -52,4 +52,4 @@ rtl::RtlOptions SourceFlags::options() const {
   return out;
 }
 
-}  // namespace noc::app
+}  // namespace noc::nocgen

@@ -8,12 +8,12 @@
 #include <memory>
 
 #include "app/description_check.h"
-#include "app/python_operations.h"
-#include "app/python_support.h"
 #include "app/soc_generator.h"
 #include "app/topology.h"
 #include "common/error.h"
 #include "emit/text_sink.h"
+#include "python/operations.h"
+#include "python/support.h"
 #include "rtl/extract_rtl.h"
 #include "rtl/file_list.h"
 

@@ -6,7 +6,7 @@
 
 #include "model/diagnostics.h"
 
-namespace noc::app {
+namespace noc::nocgen {
 
 /// Takes the warning flags (-Wno-NOCxxx, -Werror=NOCxxx) out of a command line, wherever they
 /// stand, into `policy`, and returns the rest for the option parser. Throws Error for a code
@@ -17,4 +17,4 @@ std::vector<char*> take_warning_flags(int argc, char** argv, model::WarningPolic
 /// of five characters or fewer, none for two); empty when none is that close.
 std::string closest_name(std::string_view wrong, const std::vector<std::string>& names);
 
-}  // namespace noc::app
+}  // namespace noc::nocgen

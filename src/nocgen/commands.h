@@ -1,0 +1,103 @@
+#pragma once
+
+// The subcommands of nocgen, each a function from its flags to an exit status; subcommands.cc
+// only reads the command line.
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/topology.h"
+#include "emit/text_sink.h"
+#include "model/diagnostics.h"
+#include "nocgen/diagnostic_printer.h"
+#include "nocgen/source_flags.h"
+#include "rtl/rtl_options.h"
+#include "verify/verify.h"
+
+namespace noc::nocgen {
+
+inline constexpr int kInputError = 1;
+inline constexpr int kUsageError = 2;
+inline constexpr int kPipeClosed = 128 + SIGPIPE;  ///< what a shell reports for a reader that quit
+
+/// How problems are shown on the two streams, set from --color and --format.
+struct Display {
+  std::string color = "auto";
+  bool short_form = false;  ///< --format short: one line per problem, no source line or caret
+  DisplayStyle output;      ///< standard output (check's list)
+  DisplayStyle errors;      ///< standard error
+};
+
+/// What every subcommand shares: the display, and -Wno-NOCxxx / -Werror=NOCxxx.
+struct Session {
+  Display display;
+  model::WarningPolicy warnings;
+};
+
+/// What every command that reads a design is told: where it is and how to read its sources.
+struct DesignFlags {
+  std::string base_dir;
+  std::string description = "noc_soc.json";
+  SourceFlags sources;
+};
+
+struct GenerateFlags {
+  DesignFlags design;
+  bool werror = false;
+  bool quiet = false;
+  std::string format = "text";
+  std::string output;   ///< empty: BASE_DIR/noc_soc.sv
+  std::string depfile;  ///< empty: none
+};
+
+struct CheckFlags {
+  DesignFlags design;
+  bool werror = false;
+  std::string format = "text";
+};
+
+struct VerifyFlags {
+  DesignFlags design;
+  verify::VerifyOptions options;  ///< all but what `design` and the session say
+  bool all_problems = false;
+  bool no_cache = false;
+};
+
+struct TopologyFlags {
+  std::string kind, size;
+  app::TopologyRequest request;
+  std::string output = "noc_soc.json";
+  bool force = false;
+};
+
+struct DotFlags {
+  DesignFlags design;
+  std::string output;  ///< empty or "-": standard output
+};
+
+int generate(const Session& session, const GenerateFlags& flags);
+int check(const Session& session, const CheckFlags& flags);
+
+/// Prints the design's warnings on standard error as check does, then the root causes, then the
+/// wiring problems (the first kProblemsShown unless --all), then the summary with the values the
+/// simulation ran with.
+int verify_command(const Session& session, const VerifyFlags& flags);
+
+inline constexpr std::size_t kProblemsShown = 20;
+
+int topology(const TopologyFlags& flags);
+int dot(const Session& session, const DotFlags& flags);
+
+/// `nocgen explain [CODE]`; with `markdown`, every rule as the manual's table.
+int explain(std::string code, bool markdown = false);
+
+/// Writes a file the way every subcommand does: "-" is standard output, and a written file is
+/// announced on stdout unless stdout is the file.
+int write_output(const std::string& output, const std::function<void(emit::TextSink&)>& write);
+
+/// After CLI11's own message: the option an unknown one most likely misspells.
+void suggest_options(const CLI::App& cli, const std::vector<char*>& args);
+
+}  // namespace noc::nocgen

@@ -1,0 +1,197 @@
+#include "nocgen/subcommands.h"
+
+#include <iostream>
+#include <memory>
+
+#include "app/description_schema.h"
+#include "app/port_report.h"
+
+namespace noc::nocgen {
+namespace {
+
+constexpr const char* kBaseDirHelp = "Directory holding the description and the sources";
+constexpr const char* kDescriptionHelp =
+    "File name of the description, searched below BASE_DIR; with a folder part (sub/alt.json), "
+    "its path below BASE_DIR";
+
+// BASE_DIR, --description and the source flags, as every command that reads a design takes them.
+void add_design_flags(CLI::App* sub, DesignFlags& design, const char* base_dir_help) {
+  sub->add_option("BASE_DIR", design.base_dir, base_dir_help)->required();
+  sub->add_option("--description", design.description, kDescriptionHelp)->capture_default_str();
+}
+
+void add_generate(CLI::App& cli, Session& session, Command& command) {
+  auto flags = std::make_shared<GenerateFlags>();
+  CLI::App* sub = cli.add_subcommand("generate", "Write BASE_DIR/noc_soc.sv from the description");
+  add_design_flags(sub, flags->design, kBaseDirHelp);
+  sub->add_flag("--werror", flags->werror,
+                "Fail when there are warnings, writing nothing (the existing file is left as it "
+                "was)");
+  sub->add_option("-o,--output", flags->output,
+                  "Write the top here instead of BASE_DIR/noc_soc.sv; - for standard output");
+  sub->add_option("--depfile", flags->depfile,
+                  "Write a Makefile rule naming every file read, for make, ninja and CMake");
+  sub->add_flag("-q,--quiet", flags->quiet, "Print nothing but warnings and errors");
+  sub->add_option("--format", flags->format,
+                  "text (the source line and a caret under each problem on a terminal) or short")
+      ->check(CLI::IsMember({"text", "short"}))
+      ->capture_default_str();
+  flags->design.sources.add_to(sub);
+  sub->callback([&session, &command, flags] {
+    session.display.short_form = flags->format == "short";
+    command = [&session, flags] { return generate(session, *flags); };
+  });
+}
+
+void add_ports(CLI::App& cli, Command& command) {
+  struct PortsFlags {
+    std::string file, base_dir, format = "json";
+    SourceFlags sources;
+  };
+  auto flags = std::make_shared<PortsFlags>();
+  CLI::App* sub = cli.add_subcommand("ports", "Show what the generator reads from a source");
+  sub->add_option("FILE", flags->file, "SystemVerilog source (a name below --base-dir when given)")
+      ->required();
+  sub->add_option("--base-dir", flags->base_dir,
+                  "Locate FILE below this directory as the generator does");
+  sub->add_option("--format", flags->format, "json or table")
+      ->check(CLI::IsMember({"json", "table"}))
+      ->capture_default_str();
+  flags->sources.add_to(sub);
+  sub->callback([&command, flags] {
+    command = [flags] {
+      if (flags->format == "table")
+        app::write_port_table(std::cout, flags->file, flags->base_dir, flags->sources.options());
+      else
+        app::write_port_json(std::cout, flags->file, flags->base_dir, flags->sources.options());
+      return 0;
+    };
+  });
+}
+
+void add_check(CLI::App& cli, Session& session, Command& command) {
+  auto flags = std::make_shared<CheckFlags>();
+  CLI::App* sub =
+      cli.add_subcommand("check", "Report every problem of a description, writing nothing");
+  add_design_flags(sub, flags->design, kBaseDirHelp);
+  sub->add_option("--format", flags->format,
+                  "text (compiler style: the source line and a caret on a terminal), short (one "
+                  "line each) or json")
+      ->check(CLI::IsMember({"text", "short", "json"}))
+      ->capture_default_str();
+  sub->add_flag("--werror", flags->werror, "Treat warnings as errors");
+  flags->design.sources.add_to(sub);
+  sub->callback([&session, &command, flags] {
+    session.display.short_form = flags->format == "short";
+    command = [&session, flags] { return check(session, *flags); };
+  });
+}
+
+void add_verify(CLI::App& cli, Session& session, Command& command) {
+  auto flags = std::make_shared<VerifyFlags>();
+  verify::VerifyOptions& options = flags->options;
+  CLI::App* sub = cli.add_subcommand(
+      "verify", "Prove in simulation that BASE_DIR/noc_soc.sv wires what the description says");
+  add_design_flags(sub, flags->design,
+                   "Directory holding the description, the sources and the top");
+  sub->add_option("--top", options.top, "The top to check instead of BASE_DIR/noc_soc.sv");
+  sub->add_option("--flit-width", options.flit_width,
+                  "NOC_FLIT_WIDTH of the simulation (default: what the design assigns it, else "
+                  "the router's FLIT_WIDTH default, else 32)")
+      ->check(CLI::Range(1, 4096));
+  sub->add_option("--channels", options.channels,
+                  "NOC_CHANNELS of the simulation (default: what the design assigns it, else 2; "
+                  "every tile takes two router slots)")
+      ->check(CLI::Range(1, 64));
+  sub->add_option("--keep", options.keep_dir, "Build the simulation in this directory and keep it");
+  sub->add_option("--timeout", options.timeout_seconds,
+                  "End a build step or the simulation that takes longer than this, in seconds "
+                  "(0: no limit)")
+      ->capture_default_str()
+      ->check(CLI::NonNegativeNumber);
+  sub->add_flag("--all", flags->all_problems,
+                "Print every wiring problem, not only the first " + std::to_string(kProblemsShown));
+  sub->add_flag("--no-cache", flags->no_cache,
+                "Compile Verilator's runtime afresh instead of taking it from (and keeping it in) "
+                "$XDG_CACHE_HOME/nocgen or ~/.cache/nocgen");
+  flags->design.sources.add_to(sub);
+  sub->callback([&session, &command, flags] {
+    command = [&session, flags] { return verify_command(session, *flags); };
+  });
+}
+
+void add_topology(CLI::App& cli, Command& command) {
+  auto flags = std::make_shared<TopologyFlags>();
+  app::TopologyRequest& request = flags->request;
+  CLI::App* sub = cli.add_subcommand("topology", "Write the description of a regular network");
+  sub->add_option("KIND", flags->kind, "mesh, torus or ring")
+      ->required()
+      ->check(CLI::IsMember({"mesh", "torus", "ring"}));
+  sub->add_option("SIZE", flags->size, "WxH routers (a ring has W*H routers)")->required();
+  sub->add_option("--tiles-per-router", request.tiles_per_router, "Tiles attached to each router")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 64));
+  sub->add_option("--router", request.router_source, "Router source named by every router")
+      ->capture_default_str();
+  sub->add_option("--tile", request.tile_source, "Tile source named by every tile")
+      ->capture_default_str();
+  sub->add_option("-o,--output", flags->output, "Description file to write; - for standard output")
+      ->capture_default_str();
+  sub->add_flag("--force", flags->force, "Replace an existing description");
+  sub->callback([&command, flags] { command = [flags] { return topology(*flags); }; });
+}
+
+void add_dot(CLI::App& cli, Session& session, Command& command) {
+  auto flags = std::make_shared<DotFlags>();
+  CLI::App* sub = cli.add_subcommand("dot", "Draw the network as a Graphviz graph");
+  add_design_flags(sub, flags->design, "Directory holding the description");
+  sub->add_option("-o,--output", flags->output,
+                  "File to write; .svg or .png is rendered with Graphviz (default, or -: "
+                  "standard output)");
+  flags->design.sources.add_to(sub);
+  sub->callback([&session, &command, flags] {
+    command = [&session, flags] { return dot(session, *flags); };
+  });
+}
+
+void add_explain(CLI::App& cli, Command& command) {
+  struct ExplainFlags {
+    std::string code;
+    bool markdown = false;
+  };
+  auto flags = std::make_shared<ExplainFlags>();
+  CLI::App* sub = cli.add_subcommand(
+      "explain", "Say what a rule means, with an example and the fix; without CODE, list them all");
+  sub->add_option("CODE", flags->code, "A rule's code, as diagnostics end with it: NOC124");
+  sub->add_flag("--markdown", flags->markdown,
+                "Print every rule as a Markdown table, as the manual's rules page holds it");
+  sub->callback(
+      [&command, flags] { command = [flags] { return explain(flags->code, flags->markdown); }; });
+}
+
+void add_schema(CLI::App& cli, Command& command) {
+  auto output = std::make_shared<std::string>("-");
+  CLI::App* sub = cli.add_subcommand("schema", "Print the JSON Schema of a description");
+  sub->add_option("-o,--output", *output, "File to write; - for standard output")
+      ->capture_default_str();
+  sub->callback([&command, output] {
+    command = [output] {
+      return write_output(*output, [](emit::TextSink& out) { out << app::description_schema(); });
+    };
+  });
+}
+
+}  // namespace
+
+void add_subcommands(CLI::App& cli, Session& session, Command& command) {
+  add_generate(cli, session, command);
+  add_ports(cli, command);
+  add_check(cli, session, command);
+  add_verify(cli, session, command);
+  add_topology(cli, command);
+  add_dot(cli, session, command);
+  add_explain(cli, command);
+  add_schema(cli, command);
+}
+
+}  // namespace noc::nocgen
