@@ -1,5 +1,6 @@
 #include "app/soc_generator.h"
 
+#include <algorithm>
 #include <iostream>
 #include <mutex>
 #include <optional>
@@ -21,11 +22,21 @@ std::mutex run_mutex;
 // found.
 std::optional<std::string> filepath;
 
+const char* role_of(const std::string& input, bool first, const rtl::RtlOptions& rtl) {
+  if (first) return "the description";
+  auto listed = [&input](const std::vector<std::string>& files) {
+    return std::find(files.begin(), files.end(), input) != files.end();
+  };
+  if (listed(rtl.list_files)) return "the file list";
+  if (listed(rtl.unit_files)) return "the listed source";
+  return "the source";
+}
+
 // The run's own files keep their text: an output that names one of them is refused.
 void refuse_outputs_that_are_inputs(const RunSummary& summary, const RunOptions& options) {
   std::vector<RunFile> inputs;
   for (std::size_t i = 0; i < summary.inputs.size(); ++i)
-    inputs.push_back({i == 0 ? "the description" : "the source", summary.inputs[i]});
+    inputs.push_back({role_of(summary.inputs[i], i == 0, options.rtl), summary.inputs[i]});
   std::vector<RunFile> outputs{
       {options.output_path.empty() ? "the output" : "-o", summary.output_path},
       {"--depfile", options.depfile_path}};
@@ -83,6 +94,8 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   summary.inputs = std::move(design.inputs);
   summary.description_path = design.lookup.path;
   count_network(table, summary);
+  if (options.warnings_before_commit && !summary.warnings.empty())
+    options.warnings_before_commit(summary.warnings);
   if (options.refuse_warnings && !summary.warnings.empty()) {
     summary.refused = true;
     return summary;

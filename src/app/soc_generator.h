@@ -61,6 +61,10 @@ struct RunOptions {
   /// Called between the phases and before each block of the top is written; it throws to end
   /// the run (Python's KeyboardInterrupt), and every output is then left as it was.
   std::function<void()> check_interrupt;
+  /// Receives the design's warnings after every check and before anything is written; it
+  /// throws to end the run (a host whose warning filter makes them errors), and every output is
+  /// then left as it was. The summary still lists them.
+  std::function<void(const std::vector<model::Diagnostic>&)> warnings_before_commit;
   /// Receives the warnings found before the error that ends a run, just before it is thrown:
   /// one of them often explains the error.
   std::function<void(const std::vector<model::Diagnostic>&)> warnings_before_error;

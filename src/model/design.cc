@@ -1,5 +1,7 @@
 #include "model/design.h"
 
+#include <algorithm>
+
 #include "common/error.h"
 #include "common/text.h"
 #include "model/description_reader.h"
@@ -7,6 +9,24 @@
 
 namespace noc::model {
 namespace {
+
+// The description first, then every other file the run read: the file lists, the files they
+// name (those that exist), the sources and the headers, each once, sorted.
+std::vector<std::string> inputs_of(const std::string& description, const rtl::RtlOptions& rtl,
+                                   const rtl::RtlCatalog& catalog) {
+  std::vector<std::string> read = catalog.files_read();
+  read.insert(read.end(), rtl.list_files.begin(), rtl.list_files.end());
+  for (const std::string& file : rtl.unit_files) {
+    bool absent = std::any_of(rtl.absent_unit_files.begin(), rtl.absent_unit_files.end(),
+                              [&](const rtl::ListedFile& listed) { return listed.path == file; });
+    if (!absent) read.push_back(file);
+  }
+  std::sort(read.begin(), read.end());
+  read.erase(std::unique(read.begin(), read.end()), read.end());
+  std::erase(read, description);
+  read.insert(read.begin(), description);
+  return read;
+}
 
 void interrupt_point(const DesignRequest& request) {
   if (request.check_interrupt) request.check_interrupt();
@@ -67,8 +87,7 @@ Design load_design(const DesignRequest& request) {
   design.resolution = resolve(*design.description, *design.catalog, sink);
   interrupt_point(request);
   for (Diagnostic& d : sink.take()) design.diagnostics.push_back(std::move(d));
-  design.inputs.push_back(design.lookup.path);
-  for (std::string& file : design.catalog->files_read()) design.inputs.push_back(std::move(file));
+  design.inputs = inputs_of(design.lookup.path, rtl, *design.catalog);
   return design;
 }
 

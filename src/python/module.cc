@@ -171,22 +171,24 @@ void define_noc_soc(py::module_& m) {
 
   m.def(
       "soc_generator_noc",
-      [](const std::filesystem::path& base_dir, const std::filesystem::path& in_json_file,
-         const py::object& include_dirs, const py::object& defines, const py::object& undefines,
-         const py::object& file_lists, const py::object& waive) {
+      [](const py::object& base_dir, const py::object& in_json_file, const py::object& include_dirs,
+         const py::object& defines, const py::object& undefines, const py::object& file_lists,
+         const py::object& waive) {
         noc::RunOptions options;
         options.print_line = print_to_python;
         options.rtl = source_options(include_dirs, defines, undefines, file_lists);
         options.warnings = waived_rules(waive);
         options.check_interrupt = check_python_signals;
+        options.warnings_before_commit = warn_before_commit;
+        std::string base = path_of(base_dir, "base_dir");
+        std::string name = path_of(in_json_file, "in_json_file");
         noc::RunSummary summary;
         try {
           py::gil_scoped_release released;  // other Python threads run while the file is written
-          summary = noc::soc_generator_noc(base_dir.string(), in_json_file.string(), options);
+          summary = noc::soc_generator_noc(base, name, options);
         } catch (const PythonSignal&) {
           throw py::error_already_set();
         }
-        warn(summary.warnings);
       },
       py::arg("base_dir"), py::arg("in_json_file"), NOC_SOURCE_KEYWORDS,
       py::arg("waive") = py::none(),
@@ -225,15 +227,17 @@ void define_noc_soc(py::module_& m) {
 
   m.def(
       "check",
-      [](const std::filesystem::path& base_dir, const std::filesystem::path& description,
-         const py::object& include_dirs, const py::object& defines, const py::object& undefines,
-         const py::object& file_lists, const py::object& waive) {
+      [](const py::object& base_dir, const py::object& description, const py::object& include_dirs,
+         const py::object& defines, const py::object& undefines, const py::object& file_lists,
+         const py::object& waive) {
         noc::rtl::RtlOptions options = source_options(include_dirs, defines, undefines, file_lists);
         noc::model::WarningPolicy policy = waived_rules(waive);
+        std::string base = path_of(base_dir, "base_dir");
+        std::string name = path_of(description, "description");
         try {
           py::gil_scoped_release released;
-          return noc::app::check_description(base_dir.string(), description.string(), options,
-                                             false, check_python_signals, policy)
+          return noc::app::check_description(base, name, options, false, check_python_signals,
+                                             policy)
               .diagnostics;
         } catch (const PythonSignal&) {
           throw py::error_already_set();
@@ -263,10 +267,10 @@ void define_noc_soc(py::module_& m) {
       "The description of a mesh, torus or ring as a dict, nodes in file order.");
 
   py::class_<PyExtractRtl>(m, "ExtractRtl", kExtractRtlDoc)
-      .def(py::init([](const std::filesystem::path& base_dir, const std::filesystem::path& name,
+      .def(py::init([](const py::object& base_dir, const py::object& name,
                        const py::object& include_dirs, const py::object& defines,
                        const py::object& undefines, const py::object& file_lists) {
-             return PyExtractRtl(base_dir.string(), name.string(),
+             return PyExtractRtl(path_of(base_dir, "base_dir"), path_of(name, "file_name"),
                                  source_options(include_dirs, defines, undefines, file_lists));
            }),
            py::arg("base_dir"), py::arg("file_name"), NOC_SOURCE_KEYWORDS,

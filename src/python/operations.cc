@@ -47,11 +47,10 @@ auto without_gil(Work work) {
   }
 }
 
-GenerateResult generate(const std::filesystem::path& base_dir,
-                        const std::filesystem::path& description, const py::object& output,
-                        bool werror, const py::object& include_dirs, const py::object& defines,
-                        const py::object& undefines, const py::object& file_lists,
-                        const py::object& waive) {
+GenerateResult generate(const py::object& base_dir, const py::object& description,
+                        const py::object& output, bool werror, const py::object& include_dirs,
+                        const py::object& defines, const py::object& undefines,
+                        const py::object& file_lists, const py::object& waive) {
   RunOptions options;
   options.print_line = print_to_python;
   options.rtl = source_options(include_dirs, defines, undefines, file_lists);
@@ -60,11 +59,10 @@ GenerateResult generate(const std::filesystem::path& base_dir,
   options.keep_identical_output = true;
   options.description_may_be_path = true;
   options.refuse_warnings = werror;
-  std::vector<std::string> outputs = paths_of(output);
-  if (outputs.size() > 1) throw py::type_error("output: one path, not several");
-  if (!outputs.empty()) options.output_path = outputs.front();
-  RunSummary summary = without_gil(
-      [&] { return soc_generator_noc(base_dir.string(), description.string(), options); });
+  if (!output.is_none()) options.output_path = path_of(output, "output");
+  std::string base = path_of(base_dir, "base_dir");
+  std::string name = path_of(description, "description");
+  RunSummary summary = without_gil([&] { return soc_generator_noc(base, name, options); });
   if (summary.refused)
     throw Error(std::to_string(summary.warnings.size()) + " warning" +
                     (summary.warnings.size() == 1 ? "" : "s") +
@@ -75,16 +73,18 @@ GenerateResult generate(const std::filesystem::path& base_dir,
                         summary.bytes,       summary.unchanged, summary.warnings};
 }
 
-VerifyResult verify(const std::filesystem::path& base_dir, const py::object& top,
+VerifyResult verify(const py::object& base_dir, const py::object& top,
                     std::optional<int> flit_width, std::optional<int> channels,
                     const py::object& keep, bool cache, const std::string& description,
                     const py::object& include_dirs, const py::object& defines,
                     const py::object& undefines, const py::object& file_lists) {
   verify::VerifyOptions options;
-  options.base_dir = base_dir.string();
+  options.base_dir = path_of(base_dir, "base_dir");
   options.description = description;
-  if (!top.is_none()) options.top = paths_of(top).front();
-  if (!keep.is_none()) options.keep_dir = paths_of(keep).front();
+  if (description.find('\0') != std::string::npos)
+    throw py::value_error("description: embedded null byte");
+  if (!top.is_none()) options.top = path_of(top, "top");
+  if (!keep.is_none()) options.keep_dir = path_of(keep, "keep");
   options.flit_width = flit_width.value_or(0);
   options.channels = channels.value_or(0);
   if (options.flit_width < 0 || options.channels < 0 || flit_width == 0 || channels == 0)
@@ -113,18 +113,19 @@ VerifyResult verify(const std::filesystem::path& base_dir, const py::object& top
   return result;
 }
 
-std::string dot(const std::filesystem::path& base_dir, const std::filesystem::path& output,
-                const std::filesystem::path& description, const py::object& include_dirs,
-                const py::object& defines, const py::object& undefines,
-                const py::object& file_lists) {
+std::string dot(const py::object& base_dir, const py::object& output, const py::object& description,
+                const py::object& include_dirs, const py::object& defines,
+                const py::object& undefines, const py::object& file_lists) {
   rtl::RtlOptions options = source_options(include_dirs, defines, undefines, file_lists);
+  std::string base = path_of(base_dir, "base_dir"), out = path_of(output, "output");
+  std::string name = path_of(description, "description");
   without_gil([&] {
-    app::CheckReport report = app::check_description(base_dir.string(), description.string(),
-                                                     options, true, check_python_signals);
-    app::draw_network(report, output.string());
+    app::CheckReport report =
+        app::check_description(base, name, options, true, check_python_signals);
+    app::draw_network(report, out);
     return 0;
   });
-  return output.string();
+  return out;
 }
 
 }  // namespace

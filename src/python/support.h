@@ -25,8 +25,13 @@ struct PythonSignal {};
 /// Throws PythonSignal when Python has a signal to handle; takes the GIL to ask.
 void check_python_signals();
 
-/// One path, or an iterable of them; a single str is one path, not a list of characters.
-std::vector<std::string> paths_of(const py::object& value);
+/// One path, or a list of them; a single str is one path, not a list of characters. A path is a
+/// str, bytes or os.PathLike, and one with a NUL is a ValueError naming `argument`, as open()
+/// refuses it: the file system would read the path only up to the NUL.
+std::vector<std::string> paths_of(const py::object& value, const char* argument);
+
+/// Exactly one path (str, bytes or os.PathLike), checked as paths_of() checks each.
+std::string path_of(const py::object& value, const char* argument);
 
 /// include_dirs=, defines=, undefines= and file_lists=, as nocgen's -I, -D, -U and -f.
 rtl::RtlOptions source_options(const py::object& include_dirs, const py::object& defines,
@@ -39,8 +44,9 @@ model::WarningPolicy waived_rules(const py::object& waive);
 /// contextlib.redirect_stdout captures it.
 void print_to_python(const std::string& line);
 
-/// Issues each warning as a noc_soc.GeneratorWarning.
-void warn(const std::vector<model::Diagnostic>& warnings);
+/// Issues each warning as a noc_soc.GeneratorWarning, from a run that has released the GIL and
+/// not yet written anything: a warning the filter makes an error ends the run with PythonSignal.
+void warn_before_commit(const std::vector<model::Diagnostic>& warnings);
 void set_generator_warning(PyObject* category);
 
 }  // namespace noc::python

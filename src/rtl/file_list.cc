@@ -4,6 +4,8 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -146,6 +148,7 @@ class ListReader {
     folder = folder.substr(0, folder.rfind('/'));
     if (folder.empty()) folder = "/";
     const std::string text = read_input_file(path, "file list");
+    out_.list_files.push_back(absolute_path(path));
     std::vector<ListItem> listed = split_items(text);
     std::vector<std::string> items;
     for (ListItem& item : listed) items.push_back(std::move(item.text));
@@ -207,9 +210,22 @@ void add_define(RtlOptions& options, const std::string& definition) {
   }
 }
 
+namespace {
+
+// A file that holds a module noc_top is a top, written by an earlier run or by hand; anything
+// else is a source of the user's, which the output must not replace.
+bool holds_a_top_or_nothing(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return true;
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return text.empty() || text.find("module noc_top") != std::string::npos;
+}
+
+}  // namespace
+
 void drop_unit_file(RtlOptions& options, const std::string& output_path) {
   std::optional<FileIdentity> output = file_identity(output_path);
-  if (!output) return;
+  if (!output || !holds_a_top_or_nothing(output_path)) return;
   std::erase_if(options.unit_files, [&](const std::string& file) {
     std::optional<FileIdentity> identity = file_identity(file);
     return identity && *identity == *output;
@@ -242,6 +258,8 @@ void append_options(RtlOptions& options, const RtlOptions& more) {
                             more.unit_files.end());
   options.absent_unit_files.insert(options.absent_unit_files.end(), more.absent_unit_files.begin(),
                                    more.absent_unit_files.end());
+  options.list_files.insert(options.list_files.end(), more.list_files.begin(),
+                            more.list_files.end());
 }
 
 }  // namespace noc::rtl

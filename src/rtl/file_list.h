@@ -26,7 +26,8 @@ void add_define(RtlOptions& options, const std::string& definition);
 
 /// Leaves out of the compilation unit a file that a file list names but that is the output
 /// being generated (a list for the whole design names noc_soc.sv too): it may not exist yet, and
-/// the top is no source of its own interfaces.
+/// the top is no source of its own interfaces. A listed file that exists and holds no module
+/// noc_top stays: it is a source of the user's, and the run then refuses to write over it.
 void drop_unit_file(RtlOptions& options, const std::string& output_path);
 
 /// Refuses a macro name given on the command line (-D, -U, Python's defines=) that no source

@@ -24,6 +24,9 @@ struct RtlOptions {
   std::vector<std::string> unit_files;
   /// Those of unit_files that did not exist when their list was read, with where it names them.
   std::vector<ListedFile> absent_unit_files;
+  /// Every -f/-F list read, nested ones included, by absolute path: inputs of the run, which an
+  /// output must never replace and a build tool must watch.
+  std::vector<std::string> list_files;
 };
 
 }  // namespace noc::rtl

@@ -1,0 +1,110 @@
+"""The second campaign of a hostile environment: file lists and the files they name as inputs
+that no output may replace, Python paths that would be cut at a NUL, and warnings that a Python
+filter makes errors. Whatever happens, the user's files keep their bytes."""
+import os
+import subprocess
+import warnings
+
+import pytest
+
+from conftest import needs_verilator  # noqa: F401  (the shared fixtures come with it)
+
+
+def nocgen(tools, *args, cwd=None):
+    return subprocess.run([tools["nocgen"], *map(str, args)], capture_output=True, text=True,
+                          timeout=120, cwd=cwd)
+
+
+@pytest.fixture
+def listed(example):
+    """The example with a list naming a package and a nested list."""
+    (example / "defines.f").write_text("+define+NOC_TRACE\n")
+    (example / "sim.f").write_text("-F defines.f\noptimsoc_config.sv\n")
+    return example
+
+
+# (what writes, its flags, the file it would replace)
+OVER_AN_INPUT = {
+    "top_over_the_list": (["generate", ".", "-F", "sim.f", "-o", "sim.f"], "sim.f"),
+    "top_over_a_nested_list": (["generate", ".", "-F", "sim.f", "-o", "defines.f"], "defines.f"),
+    "top_over_a_listed_package": (["generate", ".", "-F", "sim.f", "-o", "optimsoc_config.sv"],
+                                  "optimsoc_config.sv"),
+    "depfile_over_the_list": (["generate", ".", "-F", "sim.f", "--depfile", "sim.f"], "sim.f"),
+    "graph_over_the_list": (["dot", ".", "-F", "sim.f", "-o", "sim.f"], "sim.f"),
+    "graph_over_a_listed_package": (["dot", ".", "-F", "sim.f", "-o", "optimsoc_config.sv"],
+                                    "optimsoc_config.sv"),
+}
+
+
+@pytest.mark.parametrize("case", OVER_AN_INPUT)
+def test_an_output_never_replaces_a_list_or_what_it_names(case, listed, tools):
+    args, victim = OVER_AN_INPUT[case]
+    before = (listed / victim).read_bytes()
+    done = nocgen(tools, *args, cwd=listed)
+    assert done.returncode == 1, done.stdout + done.stderr
+    assert "which this run reads" in done.stderr
+    assert (listed / victim).read_bytes() == before
+
+
+def test_the_top_a_design_wide_list_names_is_still_written(listed, tools):
+    """A list for the whole design names the top too: it is the output, not a source of the
+    user's, whether it exists yet or not."""
+    (listed / "all.f").write_text("-F sim.f\nnoc_soc.sv\n")
+    for _ in range(2):
+        done = nocgen(tools, "generate", ".", "-F", "all.f", "-q", cwd=listed)
+        assert done.returncode == 0, done.stderr
+    assert done.returncode == 0, done.stderr
+    assert "module noc_top" in (listed / "noc_soc.sv").read_text()
+
+
+def test_the_depfile_names_every_list(listed, tools):
+    done = nocgen(tools, "generate", ".", "-F", "sim.f", "-o", "top.sv", "--depfile", "top.d",
+                  "-q", cwd=listed)
+    assert done.returncode == 0, done.stderr
+    named = (listed / "top.d").read_text()
+    for name in ("sim.f", "defines.f", "optimsoc_config.sv"):
+        assert str(listed / name) in named, named
+    assert str(listed / "noc_soc.sv") not in named  # the top is an output, not a prerequisite
+
+
+def test_a_path_with_a_nul_is_refused_naming_the_argument(example, tmp_path, monkeypatch):
+    import noc_soc
+    monkeypatch.chdir(tmp_path)
+    notes = tmp_path / "notes.txt"
+    notes.write_text("mine\n")
+    calls = {
+        "output": lambda: noc_soc.generate(example, output="notes.txt\0.sv"),
+        "base_dir": lambda: noc_soc.soc_generator_noc(f"{example}\0x", "noc_soc.json"),
+        "in_json_file": lambda: noc_soc.soc_generator_noc(example, "noc_soc.json\0"),
+        "include_dirs": lambda: noc_soc.check(example, include_dirs=["a\0b"]),
+        "file_lists": lambda: noc_soc.check(example, file_lists=[b"notes.txt\0"]),
+        "keep": lambda: noc_soc.verify(example, keep="notes.txt\0"),
+        "top": lambda: noc_soc.verify(example, top="notes.txt\0.sv"),
+    }
+    for argument, call in calls.items():
+        with pytest.raises(ValueError, match=f"^{argument}: embedded null byte$"):
+            call()
+    assert notes.read_text() == "mine\n"
+
+
+@pytest.mark.parametrize("value", [{"notes.txt": 1}, {"notes.txt"}, 3])
+def test_only_a_path_or_a_list_of_paths_is_a_path(value, example):
+    import noc_soc
+    with pytest.raises(TypeError, match="^output: "):
+        noc_soc.generate(example, output=value)
+
+
+def test_a_warning_the_filter_makes_an_error_is_raised_before_anything_is_written(example):
+    import noc_soc
+    (example / "backup").mkdir()
+    (example / "backup" / "noc_soc.json").write_text((example / "noc_soc.json").read_text())
+    with warnings.catch_warnings():
+        warnings.simplefilter("error")
+        with pytest.raises(noc_soc.GeneratorWarning, match="NOC121"):
+            noc_soc.soc_generator_noc(example, "noc_soc.json")
+    assert not (example / "noc_soc.sv").exists()
+    with warnings.catch_warnings(record=True) as issued:
+        warnings.simplefilter("always")
+        noc_soc.soc_generator_noc(example, "noc_soc.json")
+    assert [w.category for w in issued] == [noc_soc.GeneratorWarning]
+    assert (example / "noc_soc.sv").exists()
