@@ -101,6 +101,12 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
     return summary;
   }
   refuse_outputs_that_are_inputs(summary, options);
+  const std::string depfile_target =
+      options.depfile_target.empty() ? summary.output_path : options.depfile_target;
+  if (!options.depfile_path.empty()) {
+    app::check_depfile_path(depfile_target, true);
+    for (const std::string& input : summary.inputs) app::check_depfile_path(input, false);
+  }
   emit::OutputFile out(output_path);
   out.check_between_blocks(options.check_interrupt);
   if (options.keep_identical_output && output_path != "-") out.compare_with_existing();
@@ -113,9 +119,7 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
   if (!options.depfile_path.empty()) {
     depfile.emplace(options.depfile_path, "depfile");
     depfile->compare_with_existing();
-    std::string rule = app::depfile_text(
-        options.depfile_target.empty() ? summary.output_path : options.depfile_target,
-        summary.inputs);
+    std::string rule = app::depfile_text(depfile_target, summary.inputs);
     *depfile << rule;
     emit::write_skipped_start(*depfile, [&](emit::TextSink& sink) { sink << rule; });
   }

@@ -2,6 +2,7 @@
 that no output may replace, Python paths that would be cut at a NUL, and warnings that a Python
 filter makes errors. Whatever happens, the user's files keep their bytes."""
 import os
+import shutil
 import subprocess
 import warnings
 
@@ -108,3 +109,76 @@ def test_a_warning_the_filter_makes_an_error_is_raised_before_anything_is_writte
         noc_soc.soc_generator_noc(example, "noc_soc.json")
     assert [w.category for w in issued] == [noc_soc.GeneratorWarning]
     assert (example / "noc_soc.sv").exists()
+
+
+# Folder names for the design: each character is in every path the depfile names.
+READ_BACK = {"space": " ", "hash": "#", "dollar": "$", "colon": ":", "backslash": "\\",
+             "percent": "%", "parentheses": "()", "braces": "{}", "tilde": "~", "bang": "!",
+             "at": "@", "plus": "+", "comma": ",", "utf8": "é"}
+REFUSED = {"equals": ("=", "GNU make"), "semicolon": (";", "GNU make"), "pipe": ("|", "GNU make"),
+           "star": ("*", "wildcard"), "question": ("?", "wildcard"), "bracket": ("[", "wildcard"),
+           "ampersand": ("&", "ninja"), "quote": ("'", "ninja"), "less": ("<", "ninja"),
+           "tab": ("\t", "control character"), "newline": ("\n", "control character")}
+
+
+def design_in(folder, example):
+    folder.mkdir()
+    for source in example.iterdir():
+        (folder / source.name).write_bytes(source.read_bytes())
+    return folder
+
+
+def make_reads_back(folder, top, depfile):
+    """GNU make, given the depfile, rebuilds the top exactly when an input is newer."""
+    (folder.parent / "Makefile").write_text(f"include {depfile.name}\nall: top.sv\n"
+                                            "top.sv:\n\t@echo rebuilt\n")
+    quiet = subprocess.run(["make", "-q"], cwd=folder.parent, capture_output=True, text=True)
+    os.utime(folder / "noc_router.sv", None)
+    os.utime(top, (0, 0))
+    stale = subprocess.run(["make", "-q"], cwd=folder.parent, capture_output=True, text=True)
+    return quiet.returncode, stale.returncode
+
+
+def ninja_reads_back(folder, depfile):
+    """The inputs ninja records from the depfile, as `ninja -t deps` lists them."""
+    (folder.parent / "dep.src").write_bytes(depfile.read_bytes())
+    (folder.parent / "build.ninja").write_text(
+        "rule gen\n  command = cp dep.src top.d\n  depfile = top.d\n  deps = gcc\n"
+        "build top.sv: gen\n")
+    subprocess.run(["ninja"], cwd=folder.parent, capture_output=True, check=True)
+    listed = subprocess.run(["ninja", "-t", "deps"], cwd=folder.parent, capture_output=True,
+                            text=True, check=True).stdout
+    return [line.strip() for line in listed.splitlines()[1:] if line.strip()]
+
+
+@pytest.mark.skipif(not shutil.which("make") or not shutil.which("ninja"),
+                    reason="GNU make and ninja read the depfile back")
+@pytest.mark.parametrize("name", READ_BACK)
+def test_make_and_ninja_read_the_depfile_back_exactly(name, example, tools, tmp_path):
+    work = tmp_path / "w"
+    work.mkdir()
+    folder = design_in(work / f"d{READ_BACK[name]}x", example)
+    done = nocgen(tools, "generate", folder, "-o", work / "top.sv", "--depfile", work / "top.d",
+                  "--description", "noc_soc.json", "-q")
+    assert done.returncode == 0, done.stderr
+    # make: the depfile's target is the absolute output; the Makefile's rule is for top.sv.
+    text = (work / "top.d").read_text()
+    (work / "top.d").write_text("top.sv:" + text.split(": \\\n", 1)[1])
+    assert make_reads_back(folder, work / "top.sv", work / "top.d") == (0, 1)
+    (work / "top.d").write_text(text.replace(text.split(": \\\n", 1)[0], "top.sv", 1))
+    inputs = sorted(str(p) for p in folder.iterdir() if p.suffix in (".sv", ".vh", ".json")
+                    and p.name not in ("tb_noc_top.sv", "dii_package.sv", "optimsoc_config.sv",
+                                       "optimsoc_functions.sv"))
+    assert sorted(ninja_reads_back(folder, work / "top.d")) == inputs
+
+
+@pytest.mark.parametrize("name", REFUSED)
+def test_a_path_neither_reader_takes_back_is_refused_before_anything_is_written(
+        name, example, tools, tmp_path):
+    character, reader = REFUSED[name]
+    folder = design_in(tmp_path / f"d{character}x", example)
+    done = nocgen(tools, "generate", folder, "--depfile", tmp_path / "top.d")
+    assert done.returncode == 1
+    assert "the depfile cannot name" in done.stderr and reader in done.stderr, done.stderr
+    assert not (folder / "noc_soc.sv").exists() and not (tmp_path / "top.d").exists()
+    assert nocgen(tools, "generate", folder, "-q").returncode == 0  # without a depfile it is fine
