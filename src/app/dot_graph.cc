@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -59,10 +60,16 @@ struct Trouble {
 };
 
 // A position neato keeps, in inches.
+// Written with to_chars, which follows no locale: under a German one, printf would write
+// "1,4" and Graphviz would read the comma as the separator of the two coordinates.
 std::string pinned(double x, double y) {
-  char text[64];
-  std::snprintf(text, sizeof text, ", pos=\"%.1f,%.1f!\"", x, y);
-  return text;
+  char number[32];
+  auto decimal = [&number](double value) {
+    return std::string(
+        number,
+        std::to_chars(number, number + sizeof number, value, std::chars_format::fixed, 1).ptr);
+  };
+  return ", pos=\"" + decimal(x) + "," + decimal(y) + "!\"";
 }
 
 const char* red(bool bad) {

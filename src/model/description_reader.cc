@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -348,7 +349,9 @@ void patch_out_of_range_numbers(std::string& text) {
       ++end;
     std::string token = text.substr(at, end - at);
     char* parsed = nullptr;
-    double value = std::strtod(token.c_str(), &parsed);
+    // In the C locale whatever the host process set: a JSON number's point is always ".".
+    static const locale_t c_numbers = ::newlocale(LC_NUMERIC_MASK, "C", locale_t{});
+    double value = ::strtod_l(token.c_str(), &parsed, c_numbers);
     // Only a whole token: "1e400e5" stays as it is, for the reader to refuse.
     if (parsed == token.c_str() + token.size() && !std::isfinite(value)) {
       text[at] = '1';

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -44,8 +45,8 @@ std::optional<std::string> find_on_path(const std::string& program) {
 std::string ChildEnd::describe(double timeout_seconds) const {
   if (timed_out) {
     char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%g", timeout_seconds);
-    return std::string("no end within ") + seconds + " s (--timeout)";
+    char* end = std::to_chars(seconds, seconds + sizeof seconds, timeout_seconds).ptr;
+    return "no end within " + std::string(seconds, end) + " s (--timeout)";
   }
   if (signal != 0) return "signal " + std::to_string(signal) + " (" + ::strsignal(signal) + ")";
   return "exit status " + std::to_string(exit_status);

@@ -1,8 +1,11 @@
 """The second campaign of a hostile environment: file lists and the files they name as inputs
 that no output may replace, Python paths that would be cut at a NUL, and warnings that a Python
 filter makes errors. Whatever happens, the user's files keep their bytes."""
+import ast
 import os
+import re
 import shutil
+import sys
 import subprocess
 import warnings
 
@@ -182,3 +185,39 @@ def test_a_path_neither_reader_takes_back_is_refused_before_anything_is_written(
     assert "the depfile cannot name" in done.stderr and reader in done.stderr, done.stderr
     assert not (folder / "noc_soc.sv").exists() and not (tmp_path / "top.d").exists()
     assert nocgen(tools, "generate", folder, "-q").returncode == 0  # without a depfile it is fine
+
+
+GERMAN_HOST = r"""
+import locale, os, re, sys
+sys.path.insert(0, os.environ["NOC_SOC_MODULE_DIR"])
+locale.setlocale(locale.LC_ALL, "de_DE.UTF-8")
+assert locale.localeconv()["decimal_point"] == ","
+import noc_soc
+design = sys.argv[1]
+noc_soc.dot(design, os.path.join(design, "net.dot"))
+print(sorted(set(re.findall(r'pos="([^"]*)"', open(os.path.join(design, "net.dot")).read()))))
+noc_soc.soc_generator_noc(design, "noc_soc.json")
+print("generated")
+"""
+
+
+@pytest.mark.skipif(not shutil.which("localedef"), reason="localedef makes the German locale")
+def test_numbers_are_read_and_written_in_the_c_locale_whatever_the_host_set(example, tmp_path):
+    locales = tmp_path / "locales"
+    locales.mkdir()
+    made = subprocess.run(["localedef", "-i", "de_DE", "-f", "UTF-8", locales / "de_DE.UTF-8"],
+                          capture_output=True, text=True)
+    if made.returncode not in (0, 1) or not (locales / "de_DE.UTF-8").exists():
+        pytest.skip("the de_DE locale sources are not installed: " + made.stderr)
+    # A member no rule reads, holding a number beyond a double: read, not refused.
+    text = (example / "noc_soc.json").read_text()
+    (example / "noc_soc.json").write_text(text.replace('"is_Router": true,',
+                                                       '"is_Router": true, "weight": 1.5e400,', 1))
+    done = subprocess.run([sys.executable, "-c", GERMAN_HOST, example], capture_output=True,
+                          text=True, env=dict(os.environ, LOCPATH=str(locales)))
+    assert done.returncode == 0, done.stderr
+    positions, generated = done.stdout.splitlines()
+    for pos in ast.literal_eval(positions):  # ['0.0,1.4!', ...]: a point in each number, one comma between
+        x, y = pos.rstrip("!").split(",")
+        assert re.fullmatch(r"-?\d+\.\d", x) and re.fullmatch(r"-?\d+\.\d", y), pos
+    assert generated == "generated"
