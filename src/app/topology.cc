@@ -1,5 +1,6 @@
 #include "app/topology.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <vector>
 
@@ -11,7 +12,16 @@ namespace {
 
 constexpr long kMaxRouters = 1L << 20;
 
-std::string json_text(const std::string& text) {
+// A source name as the description will hold it: refused here, naming the option, when JSON
+// cannot hold it as it stands (bytes that are not UTF-8) or a path would not (a control
+// character, nothing at all).
+std::string json_text(const std::string& text, const char* option) {
+  bool control = std::any_of(text.begin(), text.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+  if (text.empty() || control || printable(text) != text)
+    throw Error(std::string(option) + " " + in_quotes(printable(text)) +
+                " is no source name a description can hold: give a file name in UTF-8, "
+                "without control characters");
   return nlohmann::json(text).dump();
 }
 
@@ -57,7 +67,9 @@ void parse_topology_size(const std::string& text, TopologyRequest& request) {
   std::optional<std::int64_t> width = parse_decimal(text.substr(0, x));
   std::optional<std::int64_t> height =
       x == std::string::npos ? std::optional<std::int64_t>(1) : parse_decimal(text.substr(x + 1));
-  if (!width || !height || *width < 1 || *height < 1 || *width * *height > kMaxRouters)
+  // Each side is compared before the product is formed: 4611686018427387905x4 wraps to 4.
+  if (!width || !height || *width < 1 || *height < 1 || *width > kMaxRouters ||
+      *height > kMaxRouters / *width)
     throw Error("size " + in_quotes(text) + " is not WxH with two positive sizes (at most " +
                 std::to_string(kMaxRouters) + " routers)");
   request.width = static_cast<int>(*width);
@@ -69,15 +81,15 @@ void check_topology_size(long width, long height, long tiles_per_router) {
     throw Error("the sizes must be positive and the tiles per router between 1 and 64 (given " +
                 std::to_string(width) + " x " + std::to_string(height) + ", " +
                 std::to_string(tiles_per_router) + " per router)");
-  if (width * height > kMaxRouters)
-    throw Error(std::to_string(width) + " x " + std::to_string(height) + " is " +
-                std::to_string(width * height) + " routers; a description holds at most " +
+  if (width > kMaxRouters || height > kMaxRouters / width)
+    throw Error(std::to_string(width) + " x " + std::to_string(height) +
+                " routers are more than a description holds, at most " +
                 std::to_string(kMaxRouters));
 }
 
 void write_topology(emit::TextSink& out, const TopologyRequest& r) {
-  const std::string router_source = json_text(r.router_source);
-  const std::string tile_source = json_text(r.tile_source);
+  const std::string router_source = json_text(r.router_source, "--router");
+  const std::string tile_source = json_text(r.tile_source, "--tile");
   const long routers = static_cast<long>(r.width) * r.height;
   if (r.tiles_per_router < 1)
     throw Error("every router needs at least one tile; --tiles-per-router must be 1 or more");

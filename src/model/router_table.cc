@@ -42,6 +42,7 @@ class TableBuilder {
       if (!readable(node)) continue;
       if (!node.is_router) {
         if (const std::string_view* source = source_name(node)) table_.ip = *source;
+        tile_neighbours(node);
         continue;
       }
       router(node);
@@ -111,6 +112,19 @@ class TableBuilder {
       known = problem ? kNotNumbered : kNumbered;
     }
     return known == kNumbered;
+  }
+
+  // A tile need not list its router, but a list it has is read as a router's is: an array of
+  // names of nodes, so that a typing slip is not taken silently for a list of nothing.
+  void tile_neighbours(const Node& node) {
+    if (node.neighbors_member == Member::kWrongType)
+      report(node, Rule::kNeighborsNotArray, "member \"neighbors\" must be an array of node names");
+    if (node.neighbors_member != Member::kPresent) return;
+    for (Neighbour neighbour : description_.neighbours(node))
+      if (!neighbour.node)
+        sink_.add(description_.neighbour_diagnostic(
+            node, neighbour.name, Rule::kUnknownNeighbour,
+            "neighbour " + in_quotes(neighbour.name) + " is not a node of the description"));
   }
 
   void router(const Node& node) {

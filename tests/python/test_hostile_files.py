@@ -221,3 +221,16 @@ def test_numbers_are_read_and_written_in_the_c_locale_whatever_the_host_set(exam
         x, y = pos.rstrip("!").split(",")
         assert re.fullmatch(r"-?\d+\.\d", x) and re.fullmatch(r"-?\d+\.\d", y), pos
     assert generated == "generated"
+
+
+@pytest.mark.parametrize("args,words", [
+    (["mesh", "4611686018427387905x4"], "is not WxH"),
+    (["torus", "1048577x1"], "is not WxH"),
+    (["mesh", "3x3", "--router", "a\udcffb.sv"], '--router "a\\xFFb.sv" is no source name'),
+    (["mesh", "3x3", "--tile", "tile\t.sv"], "--tile"),
+])
+def test_topology_refuses_what_it_cannot_write(args, words, tools, tmp_path):
+    done = subprocess.run([tools["nocgen"], "topology", *args, "-o", tmp_path / "d.json"],
+                          capture_output=True, text=True, errors="surrogateescape")
+    assert done.returncode in (1, 2) and words in done.stderr, done.stderr
+    assert not (tmp_path / "d.json").exists()
