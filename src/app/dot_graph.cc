@@ -17,6 +17,7 @@
 #include <set>
 #include <utility>
 
+#include "common/child_guard.h"
 #include "common/error.h"
 #include "common/file_identity.h"
 #include "common/termination.h"
@@ -202,13 +203,39 @@ void write_dot(emit::TextSink& out, const CheckReport& report) {
 }
 
 std::vector<std::string> graphviz_formats() {
-  // dot answers an unknown format with the list of those it knows, after "Use one of:".
-  std::FILE* pipe = ::popen("dot -T? 2>&1", "r");
-  if (!pipe) return {};
+  // dot answers an unknown format with the list of those it knows, after "Use one of:". It runs
+  // under a guard like the render, so that it ends with nocgen.
+  int from_dot[2];
+  if (pipe2(from_dot, O_CLOEXEC) != 0) return {};
+  pid_t parent = getpid();
+  pid_t child = fork();
+  if (child < 0) {
+    close(from_dot[0]);
+    close(from_dot[1]);
+    return {};
+  }
+  if (child == 0) {
+    setpgid(0, 0);
+    close(from_dot[0]);
+    dup2(from_dot[1], STDOUT_FILENO);
+    dup2(from_dot[1], STDERR_FILENO);
+    char* argv[] = {const_cast<char*>("dot"), const_cast<char*>("-T?"), nullptr};
+    exec_guarded(parent, "dot", argv, true);
+  }
+  setpgid(child, child);
+  ChildGroup registered(child);
+  close(from_dot[1]);
   std::string answer;
   char buffer[4096];
-  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) answer.append(buffer, n);
-  ::pclose(pipe);
+  for (ssize_t n; (n = read(from_dot[0], buffer, sizeof buffer)) != 0;) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    answer.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(from_dot[0]);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
   std::size_t list = answer.find("Use one of:");
   if (list == std::string::npos) return {};
   std::vector<std::string> formats;
@@ -229,6 +256,7 @@ void render_dot(const std::string& dot_text, const std::string& format, int outp
                 const std::string& output) {
   int to_dot[2];
   if (pipe2(to_dot, O_CLOEXEC) != 0) throw file_error("cannot start Graphviz", "dot", errno);
+  pid_t parent = getpid();
   pid_t child = fork();
   if (child < 0) throw file_error("cannot start Graphviz", "dot", errno);
   if (child == 0) {
@@ -237,9 +265,10 @@ void render_dot(const std::string& dot_text, const std::string& format, int outp
     setpgid(0, 0);
     dup2(to_dot[0], STDIN_FILENO);
     dup2(output_fd, STDOUT_FILENO);
+    close(to_dot[1]);
     std::string type = "-T" + format;
-    execlp("dot", "dot", type.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
+    char* argv[] = {const_cast<char*>("dot"), type.data(), nullptr};
+    exec_guarded(parent, "dot", argv, true);
   }
   setpgid(child, child);  // both sides, so that the group exists before either goes on
   ChildGroup registered(child);

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/child_guard.h"
 #include "common/error.h"
 #include "common/termination.h"
 
@@ -82,6 +83,7 @@ ChildEnd run_logged(const std::vector<std::string>& argv, const std::string& dir
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   // The child changes its directory itself: posix_spawn has no portable way to do it.
+  pid_t parent = ::getpid();
   pid_t pid = ::fork();
   if (pid < 0) throw file_error("cannot start", argv.front(), errno);
   if (pid == 0) {
@@ -90,8 +92,7 @@ ChildEnd run_logged(const std::vector<std::string>& argv, const std::string& dir
     if (log < 0 || ::chdir(directory.c_str()) != 0) ::_exit(127);
     ::dup2(log, 1);
     ::dup2(log, 2);
-    ::execv(args.front(), args.data());
-    ::_exit(127);
+    exec_guarded(parent, args.front(), args.data(), false);
   }
   ::setpgid(pid, pid);  // both sides, so that the group exists before either goes on
   ChildGroup group(pid);

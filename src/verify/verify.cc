@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -34,6 +36,8 @@ namespace fs = std::filesystem;
 
 // A work directory: the one the user asked to keep, or a fresh temporary one removed with it.
 class WorkDir {
+  static constexpr const char* kPrefix = "nocgen-verify-";
+
  public:
   explicit WorkDir(const std::string& keep) : keep_(!keep.empty()) {
     if (keep_) {
@@ -44,7 +48,9 @@ class WorkDir {
       return;
     }
     const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/nocgen-verify-XXXXXX";
+    std::string folder = tmp && *tmp ? tmp : "/tmp";
+    remove_abandoned(folder);
+    std::string pattern = folder + "/" + kPrefix + std::to_string(::getpid()) + "-XXXXXX";
     if (!::mkdtemp(pattern.data())) throw file_error("cannot create", pattern, errno);
     path_ = pattern;
   }
@@ -64,6 +70,25 @@ class WorkDir {
     if (keep_ || message.find(path_ + "/") == std::string::npos) return message;
     keep_ = true;
     return message + "\n(the files it names are kept in " + path_ + ")";
+  }
+
+  // nocgen-verify-PID-... of a run that is gone (killed before it could remove its own) and
+  // that belonged to this user: nobody else can be pointed to it any more.
+  static void remove_abandoned(const std::string& folder) {
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+      std::string name = entry.path().filename().string();
+      if (name.rfind(kPrefix, 0) != 0) continue;
+      char* end = nullptr;
+      long pid = std::strtol(name.c_str() + std::strlen(kPrefix), &end, 10);
+      if (pid <= 0 || *end != '-' || pid == ::getpid()) continue;
+      if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+      struct stat info {};
+      if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+          info.st_uid != ::getuid())
+        continue;
+      fs::remove_all(entry.path(), ec);
+    }
   }
 
   void write(const std::string& name, const std::string& text) const {

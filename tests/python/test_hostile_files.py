@@ -6,6 +6,7 @@ import os
 import re
 import shutil
 import sys
+import time
 import subprocess
 import warnings
 
@@ -234,3 +235,28 @@ def test_topology_refuses_what_it_cannot_write(args, words, tools, tmp_path):
                           capture_output=True, text=True, errors="surrogateescape")
     assert done.returncode in (1, 2) and words in done.stderr, done.stderr
     assert not (tmp_path / "d.json").exists()
+
+
+def test_sigkill_on_dot_ends_graphviz(example, tools, tmp_path):
+    folder = tmp_path / "bin"
+    folder.mkdir()
+    (folder / "dot").write_text('#!/bin/sh\necho $$ > "$FAKE_PID"\nsleep 60 & echo $! >> '
+                                '"$FAKE_PID"\nwait\n')
+    (folder / "dot").chmod(0o755)
+    pid_file = tmp_path / "pid"
+    env = dict(os.environ, PATH=f"{folder}:{os.environ['PATH']}", FAKE_PID=str(pid_file))
+    process = subprocess.Popen([tools["nocgen"], "dot", example, "-o", tmp_path / "net.svg"],
+                               env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    deadline = time.monotonic() + 30
+    while not pid_file.exists() or len(pid_file.read_text().split()) < 2:
+        assert time.monotonic() < deadline and process.poll() is None
+        time.sleep(0.01)
+    process.kill()
+    process.wait(timeout=30)
+    pids = list(map(int, pid_file.read_text().split()))
+    deadline = time.monotonic() + 5
+    while any(os.path.exists(f"/proc/{pid}") and ") Z " not in open(f"/proc/{pid}/stat").read()
+              for pid in pids):
+        assert time.monotonic() < deadline, "Graphviz outlived nocgen"
+        time.sleep(0.02)
+    assert not (tmp_path / "net.svg").exists()

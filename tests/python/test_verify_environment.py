@@ -79,3 +79,37 @@ def test_a_signal_ends_every_child_and_removes_the_work(tools, example, fake_ver
         assert not os.path.exists(f"/proc/{pid}") or "Z" in open(f"/proc/{pid}/stat").read(), \
             "a child outlived nocgen"
     assert os.listdir(work) == []
+
+
+def gone_within(pids, seconds):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        alive = [pid for pid in pids if os.path.exists(f"/proc/{pid}")
+                 and ") Z " not in open(f"/proc/{pid}/stat").read()]
+        if not alive:
+            return True
+        time.sleep(0.02)
+    return False
+
+
+def test_sigkill_ends_every_child_and_a_later_run_removes_the_work(tools, example,
+                                                                   fake_verilator):
+    """SIGKILL cannot be caught: the kernel tells the guard between nocgen and its children,
+    which ends them; the work directory stays until the next run finds its owner gone."""
+    env, pid_file, work = fake_verilator
+    subprocess.run([tools["nocgen"], "generate", "-q", str(example)], check=True)
+    process = subprocess.Popen([tools["nocgen"], "verify", str(example)],
+                               env=dict(env, FAKE_VERILATOR="hang"), stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    deadline = time.monotonic() + 30
+    while not pid_file.exists() or len(pid_file.read_text().split()) < 2:
+        assert time.monotonic() < deadline and process.poll() is None
+        time.sleep(0.01)
+    process.kill()
+    assert process.wait(timeout=30) == -signal.SIGKILL
+    assert gone_within(list(map(int, pid_file.read_text().split())), 5), "a child outlived nocgen"
+    [abandoned] = os.listdir(work)
+    assert abandoned.startswith(f"nocgen-verify-{process.pid}-")
+    done = verify(tools, example, dict(env, FAKE_VERILATOR="quiet-fail"))
+    assert done.returncode == 1
+    assert os.listdir(work) == []
