@@ -24,6 +24,7 @@
 #include "common/text.h"
 #include "emit/output_file.h"
 #include "model/router_table.h"
+#include "verify/process.h"
 
 namespace noc::app {
 namespace {
@@ -202,6 +203,15 @@ void write_dot(emit::TextSink& out, const CheckReport& report) {
   out << "}\n";
 }
 
+// A dot that is not on PATH, or one there that could not be started (too many open files,
+// say): the child said which on standard error.
+std::string dot_not_started() {
+  if (!verify::find_on_path("dot"))
+    return "Graphviz's dot is not installed; write a .dot file and render it elsewhere";
+  return "Graphviz's dot is installed but could not be started (the line above says why); the "
+         "old file is left as it was";
+}
+
 std::vector<std::string> graphviz_formats() {
   // dot answers an unknown format with the list of those it knows, after "Use one of:". It runs
   // under a guard like the render, so that it ends with nocgen.
@@ -284,9 +294,7 @@ void render_dot(const std::string& dot_text, const std::string& format, int outp
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
-    throw Error("Graphviz's dot is not installed; write a .dot file and render it elsewhere",
-                output);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 127) throw Error(dot_not_started(), output);
   if (WIFSIGNALED(status))
     throw Error(std::string("Graphviz's dot was ended by signal ") +
                     std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) +
@@ -326,9 +334,7 @@ void draw_network(const CheckReport& report, const std::string& output) {
   // Any other extension names a format for Graphviz to render; one it does not know is refused
   // rather than written as DOT text under a misleading name.
   std::vector<std::string> known = graphviz_formats();
-  if (known.empty())
-    throw Error("Graphviz's dot is not installed; write a .dot file and render it elsewhere",
-                output);
+  if (known.empty()) throw Error(dot_not_started(), output);
   if (std::find(known.begin(), known.end(), format) == known.end())
     throw Error("Graphviz renders no format \"" + format +
                     "\"; use .dot, or one of .svg, .png, and the others dot -T? lists",

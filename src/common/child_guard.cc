@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <initializer_list>
+#include <string>
 
 namespace noc {
 namespace {
@@ -29,6 +31,11 @@ void exec_guarded(pid_t parent, const char* program, char* const argv[], bool se
       ::execvp(program, argv);
     else
       ::execv(program, argv);
+    // Said where the child's errors go (the log the message quotes, or nocgen's own stderr):
+    // "exit status 127" alone does not tell a missing program from too many open files.
+    std::string why =
+        std::string("nocgen: cannot start ") + program + ": " + std::strerror(errno) + "\n";
+    if (::write(STDERR_FILENO, why.data(), why.size()) < 0) ::_exit(127);
     ::_exit(127);
   }
   // nocgen's handlers only set a flag: the guard takes the signals' own meaning back, so that

@@ -1,6 +1,7 @@
 #include "model/diagnostics.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "common/text.h"
 
@@ -203,8 +204,15 @@ Diagnostic from_error(Rule rule, const Error& error, std::string node) {
 }
 
 std::optional<Rule> rule_by_code(std::string_view code) {
+  // Codes are read as the user types them: noc124 is NOC124, on every command.
+  auto same = [](std::string_view typed, std::string_view known) {
+    return typed.size() == known.size() &&
+           std::equal(typed.begin(), typed.end(), known.begin(), [](char a, char b) {
+             return std::toupper(static_cast<unsigned char>(a)) == b;
+           });
+  };
   for (const RuleInfo& info : kRules)
-    if (code == info.code) return info.rule;
+    if (same(code, info.code)) return info.rule;
   return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string_view>
 
 #include "common/input_file.h"
 #include "common/text.h"
@@ -26,7 +27,9 @@ DisplayStyle style_for(std::FILE* stream, const std::string& color, bool short_f
   bool terminal = ::isatty(::fileno(stream)) != 0;
   DisplayStyle style;
   const char* no_color = std::getenv("NO_COLOR");  // set and not empty: no colour (no-color.org)
-  bool colour_off = no_color && *no_color;
+  // A terminal that says it is dumb (Emacs' shell, some CI logs) shows escapes as text.
+  const char* term = std::getenv("TERM");
+  bool colour_off = (no_color && *no_color) || (term && std::string_view(term) == "dumb");
   style.color = color == "always" || (color == "auto" && terminal && !colour_off);
   style.source_line = terminal && !short_form;
   return style;

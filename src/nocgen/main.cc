@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 
 #include "common/error.h"
@@ -13,6 +14,19 @@
 
 using namespace noc;
 using namespace noc::nocgen;
+
+namespace {
+
+// Both of the process's ways to standard output, flushed: the reports use stdio, CLI11 and the
+// JSON writers use iostreams.
+bool standard_output_written() {
+  std::cout.flush();
+  bool streams = static_cast<bool>(std::cout);
+  bool stdio = std::fflush(stdout) == 0 && !std::ferror(stdout);
+  return streams && stdio;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   noc::prefer_huge_pages_for_the_heap();
@@ -60,6 +74,13 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     int code = cli.exit(e);
     if (code != 0) suggest_options(cli, args);
+    // --help and --version are the command's whole output: one that could not be written is
+    // a failure, not an answer.
+    if (code == 0 && !standard_output_written()) {
+      std::fprintf(stderr, "nocgen: error: cannot write to standard output (%s)\n",
+                   std::strerror(errno));
+      return kInputError;
+    }
     return code == 0 ? 0 : kUsageError;
   }
   display.output = style_for(stdout, display.color, display.short_form);
@@ -67,10 +88,11 @@ int main(int argc, char** argv) {
   try {
     int code = command();
     if (int signal_number = noc::termination_requested()) noc::end_with_signal(signal_number);
-    std::cout.flush();
-    if (!std::cout) {
+    if (!standard_output_written()) {
       if (errno == EPIPE) return kPipeClosed;
-      throw Error("cannot write to standard output");
+      // The files the command wrote are in place by now; only its report is lost.
+      throw Error(std::string("cannot write to standard output (") + std::strerror(errno) +
+                  "); what the command wrote to files is complete, its report is not");
     }
     return code;
   } catch (const noc::Interrupted& interrupted) {

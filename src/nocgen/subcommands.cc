@@ -1,5 +1,7 @@
 #include "nocgen/subcommands.h"
 
+#include <charconv>
+#include <cmath>
 #include <iostream>
 #include <memory>
 
@@ -13,6 +15,19 @@ constexpr const char* kBaseDirHelp = "Directory holding the description and the 
 constexpr const char* kDescriptionHelp =
     "File name of the description, searched below BASE_DIR; with a folder part (sub/alt.json), "
     "its path below BASE_DIR";
+
+// Seconds a child may run: NaN would never end, and inf is "no limit", which 0 says already.
+constexpr double kLongestTimeout = 1e6;
+const CLI::Validator kTimeoutSeconds(
+    [](const std::string& text) -> std::string {
+      double seconds = 0;
+      auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+      if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(seconds) ||
+          seconds < 0 || seconds > kLongestTimeout)
+        return "seconds from 0 (no limit) to 1000000, not " + text;
+      return {};
+    },
+    "SECONDS");
 
 // BASE_DIR, --description and the source flags, as every command that reads a design takes them.
 void add_design_flags(CLI::App* sub, DesignFlags& design, const char* base_dir_help) {
@@ -108,7 +123,7 @@ void add_verify(CLI::App& cli, Session& session, Command& command) {
                   "End a build step or the simulation that takes longer than this, in seconds "
                   "(0: no limit)")
       ->capture_default_str()
-      ->check(CLI::NonNegativeNumber);
+      ->check(kTimeoutSeconds);
   sub->add_flag("--all", flags->all_problems,
                 "Print every wiring problem, not only the first " + std::to_string(kProblemsShown));
   sub->add_flag("--no-cache", flags->no_cache,

@@ -260,3 +260,48 @@ def test_sigkill_on_dot_ends_graphviz(example, tools, tmp_path):
         assert time.monotonic() < deadline, "Graphviz outlived nocgen"
         time.sleep(0.02)
     assert not (tmp_path / "net.svg").exists()
+
+
+@pytest.mark.parametrize("args", [["--help"], ["--version"], ["generate", "--help"]])
+def test_an_answer_that_cannot_be_written_fails(args, tools):
+    with open("/dev/full", "w") as full:
+        done = subprocess.run([tools["nocgen"], *args], stdout=full, stderr=subprocess.PIPE,
+                              text=True)
+    assert done.returncode == 1 and "cannot write to standard output" in done.stderr
+
+
+def test_a_report_that_cannot_be_written_says_the_files_are_complete(example, tools):
+    with open("/dev/full", "w") as full:
+        done = subprocess.run([tools["nocgen"], "generate", example], stdout=full,
+                              stderr=subprocess.PIPE, text=True)
+    assert done.returncode == 1 and "what the command wrote to files is complete" in done.stderr
+    assert "module noc_top" in (example / "noc_soc.sv").read_text()
+
+
+@pytest.mark.parametrize("value", ["nan", "inf", "-1", "1e7", "1e400"])
+def test_timeout_takes_finite_seconds_within_its_bound(value, example, tools):
+    done = nocgen(tools, "verify", example, "--timeout", value)
+    assert done.returncode == 2
+    assert f"seconds from 0 (no limit) to 1000000, not {value}" in done.stderr
+
+
+def test_rule_codes_are_read_in_any_case_on_every_command(example, tools):
+    (example / "backup").mkdir()
+    (example / "backup" / "noc_soc.json").write_text((example / "noc_soc.json").read_text())
+    assert "[NOC121]" not in nocgen(tools, "check", example, "-Wno-noc121").stdout
+    assert nocgen(tools, "check", example, "-Werror=Noc121").returncode == 1
+    assert nocgen(tools, "explain", "noc121").returncode == 0
+
+
+def test_a_dumb_terminal_gets_no_colour(example, tools):
+    import pty
+    (example / "noc_soc.json").write_text("{")
+    for term, coloured in (("xterm", True), ("dumb", False)):
+        leader, follower = pty.openpty()
+        done = subprocess.run([tools["nocgen"], "check", example], stdout=follower,
+                              stderr=follower, env=dict(os.environ, TERM=term, NO_COLOR=""))
+        os.close(follower)
+        shown = os.read(leader, 65536).decode(errors="replace")
+        os.close(leader)
+        assert done.returncode == 1
+        assert ("\x1b[" in shown) == coloured, (term, shown)
