@@ -1,8 +1,14 @@
 // The description's flat layout: names as views of the text, neighbours as node numbers.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <ostream>
 
+#include "common/content_digest.h"
 #include "common/error.h"
 #include "common/text.h"
 #include "model/description.h"
@@ -216,6 +222,89 @@ TEST(Description, AFileChangedAfterReadingPlacesNoMessage) {
   test::write_file(path, "{\n\n\n\"R_0\": {},     \"R_1\": {}}");
   EXPECT_EQ(d.line_column(d.nodes()[1]), (std::pair<int, int>{0, 0}));
   EXPECT_EQ(d.nodes()[1].name, "R_1");
+}
+
+}  // namespace
+}  // namespace noc::model
+
+namespace noc::model {
+namespace {
+
+// Two descriptions of one length: a rewrite in place of the one by the other leaves the size,
+// and within one tick of the file system's clock the times too, as they were.
+constexpr const char* kVersionA = R"({"R_0": {"is_Router": true}, "T_0": {}})";
+constexpr const char* kVersionB = R"({"R_7": {"is_Router": true}, "T_7": {}})";
+
+// Rewrites the description in place, once, as a writer racing the reader would, and sets its
+// modification time back: only the change time, which nobody can set, still moves.
+class RacingWriter {
+ public:
+  RacingWriter() {
+    set_description_read_hook([this](const std::string& path) {
+      if (done_) return;
+      done_ = true;
+      struct stat before;
+      ::stat(path.c_str(), &before);
+      int fd = ::open(path.c_str(), O_WRONLY);
+      ASSERT_EQ(::pwrite(fd, kVersionB, std::strlen(kVersionB), 0),
+                static_cast<ssize_t>(std::strlen(kVersionB)));
+      struct timespec times[2] = {before.st_atim, before.st_mtim};
+      ::futimens(fd, times);
+      ::close(fd);
+    });
+  }
+  ~RacingWriter() { set_description_read_hook({}); }
+
+ private:
+  bool done_ = false;
+};
+
+// A file written moments ago: a rewrite within the same tick of the clock leaves even the change
+// time as it was, and only the text tells; one in a later tick moves the change time. Either
+// way the reader gives the new version whole or says the file changed, never the old one that
+// the status alone would have passed.
+TEST(Description, ARewriteWhileAFreshFileIsReadIsNeverTakenForTheOldText) {
+  test::TempDir dir;
+  std::string path = dir.path() + "/noc_soc.json";
+  test::write_file(path, kVersionA);
+  RacingWriter writer;
+  try {
+    Description d = load_description(path, {});
+    ASSERT_EQ(d.nodes().size(), 2u);
+    EXPECT_EQ(d.nodes()[0].name, "R_7");
+  } catch (const Error& error) {
+    EXPECT_EQ(error.message(), "the description changed while it was read; run again");
+  }
+}
+
+TEST(Description, ADigestIsTheSameHoweverTheTextIsCut) {
+  std::string text(1000, '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char>(i * 7 + 3);
+  ContentDigest whole;
+  whole.add(text);
+  for (std::size_t cut : {1u, 3u, 7u, 8u, 9u, 500u}) {
+    ContentDigest pieces;
+    for (std::size_t at = 0; at < text.size(); at += cut) pieces.add(text.substr(at, cut));
+    EXPECT_EQ(pieces.value(), whole.value()) << cut;
+  }
+  ContentDigest other;
+  text[999] ^= 1;
+  other.add(text);
+  EXPECT_NE(other.value(), whole.value());
+}
+
+TEST(Description, ARewriteWhileAnOlderFileIsReadGivesTheNewVersionWhole) {
+  test::TempDir dir;
+  std::string path = dir.path() + "/noc_soc.json";
+  test::write_file(path, kVersionA);
+  // Older than the coarsest tick of a file system's clock: read through the window, and the
+  // status read after it says whether it changed.
+  ::sleep(3);
+  RacingWriter writer;
+  Description d = load_description(path, {});
+  ASSERT_EQ(d.nodes().size(), 2u);
+  EXPECT_EQ(d.nodes()[0].name, "R_7");
+  EXPECT_EQ(d.nodes()[1].name, "T_7");
 }
 
 }  // namespace

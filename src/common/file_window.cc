@@ -38,6 +38,7 @@ bool FileWindow::refill(std::size_t keep, std::string_view& text, std::size_t& s
       at_end_ = true;
       break;
     }
+    digest_.add(std::string_view(buffer_.get() + size_, static_cast<std::size_t>(n)));
     size_ += static_cast<std::size_t>(n);
   }
   text = std::string_view(buffer_.get(), size_);

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string_view>
 
+#include "common/content_digest.h"
+
 namespace noc {
 
 /// A file read front to back through one buffer: a reader that copies out what it keeps holds a
@@ -24,6 +26,8 @@ class FileWindow {
   /// Bytes read from the file so far.
   std::uint64_t end() const { return base_ + size_; }
   bool failed() const { return failed_; }
+  /// The digest of every byte read so far.
+  std::uint64_t digest() const { return digest_.value(); }
 
  private:
   int fd_;
@@ -33,6 +37,7 @@ class FileWindow {
   std::uint64_t base_ = 0;
   bool at_end_ = false;
   bool failed_ = false;
+  ContentDigest digest_;
 };
 
 }  // namespace noc

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <ctime>
 #include <new>
 #include <utility>
 
@@ -46,6 +47,25 @@ std::uint64_t max_input_bytes() {
 
 std::int64_t modified_ns(const struct ::stat& info) {
   return static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+}
+
+bool read_file_version(const std::string& path, FileVersion& version) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return false;
+  version.device = info.st_dev;
+  version.inode = info.st_ino;
+  version.size = static_cast<std::uint64_t>(info.st_size);
+  version.modified_ns = modified_ns(info);
+  version.changed_ns =
+      static_cast<std::int64_t>(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+  return true;
+}
+
+bool changed_moments_ago(const FileVersion& version) {
+  struct timespec now;
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  std::int64_t now_ns = static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+  return now_ns - version.changed_ns < std::int64_t{2} * 1000000000;
 }
 
 InputFile::~InputFile() {

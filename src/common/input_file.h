@@ -11,6 +11,23 @@ namespace noc {
 /// a file read earlier is still the one read.
 std::int64_t modified_ns(const struct ::stat& info);
 
+/// What tells one version of a file from another without reading it: where it is and its size,
+/// modification and change times. The change time cannot be set back by anyone, but two
+/// writes within one tick of the file system's clock leave all of it the same.
+struct FileVersion {
+  std::uint64_t device = 0, inode = 0, size = 0;
+  std::int64_t modified_ns = 0, changed_ns = 0;
+  bool operator==(const FileVersion&) const = default;
+};
+
+/// The version of the file at `path` now; nothing when it cannot be read.
+bool read_file_version(const std::string& path, FileVersion& version);
+
+/// Whether the file changed so recently (its change time within two seconds of now, the
+/// coarsest tick of a file system in use) that a rewrite of the same length now would leave its
+/// version as it is: what was read of it is then checked against its text.
+bool changed_moments_ago(const FileVersion& version);
+
 /// The largest input file read: 1 GiB, or NOC_SOC_MAX_INPUT_BYTES when that is set (tests use a
 /// small one). A description or source is held whole in memory while it is read.
 std::uint64_t max_input_bytes();

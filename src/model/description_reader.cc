@@ -12,6 +12,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "common/content_digest.h"
 #include "common/error.h"
 #include "common/file_window.h"
 #include "common/input_file.h"
@@ -423,31 +424,63 @@ Description parse_description(std::string path, std::string&& owned_text,
 
 // A description of plain JSON read through a window, its names copied out: the file's text is
 // never held whole. Nothing when the file holds anything else, or changed while it was read.
-std::optional<Description> read_plain(const std::string& path) {
+std::function<void(const std::string&)> read_hook;
+
+void after_read(const std::string& path) {
+  if (read_hook) read_hook(path);
+}
+
+const char kChanged[] = "the description changed while it was read; run again";
+
+// A file written moments ago may be written still, and its status cannot tell a rewrite of the
+// same length within one tick of the file system's clock: what was read is held to the file's
+// text as it is now.
+void check_unchanged(const std::string& path, const FileVersion& before, std::uint64_t read) {
+  if (!changed_moments_ago(before)) return;
+  std::uint64_t now = 0;
+  if (!digest_file(path, now) || now != read) throw Error(kChanged, path);
+}
+
+std::optional<Description> read_plain(const std::string& path, const FileVersion& before) {
   InputFile file = open_input_file(path, "description");
   NodeBuilder builder(file.size);
+  std::uint64_t digest = 0;
   {
     FileWindow window(file.fd);
     if (!scan_plain_json_from(window, builder) || window.failed() || window.end() != file.size ||
         !builder.top_is_object)
       return std::nullopt;
+    digest = window.digest();
   }
   // A file changed while it was read is read again whole, as it is now.
-  struct stat now;
-  if (::stat(path.c_str(), &now) != 0 || static_cast<std::uint64_t>(now.st_size) != file.size ||
-      modified_ns(now) != file.modified_ns)
+  after_read(path);
+  FileVersion now;
+  if (!read_file_version(path, now) || now != before || file.size != before.size)
     return std::nullopt;
+  check_unchanged(path, before, digest);
   Description::Parts parts = std::move(builder.parts);
   parts.file = DescriptionText(file.release(), file.size, file.modified_ns);
   return Description(path, std::move(parts));
 }
 
 Description load_description(const std::string& path, const ParseErrorReporter& report) {
-  if (std::optional<Description> plain = read_plain(path)) return std::move(*plain);
+  FileVersion before;
+  if (read_file_version(path, before))
+    if (std::optional<Description> plain = read_plain(path, before)) return std::move(*plain);
   // Anything else is read whole, by the reader that decodes every form and words every error.
-  Description description = parse_description(path, read_input_file(path, "description"), report);
+  read_file_version(path, before);
+  std::string text = read_input_file(path, "description");
+  after_read(path);
+  ContentDigest read;
+  read.add(text);
+  check_unchanged(path, before, read.value());
+  Description description = parse_description(path, std::move(text), report);
   description.release_text(path);
   return description;
+}
+
+void set_description_read_hook(std::function<void(const std::string&)> hook) {
+  read_hook = std::move(hook);
 }
 
 }  // namespace noc::model

@@ -21,7 +21,12 @@ Description parse_description(std::string path, std::string_view text,
 Description parse_description(std::string path, std::string&& text,
                               const ParseErrorReporter& report);
 
-/// Reads and parses the description file at `path`.
+/// Reads and parses the description file at `path`. A file written while it is read is an error,
+/// "the description changed while it was read; run again", never a mix of two versions.
 Description load_description(const std::string& path, const ParseErrorReporter& report);
+
+/// For tests: called with the path once the description's text has been read and before the
+/// read is checked, where a writer racing the reader would rewrite it. Empty: nothing.
+void set_description_read_hook(std::function<void(const std::string&)> hook);
 
 }  // namespace noc::model
