@@ -107,6 +107,26 @@ TEST_F(Catalog, AnIncludeLeadingOutsideTheBaseIsRefusedNamingDashI) {
   EXPECT_EQ(with_dir.parse("m.sv").headers_read.size(), 1u) << "the -I directory holds it";
 }
 
+// Verilator reads `include "/abs/w.vh" as that file; so does the catalog, within the same
+// confinement as a header found by path.
+TEST_F(Catalog, AnAbsoluteIncludeIsThatFileWhereAHeaderMayBe) {
+  test::TempDir outside;
+  write_file(at("inc/w.vh"), "`define W 6\n");
+  write_file(outside.path() + "/w.vh", "`define W 2\n");
+  write_file(at("rtl/m.sv"),
+             "`include \"" + at("inc/w.vh") + "\"\nmodule m(input [`W:0] a);endmodule\n");
+  write_file(at("rtl/n.sv"),
+             "`include \"" + outside.path() + "/w.vh\"\nmodule n(input [`W:0] a);endmodule\n");
+  RtlCatalog catalog(dir.path());
+  EXPECT_EQ(catalog.parse("m.sv").first.inputs.at(0).join_from(0), "[6:0] a");
+  test::expect_located_error([&] { catalog.parse("n.sv"); },
+                             {"", "", 1, 1, "outside the base directory"});
+  RtlOptions options;
+  options.include_dirs = {outside.path()};
+  RtlCatalog with_dir(dir.path(), options);
+  EXPECT_EQ(with_dir.parse("n.sv").first.inputs.at(0).join_from(0), "[2:0] a");
+}
+
 TEST_F(Catalog, UnitFilesAreReadUpToTheSourceItself) {
   write_file(at("defs.svh"), "`define W 8\n");
   write_file(at("late.svh"), "`define W 16\n");

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 
@@ -36,6 +37,10 @@ std::string absolute_path(const std::string& path) {
 
 SourceTree::SourceTree(std::string base_dir) : base_dir_(std::move(base_dir)) {
   walk(absolute_path(base_dir_));
+  // A base directory that is missing or no folder is said on its own, by whoever needs it.
+  if (!unlisted_.empty() && unlisted_.front().path == absolute_path(base_dir_) &&
+      (unlisted_.front().error == ENOENT || unlisted_.front().error == ENOTDIR))
+    unlisted_.erase(unlisted_.begin());
 }
 
 const std::vector<std::string>& SourceTree::find(std::string_view name) const {
@@ -46,7 +51,10 @@ const std::vector<std::string>& SourceTree::find(std::string_view name) const {
 
 void SourceTree::walk(const std::string& dir) {
   std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(dir.c_str()), ::closedir);
-  if (!handle) return;
+  if (!handle) {
+    unlisted_.push_back(Unlisted{dir, errno});
+    return;
+  }
   std::string prefix = dir;
   if (prefix.empty() || prefix.back() != '/') prefix += '/';
   std::vector<std::string> subdirs;

@@ -23,12 +23,21 @@ class SourceTree {
   /// Every non-directory entry, in walk order.
   const std::vector<std::string>& files() const { return files_; }
 
+  /// A folder below the base directory that could not be listed, and why (errno).
+  struct Unlisted {
+    std::string path;
+    int error = 0;
+  };
+  /// The folders the walk could not list: what it found may lie in them too.
+  const std::vector<Unlisted>& unlisted() const { return unlisted_; }
+
  private:
   void walk(const std::string& dir);
 
   std::string base_dir_;
   std::unordered_map<std::string, std::vector<std::string>> by_name_;
   std::vector<std::string> files_;
+  std::vector<Unlisted> unlisted_;
 };
 
 /// `path` made absolute against the working directory and normalised, without resolving links.

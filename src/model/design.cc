@@ -1,6 +1,7 @@
 #include "model/design.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "common/error.h"
 #include "common/text.h"
@@ -55,6 +56,22 @@ std::string default_top_path(const std::string& base_dir) {
 Design load_design(const DesignRequest& request) {
   Design design;
   design.tree = std::make_shared<SourceTree>(request.base_dir);
+  // What the walk could not see may hold the description or a source; a copy elsewhere is
+  // then read in its place without a word.
+  for (const SourceTree::Unlisted& folder : design.tree->unlisted()) {
+    Diagnostic unlisted{Rule::kFolderUnlisted,
+                        folder.path,
+                        0,
+                        0,
+                        {},
+                        {},
+                        std::string("this folder below the base directory cannot be listed (") +
+                            std::strerror(folder.error) +
+                            "): a description or source in it is not found, and one of the "
+                            "same name elsewhere is read instead"};
+    unlisted.errno_value = folder.error;
+    if (request.warnings.apply(unlisted)) design.diagnostics.push_back(std::move(unlisted));
+  }
   design.lookup =
       find_description(*design.tree, request.description, request.description_may_be_path);
   if (design.lookup.path.empty()) {

@@ -168,6 +168,9 @@ const std::vector<RuleInfo> kRules = {
      "a copied dimension names a constant of a package noc_top does not import",
      "module noc_router import soc_pkg::*; (input [INPUTS-1:0][NOC_VCS-1:0] in_valid, ...)",
      "write the constant with its package in the dimension: [soc_pkg::NOC_VCS-1:0]"},
+    {Rule::kFolderUnlisted, "NOC127", W, "a folder below the base directory cannot be listed",
+     "rtl/ip/ with mode 711: noc_router.sv in it is not found, and a mock under tb/ is read",
+     "let the folder be listed (chmod a+r), or move what it holds out of the base directory"},
 };
 
 }  // namespace

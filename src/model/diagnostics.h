@@ -69,6 +69,7 @@ enum class Rule : std::uint8_t {
   kTileDimensionDiffers,
   kParameterNotPassed,
   kDimensionNeedsPackage,
+  kFolderUnlisted,
   kCount,
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "common/error.h"
 #include "common/input_file.h"
@@ -29,6 +30,19 @@ std::string ambiguity(std::string_view what, std::string_view name,
   if (found.size() > 4) list += " and " + std::to_string(found.size() - 4) + " more";
   return std::string(what) + " " + in_quotes(name) + " is ambiguous; it matches " +
          std::to_string(found.size()) + " files:" + list;
+}
+
+// What a search of the tree could not see: "; the folder X could not be listed (Permission
+// denied), so it may lie there", or nothing.
+std::string unlisted_note(const SourceTree& tree) {
+  const std::vector<SourceTree::Unlisted>& unlisted = tree.unlisted();
+  if (unlisted.empty()) return {};
+  std::string list;
+  for (std::size_t i = 0; i < unlisted.size() && i < 3; ++i)
+    list += (i ? ", " : "") + unlisted[i].path + " (" + std::strerror(unlisted[i].error) + ")";
+  if (unlisted.size() > 3) list += " and " + std::to_string(unlisted.size() - 3) + " more";
+  return std::string(unlisted.size() == 1 ? "; the folder " : "; the folders ") + list +
+         " could not be listed, so it may lie there";
 }
 
 }  // namespace
@@ -73,10 +87,20 @@ std::string RtlCatalog::locate(std::string_view name) const {
                   absolute_path(base_dir_));
     return path;
   }
-  const std::vector<std::string>& found = tree_->find(name);
+  std::vector<std::string> found = tree_->find(name);
+  // A file the description or a list names by path is that file, found or not by the walk: its
+  // folder may be one that can be searched but not listed.
+  auto add_named = [&](const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (path.compare(slash + 1, std::string::npos, name) != 0 || !is_regular_file(path)) return;
+    if (std::find(found.begin(), found.end(), path) == found.end()) found.push_back(path);
+  };
+  for (const std::string& path : chosen_) add_named(path);
+  for (const std::string& path : options_.unit_files) add_named(path);
   if (found.empty())
-    throw Error("no source named " + in_quotes(name) + " below the base directory",
-                absolute_path(base_dir_));
+    throw Error(
+        "no source named " + in_quotes(name) + " below the base directory" + unlisted_note(*tree_),
+        absolute_path(base_dir_));
   if (found.size() > 1) {
     // The file the user's own lists chose, when exactly one of them is among those found.
     std::vector<std::string> picked;
@@ -101,6 +125,15 @@ void RtlCatalog::choose(const std::string& path_below_base) {
 std::optional<std::string> RtlCatalog::find_include(std::string_view name,
                                                     const std::string& includer) const {
   std::string entry(name);
+  // An absolute name is that file, as compilers read it, and confined as a header found by
+  // path is: below the base directory or below an -I directory.
+  if (!entry.empty() && entry.front() == '/') {
+    if (!is_regular_file(entry)) return std::nullopt;
+    if (stays_below(base_dir_, entry)) return absolute_path(entry);
+    for (const std::string& dir : options_.include_dirs)
+      if (stays_below(dir, entry)) return absolute_path(entry);
+    throw outside_base(name, entry);
+  }
   for (const std::string& dir : options_.include_dirs)
     if (is_regular_file(dir + "/" + entry)) return absolute_path(dir + "/" + entry);
   // Beside the includer and by path, a header is read only when it stays below the base

@@ -3,9 +3,11 @@ that no output may replace, Python paths that would be cut at a NUL, and warning
 filter makes errors. Whatever happens, the user's files keep their bytes."""
 import ast
 import os
+import pathlib
 import re
 import shutil
 import sys
+import tempfile
 import time
 import subprocess
 import warnings
@@ -305,3 +307,60 @@ def test_a_dumb_terminal_gets_no_colour(example, tools):
         os.close(leader)
         assert done.returncode == 1
         assert ("\x1b[" in shown) == coloured, (term, shown)
+
+
+def as_a_user(args):
+    """Runs nocgen as an ordinary user: root lists every folder whatever its mode."""
+    if os.geteuid() != 0:
+        return args
+    if not shutil.which("setpriv"):
+        pytest.skip("running as root without setpriv to drop the privilege")
+    return ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", *args]
+
+
+@pytest.fixture
+def hidden_router(example):
+    """The design's router in a folder that can be searched but not listed, a mock elsewhere,
+    in a folder an ordinary user reaches (pytest's own are root's alone)."""
+    reachable = tempfile.mkdtemp(prefix="noc-hidden-")
+    os.chmod(reachable, 0o755)
+    example = pathlib.Path(shutil.copytree(example, os.path.join(reachable, "design")))
+    os.chmod(example, 0o777)
+    for folder in ("rtl/ip", "tb"):
+        (example / folder).mkdir(parents=True)
+    (example / "noc_router.sv").rename(example / "rtl/ip/noc_router.sv")
+    (example / "tb/noc_router.sv").write_text(
+        "module noc_router #(parameter INPUTS = 1, OUTPUTS = 1, DESTS = 1)\n"
+        "  (input clk, input rst, input [31:0] mock_in, output [31:0] mock_out);\nendmodule\n")
+    text = (example / "noc_soc.json").read_text()
+    (example / "noc_soc.json").write_text(text.replace('"noc_router.sv"', '"rtl/ip/noc_router.sv"'))
+    for path in example.rglob("*"):
+        os.chmod(path, 0o777 if path.is_dir() else 0o666)
+    os.chmod(example / "rtl/ip", 0o711)
+    yield example
+    os.chmod(example / "rtl/ip", 0o777)
+    shutil.rmtree(reachable)
+
+
+def test_a_source_named_by_path_in_an_unlisted_folder_is_read_by_its_path(hidden_router, tools):
+    checked = subprocess.run(as_a_user([tools["nocgen"], "check", hidden_router, "--format",
+                                        "short"]), capture_output=True, text=True)
+    assert "[NOC127]" in checked.stdout and "rtl/ip" in checked.stdout, checked.stdout
+    done = subprocess.run(as_a_user([tools["nocgen"], "generate", "-q", hidden_router]),
+                          capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    top = (hidden_router / "noc_soc.sv").read_text()
+    assert "mock_in" not in top and ".in_flit" in top
+
+
+def test_a_source_not_found_names_the_folders_that_could_not_be_listed(hidden_router, tools):
+    text = (hidden_router / "noc_soc.json").read_text()
+    (hidden_router / "noc_soc.json").write_text(text.replace('"compute_tile.sv"', '"tile.sv"'))
+    os.chmod(hidden_router / "rtl/ip", 0o777)
+    (hidden_router / "rtl/ip/tile.sv").write_bytes((hidden_router / "compute_tile.sv").read_bytes())
+    os.chmod(hidden_router / "rtl/ip", 0o711)
+    done = subprocess.run(as_a_user([tools["nocgen"], "generate", hidden_router]),
+                          capture_output=True, text=True)
+    assert done.returncode == 1
+    assert 'no source named "tile.sv"' in done.stderr and "could not be listed" in done.stderr
+    assert str(hidden_router / "rtl/ip") in done.stderr
