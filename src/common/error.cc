@@ -10,7 +10,7 @@ std::string format_problem(const char* severity, const std::string& message,
                            const std::string& file, int line, int column, const std::string& code) {
   std::string tail = code.empty() ? message : message + " [" + code + "]";
   if (file.empty()) return printable(std::string(severity) + ": " + tail);
-  std::string out = file;
+  std::string out = one_line(file);
   if (line > 0) {
     out += ":" + std::to_string(line);
     if (column > 0) out += ":" + std::to_string(column);

@@ -128,15 +128,19 @@ std::size_t utf8_length(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-std::string printable(std::string_view text) {
+namespace {
+
+// `layout`: a line feed or tab is the message's own layout, kept; in a value (a path, a name)
+// it would split the line or shift what follows, and is escaped like every other control.
+std::string escaped(std::string_view text, bool layout) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {
     std::size_t length = utf8_length(text, at);
     unsigned char first = static_cast<unsigned char>(text[at]);
-    // A control character would cut or garble the line (a NUL ends it for C's printing); a
-    // line feed or tab in a message is the message's own layout.
-    if (length == 0 || (first < 0x20 && first != '\n' && first != '\t') || first == 0x7F) {
+    // A control character would cut or garble the line (a NUL ends it for C's printing).
+    bool kept = layout && (first == '\n' || first == '\t');
+    if (length == 0 || (first < 0x20 && !kept) || first == 0x7F) {
       static const char kHex[] = "0123456789ABCDEF";
       unsigned char byte = static_cast<unsigned char>(text[at]);
       out += "\\x";
@@ -151,6 +155,16 @@ std::string printable(std::string_view text) {
   return out;
 }
 
+}  // namespace
+
+std::string printable(std::string_view text) {
+  return escaped(text, true);
+}
+
+std::string one_line(std::string_view value) {
+  return escaped(value, false);
+}
+
 std::size_t character_count(std::string_view text) {
   std::size_t count = 0;
   for (std::size_t at = 0; at < text.size(); ++count) {
@@ -161,10 +175,7 @@ std::size_t character_count(std::string_view text) {
 }
 
 std::string in_quotes(std::string_view name) {
-  std::string out = "\"";
-  out += name;
-  out += '"';
-  return out;
+  return "\"" + one_line(name) + "\"";
 }
 
 std::string quoted_list(const std::vector<std::string>& names) {

@@ -58,6 +58,10 @@ bool is_simple_identifier(std::string_view name);
 /// name in any encoding can be printed and put into JSON.
 std::string printable(std::string_view text);
 
+/// The same for a value echoed inside a message (a path, a name, an option's value): a line
+/// feed or tab is escaped too, as \x0A and \x09, so that the message stays one line.
+std::string one_line(std::string_view value);
+
 /// The number of characters (UTF-8 code points; other bytes count one each) in `text`: the
 /// column an editor shows is this count plus one.
 std::size_t character_count(std::string_view text);

@@ -364,3 +364,18 @@ def test_a_source_not_found_names_the_folders_that_could_not_be_listed(hidden_ro
     assert done.returncode == 1
     assert 'no source named "tile.sv"' in done.stderr and "could not be listed" in done.stderr
     assert str(hidden_router / "rtl/ip") in done.stderr
+
+
+def test_a_control_character_in_a_name_or_path_keeps_each_message_on_one_line(example, tools,
+                                                                               tmp_path):
+    text = (example / "noc_soc.json").read_text()
+    (example / "noc_soc.json").write_text(text.replace('"T_0"', '"T_0\\n\\u001b[31m"'))
+    done = nocgen(tools, "check", example, "--format", "short")
+    problems = [line for line in done.stdout.splitlines() if "[NOC" in line]
+    assert problems and all(line.startswith(str(example)) for line in problems), done.stdout
+    assert "\x1b" not in done.stdout and "T_0\\x0A\\x1B[31m" in done.stdout
+    odd = tmp_path / "a\nb"
+    shutil.copytree(example, odd)
+    (odd / "noc_soc.json").write_text("{")
+    done = nocgen(tools, "generate", odd)
+    assert done.stderr.count("\n") == 1 and "a\\x0Ab" in done.stderr, done.stderr
