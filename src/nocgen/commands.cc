@@ -8,15 +8,18 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <sstream>
 
 #include "app/depfile.h"
 #include "app/description_check.h"
 #include "app/dot_graph.h"
+#include "app/routes_report.h"
 #include "app/rule_explanation.h"
 #include "app/soc_generator.h"
 #include "common/error.h"
 #include "common/file_identity.h"
 #include "common/termination.h"
+#include "common/text.h"
 #include "emit/output_file.h"
 #include "nocgen/command_line.h"
 
@@ -183,6 +186,33 @@ int dot(const Session& session, const DotFlags& flags) {
   app::draw_network(report, output.empty() ? "-" : output);
   if (!output.empty() && output != "-") std::printf("wrote %s\n", output.c_str());
   return 0;
+}
+
+int routes(const Session& session, const RoutesFlags& flags) {
+  model::DesignRequest request;
+  request.base_dir = flags.design.base_dir;
+  request.description = flags.design.description;
+  request.description_may_be_path = true;
+  request.rtl = flags.design.sources.options();
+  request.warnings = session.warnings;
+  std::optional<route::Algorithm> algorithm = route::algorithm_by_name(flags.routing);
+  app::RoutesReport report = app::route_design(request, *algorithm);
+  DiagnosticPrinter printer(session.display.errors);
+  print_capped(stderr, report.warnings, printer);
+  write_output(flags.output, [&](emit::TextSink& out) {
+    std::ostringstream text;
+    if (flags.format == "json")
+      app::write_routes_json(text, report);
+    else
+      app::write_routes_table(text, report);
+    out << text.str();
+  });
+  if (!report.check.cycle.empty())
+    std::fprintf(stderr, "nocgen: error: the routes can deadlock: %s\n",
+                 route::cycle_text(report.map, report.check.cycle).c_str());
+  for (const std::string& problem : report.check.problems)
+    std::fprintf(stderr, "nocgen: error: %s\n", one_line(problem).c_str());
+  return report.sound() ? 0 : kInputError;
 }
 
 int explain(std::string code, bool markdown) {

@@ -72,6 +72,13 @@ struct TopologyFlags {
   bool force = false;
 };
 
+struct RoutesFlags {
+  DesignFlags design;
+  std::string routing = "auto";
+  std::string format = "table";
+  std::string output = "-";
+};
+
 struct DotFlags {
   DesignFlags design;
   std::string output;  ///< empty or "-": standard output
@@ -89,6 +96,10 @@ inline constexpr std::size_t kProblemsShown = 20;
 
 int topology(const TopologyFlags& flags);
 int dot(const Session& session, const DotFlags& flags);
+
+/// Prints the design's warnings, then the port map, destinations, tables and the deadlock
+/// verdict; exit status 1 when a packet would not arrive or the routes can deadlock.
+int routes(const Session& session, const RoutesFlags& flags);
 
 /// `nocgen explain [CODE]`; with `markdown`, every rule as the manual's table.
 int explain(std::string code, bool markdown = false);

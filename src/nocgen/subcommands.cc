@@ -169,6 +169,28 @@ void add_dot(CLI::App& cli, Session& session, Command& command) {
   });
 }
 
+void add_routes(CLI::App& cli, Session& session, Command& command) {
+  auto flags = std::make_shared<RoutesFlags>();
+  CLI::App* sub = cli.add_subcommand(
+      "routes", "Show the port map, the destination numbers and the routing tables of a network");
+  add_design_flags(sub, flags->design, kBaseDirHelp);
+  sub->add_option("--routing", flags->routing,
+                  "xy (dimension order on a mesh), updown (up*/down*, any connected network), "
+                  "shortest (minimal paths, refused where they can deadlock) or auto (xy on a "
+                  "mesh, else updown)")
+      ->check(CLI::IsMember({"xy", "updown", "shortest", "auto"}))
+      ->capture_default_str();
+  sub->add_option("--format", flags->format, "table or json")
+      ->check(CLI::IsMember({"table", "json"}))
+      ->capture_default_str();
+  sub->add_option("-o,--output", flags->output, "File to write; - for standard output")
+      ->capture_default_str();
+  flags->design.sources.add_to(sub);
+  sub->callback([&session, &command, flags] {
+    command = [&session, flags] { return routes(session, *flags); };
+  });
+}
+
 void add_explain(CLI::App& cli, Command& command) {
   struct ExplainFlags {
     std::string code;
@@ -205,6 +227,7 @@ void add_subcommands(CLI::App& cli, Session& session, Command& command) {
   add_verify(cli, session, command);
   add_topology(cli, command);
   add_dot(cli, session, command);
+  add_routes(cli, session, command);
   add_explain(cli, command);
   add_schema(cli, command);
 }

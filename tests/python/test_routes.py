@@ -1,0 +1,54 @@
+"""`nocgen routes`: the port map, the destination numbers and the tables of the networks
+`topology` writes, and the dependency check that names a deadlock."""
+import json
+import subprocess
+
+import pytest
+
+
+def nocgen(tools, *args):
+    return subprocess.run([tools["nocgen"], *map(str, args)], capture_output=True, text=True,
+                          timeout=120)
+
+
+@pytest.mark.parametrize("kind,size,routing,used", [
+    ("mesh", "3x3", "auto", "xy"), ("mesh", "4x2", "xy", "xy"), ("torus", "4x4", "auto", "updown"),
+    ("ring", "8", "updown", "updown"), ("mesh", "3x2", "shortest", "shortest")])
+def test_routes_deliver_everywhere_without_a_cycle(kind, size, routing, used, example, tools):
+    assert nocgen(tools, "topology", kind, size, "--force", "-o",
+                  example / "noc_soc.json").returncode == 0
+    done = nocgen(tools, "routes", example, "--routing", routing, "--format", "json")
+    assert done.returncode == 0, done.stderr
+    routes = json.loads(done.stdout)
+    assert routes["routing"] == used and routes["deadlock_free"] and not routes["problems"]
+    tiles = len([d for d in routes["destinations"] if d["channel"] == 0])
+    assert len(routes["destinations"]) == 2 * tiles
+    for router in routes["routers"]:
+        assert len(router["routes"]) == len(routes["destinations"])
+        for slot in router["slots"]:
+            if "router" in slot:  # the far end's own slot leads back here
+                far = next(r for r in routes["routers"] if r["name"] == slot["router"])
+                assert far["slots"][slot["far_slot"]]["router"] == router["name"]
+
+
+def test_shortest_paths_on_a_ring_are_refused_naming_the_cycle(example, tools):
+    nocgen(tools, "topology", "ring", "6", "--force", "-o", example / "noc_soc.json")
+    done = nocgen(tools, "routes", example, "--routing", "shortest")
+    assert done.returncode == 1
+    assert "the routes can deadlock: R_" in done.stderr and " out " in done.stderr
+    assert "deadlock:" in done.stdout
+
+
+def test_xy_on_a_network_that_is_no_mesh_says_why(example, tools):
+    nocgen(tools, "topology", "torus", "3x3", "--force", "-o", example / "noc_soc.json")
+    done = nocgen(tools, "routes", example, "--routing", "xy")
+    assert done.returncode == 1
+    assert "needs routers that form a W x H mesh" in done.stderr and "updown" in done.stderr
+
+
+def test_the_table_names_each_slot_and_destination(example, tools):
+    done = nocgen(tools, "routes", example)
+    assert done.returncode == 0, done.stderr
+    assert "routing: xy on a 2 x 2 mesh" in done.stdout
+    assert "  slot 0  R_2 by link R_0_2, its slot 1" in done.stdout
+    assert "  0  compute_tile_T_0_inst channel 0, at R_0 slot 2" in done.stdout
