@@ -182,8 +182,6 @@ INSTANTIATE_TEST_SUITE_P(
 "T_2": {"is_Router": false, "top_module_fname": "compute_tile.sv"}
 })",
                  "R_2", 4, 1},
-        RuleCase{"no_tile", Rule::kNoTile, pair_with(R"(["R_0", "T_1"])", R"(["R_0"])"), "R_1", 3,
-                 1},
         RuleCase{"tile_without_noc_output",
                  Rule::kTileNoNocOutput,
                  kPair,

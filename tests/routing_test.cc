@@ -31,7 +31,8 @@ std::string description(const std::vector<std::vector<int>>& links, const std::v
       std::string tile = "\"T_" + std::to_string(r) + "_" + std::to_string(k) + "\"";
       text += comma + tile;
       comma = ", ";
-      tile_nodes += ",\n" + tile + ": {\"is_Router\": false, \"top_module_fname\": \"compute_tile.sv\"}";
+      tile_nodes +=
+          ",\n" + tile + ": {\"is_Router\": false, \"top_module_fname\": \"compute_tile.sv\"}";
     }
     text += "], \"top_module_fname\": \"noc_router.sv\"},\n";
   }
@@ -127,20 +128,27 @@ TEST_P(Routes, DeliverEverywhereWithoutACycle) {
 
 INSTANTIATE_TEST_SUITE_P(
     Networks, Routes,
-    testing::Values(RoutingCase{"xy_mesh_3x3", mesh(3, 3), Algorithm::kXy, Algorithm::kXy},
-                    RoutingCase{"xy_mesh_4x2", mesh(4, 2), Algorithm::kXy, Algorithm::kXy},
-                    RoutingCase{"xy_line_4", mesh(4, 1), Algorithm::kXy, Algorithm::kXy},
-                    RoutingCase{"auto_mesh_is_xy", mesh(3, 2), Algorithm::kAuto, Algorithm::kXy},
-                    RoutingCase{"auto_torus_is_updown", mesh(4, 4, true), Algorithm::kAuto,
-                                Algorithm::kUpDown},
-                    RoutingCase{"updown_ring_8", ring(8), Algorithm::kUpDown, Algorithm::kUpDown},
-                    RoutingCase{"updown_irregular", irregular(), Algorithm::kUpDown,
-                                Algorithm::kUpDown},
-                    RoutingCase{"shortest_mesh", mesh(3, 3), Algorithm::kShortest,
-                                Algorithm::kShortest},
-                    RoutingCase{"shortest_line", mesh(5, 1), Algorithm::kShortest,
-                                Algorithm::kShortest}),
+    testing::Values(
+        RoutingCase{"xy_mesh_3x3", mesh(3, 3), Algorithm::kXy, Algorithm::kXy},
+        RoutingCase{"xy_mesh_4x2", mesh(4, 2), Algorithm::kXy, Algorithm::kXy},
+        RoutingCase{"xy_line_4", mesh(4, 1), Algorithm::kXy, Algorithm::kXy},
+        RoutingCase{"auto_mesh_is_xy", mesh(3, 2), Algorithm::kAuto, Algorithm::kXy},
+        RoutingCase{"auto_torus_is_updown", mesh(4, 4, true), Algorithm::kAuto, Algorithm::kUpDown},
+        RoutingCase{"updown_ring_8", ring(8), Algorithm::kUpDown, Algorithm::kUpDown},
+        RoutingCase{"updown_irregular", irregular(), Algorithm::kUpDown, Algorithm::kUpDown},
+        RoutingCase{"shortest_mesh", mesh(3, 3), Algorithm::kShortest, Algorithm::kShortest},
+        RoutingCase{"shortest_line", mesh(5, 1), Algorithm::kShortest, Algorithm::kShortest}),
     test::RowLabel());
+
+TEST_F(Network, UpDownCarriesTrafficThroughTransitRouters) {
+  PortMap map = load(irregular(), {1, 0, 1, 0, 1, 1, 1});
+  RoutingTable table = compute_routes(map, Algorithm::kUpDown);
+  RouteCheck check = check_routes(map, table);
+  EXPECT_TRUE(check.problems.empty()) << check.problems.front();
+  EXPECT_TRUE(check.cycle.empty()) << cycle_text(map, check.cycle);
+  EXPECT_EQ(map.routers[3].slots.size(), 5u);  // the hub: links alone
+  EXPECT_EQ(map.destinations.size(), 10u);
+}
 
 TEST_F(Network, XyGoesAlongTheRowFirst) {
   PortMap map = load(mesh(3, 3));

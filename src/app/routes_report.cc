@@ -12,10 +12,9 @@ std::string slot_words(const route::PortMap& map, const route::Slot& slot) {
   if (!slot.to_router)
     return map.tile_instances[static_cast<std::size_t>(slot.tile)] + " channel " +
            std::to_string(slot.channel);
-  std::string words = slot.router < 0 ? std::string("?")
-                                      : std::string(map.routers[static_cast<std::size_t>(
-                                                                    slot.router)]
-                                                        .name);
+  std::string words = slot.router < 0
+                          ? std::string("?")
+                          : std::string(map.routers[static_cast<std::size_t>(slot.router)].name);
   words += " by link " + std::string(slot.link);
   if (slot.far_slot >= 0) words += ", its slot " + std::to_string(slot.far_slot);
   return words;
@@ -64,8 +63,7 @@ void write_routes_table(std::ostream& out, const RoutesReport& report) {
     const route::Destination& dest = map.destinations[d];
     out << "  " << d << "  " << map.tile_instances[static_cast<std::size_t>(dest.tile)]
         << " channel " << dest.channel << ", at "
-        << map.routers[static_cast<std::size_t>(dest.router)].name << " slot " << dest.slot
-        << "\n";
+        << map.routers[static_cast<std::size_t>(dest.router)].name << " slot " << dest.slot << "\n";
   }
   for (std::size_t r = 0; r < map.routers.size(); ++r) {
     const route::RouterPorts& router = map.routers[r];
@@ -94,26 +92,30 @@ void write_routes_json(std::ostream& out, const RoutesReport& report) {
   json["slots_per_tile"] = map.slots_per_tile;
   nlohmann::ordered_json destinations = nlohmann::ordered_json::array();
   for (const route::Destination& dest : map.destinations)
-    destinations.push_back({{"tile", map.tile_instances[static_cast<std::size_t>(dest.tile)]},
-                            {"node", std::string(map.tile_nodes[static_cast<std::size_t>(dest.tile)])},
-                            {"channel", dest.channel},
-                            {"router", std::string(map.routers[static_cast<std::size_t>(dest.router)].name)},
-                            {"slot", dest.slot}});
+    destinations.push_back(
+        {{"tile", map.tile_instances[static_cast<std::size_t>(dest.tile)]},
+         {"node", std::string(map.tile_nodes[static_cast<std::size_t>(dest.tile)])},
+         {"channel", dest.channel},
+         {"router", std::string(map.routers[static_cast<std::size_t>(dest.router)].name)},
+         {"slot", dest.slot}});
   json["destinations"] = destinations;
   nlohmann::ordered_json routers = nlohmann::ordered_json::array();
   for (std::size_t r = 0; r < map.routers.size(); ++r) {
     nlohmann::ordered_json slots = nlohmann::ordered_json::array();
     for (const route::Slot& slot : map.routers[r].slots) {
       if (slot.to_router)
-        slots.push_back({{"router", slot.router < 0 ? std::string() : std::string(map.routers[static_cast<std::size_t>(slot.router)].name)},
-                         {"link", std::string(slot.link)},
-                         {"far_slot", slot.far_slot}});
+        slots.push_back(
+            {{"router", slot.router < 0
+                            ? std::string()
+                            : std::string(map.routers[static_cast<std::size_t>(slot.router)].name)},
+             {"link", std::string(slot.link)},
+             {"far_slot", slot.far_slot}});
       else
         slots.push_back({{"tile", map.tile_instances[static_cast<std::size_t>(slot.tile)]},
                          {"channel", slot.channel}});
     }
-    nlohmann::ordered_json router{{"name", std::string(map.routers[r].name)}, {"slots", slots},
-                                  {"routes", table.out[r]}};
+    nlohmann::ordered_json router{
+        {"name", std::string(map.routers[r].name)}, {"slots", slots}, {"routes", table.out[r]}};
     if (table.algorithm == route::Algorithm::kXy)
       router["place"] = {table.places[r].x, table.places[r].y};
     routers.push_back(router);

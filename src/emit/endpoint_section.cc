@@ -53,6 +53,8 @@ void write_endpoint_wires(TextSink& out, const Network& network, const model::Ro
     declarations.found =
         fields_inside_port(tile.in_from_noc) && fields_inside_port(network.wires.partner_ports());
   }
+  // A transit router has no tiles, so no endpoint wires: its port lines carry links alone.
+  if (router.no_of_EPs == 0) return;
   char range[32];
   int length = std::snprintf(range, sizeof range, "[%d:0]", router.no_of_EPs - 1);
   std::string_view range_text(range, static_cast<std::size_t>(length));

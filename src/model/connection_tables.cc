@@ -54,12 +54,6 @@ ConnectionTables build_connection_tables(const Description& description, const R
           "compute tile " + in_quotes(tile.source_name) + " (module " + tile.module_name +
               "): NoC input " + in_quotes(input) +
               " has no second \"_\"-separated field; NoC ports are named like noc_in_flit"));
-  bool has_noc_ports = !tile.in_from_noc.empty() || !tile.out_to_noc.empty();
-  for (const RouterRecord& router : table.routers)
-    if (has_noc_ports && router.no_of_EPs == 0 && !router.incomplete)
-      sink.add(description.diagnostic(
-          *router.node, Rule::kNoTile,
-          "has no compute tile among its neighbours; every router needs at least one"));
   // An input's wire pairs with an output's wire when the partner name is among the outputs;
   // both carry the same router suffix, so that holds for every router alike.
   std::unordered_set<std::string> outputs(tile.out_to_noc.begin(), tile.out_to_noc.end());

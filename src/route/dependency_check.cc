@@ -15,7 +15,9 @@ constexpr std::size_t kProblemsKept = 20;
 struct Dependencies {
   std::map<std::pair<int, int>, std::set<std::pair<int, int>>> next;
 
-  void add(Channel from, Channel to) { next[{from.router, from.slot}].insert({to.router, to.slot}); }
+  void add(Channel from, Channel to) {
+    next[{from.router, from.slot}].insert({to.router, to.slot});
+  }
   std::size_t size() const {
     std::size_t count = 0;
     for (const auto& [from, to] : next) count += to.size();
@@ -58,7 +60,8 @@ void follow(const PortMap& map, const RoutingTable& table, int start, std::size_
     }
     const Slot& out = slots[static_cast<std::size_t>(slot)];
     if (out.router < 0 || out.far_slot < 0) {
-      say("router " + in_quotes(name_of(map, at)) + " sends it over a link the far end does not "
+      say("router " + in_quotes(name_of(map, at)) +
+          " sends it over a link the far end does not "
           "list back");
       return;
     }

@@ -38,9 +38,11 @@ MeshShape infer_mesh(const PortMap& map) {
   for (int r = 0; r < n; ++r)
     if (graph[static_cast<std::size_t>(r)].size() == (line ? 1u : 2u)) corners.push_back(r);
   if (corners.size() != (line ? 2u : 4u)) {
-    mesh.not_a_mesh = "a mesh has 4 corners, routers with 2 router neighbours, and this network "
-                      "has " + std::to_string(corners.size()) +
-                      (corners.empty() ? "" : " (" + routers_named(map, corners) + ")");
+    mesh.not_a_mesh =
+        "a mesh has 4 corners, routers with 2 router neighbours, and this network "
+        "has " +
+        std::to_string(corners.size()) +
+        (corners.empty() ? "" : " (" + routers_named(map, corners) + ")");
     return mesh;
   }
   int first = corners.front();

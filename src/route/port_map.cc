@@ -21,8 +21,8 @@ PortMap build_port_map(const model::Plan& plan, int slots_per_tile) {
     const model::RouterRecord& router = *block.router;
     int links = static_cast<int>(router.links.size());
     int tiles = static_cast<int>(block.tiles.size());
-    RouterPorts ports{router.name(), std::vector<Slot>(
-                                         static_cast<std::size_t>(links + slots_per_tile * tiles))};
+    RouterPorts ports{router.name(),
+                      std::vector<Slot>(static_cast<std::size_t>(links + slots_per_tile * tiles))};
     for (int index = 0; index < links; ++index) {
       const model::RouterLink& link = router.links[static_cast<std::size_t>(index)];
       Slot& slot = ports.slots[static_cast<std::size_t>(model::link_slot(links, index))];
@@ -32,10 +32,12 @@ PortMap build_port_map(const model::Plan& plan, int slots_per_tile) {
       slot.router = found == place.end() ? -1 : found->second;
       slot.link = link_names[link.name];
       if (found == place.end()) continue;
-      const model::RouterRecord& other = *plan.blocks[static_cast<std::size_t>(found->second)].router;
-      auto back = std::find_if(other.links.begin(), other.links.end(), [&](const model::RouterLink& l) {
-        return description.nodes()[l.neighbour].name == router.name();
-      });
+      const model::RouterRecord& other =
+          *plan.blocks[static_cast<std::size_t>(found->second)].router;
+      auto back =
+          std::find_if(other.links.begin(), other.links.end(), [&](const model::RouterLink& l) {
+            return description.nodes()[l.neighbour].name == router.name();
+          });
       if (back != other.links.end())
         slot.far_slot = model::link_slot(static_cast<int>(other.links.size()),
                                          static_cast<int>(back - other.links.begin()));

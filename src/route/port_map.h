@@ -15,11 +15,11 @@ namespace noc::route {
 /// What one slot of a router meets.
 struct Slot {
   bool to_router = false;
-  int router = -1;          ///< to_router: the neighbour's place in the map
-  int far_slot = -1;        ///< to_router: its own slot for this link; -1 when it does not list back
-  std::string_view link;    ///< to_router: the link's wire name
-  int tile = -1;            ///< a tile: its place among the plan's tile instances
-  int channel = 0;          ///< a tile: its channel
+  int router = -1;        ///< to_router: the neighbour's place in the map
+  int far_slot = -1;      ///< to_router: its own slot for this link; -1 when it does not list back
+  std::string_view link;  ///< to_router: the link's wire name
+  int tile = -1;          ///< a tile: its place among the plan's tile instances
+  int channel = 0;        ///< a tile: its channel
 };
 
 /// One router and its slots, slot i at index i.
@@ -43,7 +43,7 @@ struct Destination {
 struct PortMap {
   std::vector<RouterPorts> routers;
   std::vector<Destination> destinations;
-  std::vector<std::string> tile_instances;  ///< the instance name of each tile
+  std::vector<std::string> tile_instances;   ///< the instance name of each tile
   std::vector<std::string_view> tile_nodes;  ///< the description node of each tile
   int slots_per_tile = 0;
 };

@@ -15,7 +15,8 @@ constexpr int kFar = kUnreached;
 
 [[noreturn]] void unreachable(const PortMap& map, int from, int to) {
   throw Error("router " + in_quotes(map.routers[static_cast<std::size_t>(from)].name) +
-              " has no path to router " + in_quotes(map.routers[static_cast<std::size_t>(to)].name) +
+              " has no path to router " +
+              in_quotes(map.routers[static_cast<std::size_t>(to)].name) +
               " over links both ends list: the network is not connected, so no routing can deliver "
               "every packet");
 }
@@ -127,7 +128,8 @@ RoutingTable up_down(const PortMap& map) {
       for (int r : order) {
         if (down[static_cast<std::size_t>(r)] != kFar) continue;
         for (int s : graph[static_cast<std::size_t>(r)])
-          if (is_up(r, s) && total[static_cast<std::size_t>(s)] + 1 < total[static_cast<std::size_t>(r)]) {
+          if (is_up(r, s) &&
+              total[static_cast<std::size_t>(s)] + 1 < total[static_cast<std::size_t>(r)]) {
             total[static_cast<std::size_t>(r)] = total[static_cast<std::size_t>(s)] + 1;
             next[static_cast<std::size_t>(r)] = s;
           }
@@ -152,10 +154,14 @@ std::optional<Algorithm> algorithm_by_name(std::string_view name) {
 
 const char* algorithm_name(Algorithm algorithm) {
   switch (algorithm) {
-    case Algorithm::kXy: return "xy";
-    case Algorithm::kUpDown: return "updown";
-    case Algorithm::kShortest: return "shortest";
-    case Algorithm::kAuto: return "auto";
+    case Algorithm::kXy:
+      return "xy";
+    case Algorithm::kUpDown:
+      return "updown";
+    case Algorithm::kShortest:
+      return "shortest";
+    case Algorithm::kAuto:
+      return "auto";
   }
   return "auto";
 }

@@ -151,8 +151,6 @@ CHECKS = [
      [("error", "R_0", 'neighbour "T_9" is not a node')]),
     ("no_router_neighbour", GOOD + [("R_2", True, ["T_2"]), ("T_2", False, ["R_2"])],
      [("error", "R_2", "has no router neighbour")]),
-    ("no_tile", [("R_0", True, ["R_1", "T_0"]), ("R_1", True, ["R_0"]), ("T_0", False, ["R_0"])],
-     [("error", "R_1", "has no compute tile")]),
     ("no_number", [("R_0", True, ["R", "T_0"]), ("R", True, ["R_0", "T_1"]),
                    ("T_0", False, ["R_0"]), ("T_1", False, ["R"])],
      [("error", "R", "has router neighbours but no number")]),
