@@ -51,6 +51,10 @@ struct RunOptions {
   /// A description name with a folder part ("sub/alt.json") is a path below BASE_DIR; without
   /// this, as in the two-argument operation, it is always a bare file name to search for.
   bool description_may_be_path = false;
+  /// "xy", "updown", "shortest" or "auto": route the network, refuse routes that can deadlock or
+  /// do not deliver, and pass ROUTES, ID/TILE_ID and DESTS to the modules that declare them.
+  /// Empty: no routing, and the top is what it always was.
+  std::string routing;
   /// Where to write a Makefile rule naming the output and every file the run read; empty for
   /// none. It is written before the top is put in place and both are replaced together, so a
   /// failure leaves both as they were.

@@ -89,12 +89,18 @@ void write_connection(TextSink& out, const std::string& head, const std::string&
 }  // namespace
 
 void write_tile_instance(TextSink& out, const TileLines& lines, const model::EndpointWires& wires,
-                         const model::TileInstance& instance) {
+                         const model::TileInstance& instance, const route::Identity* identity,
+                         std::size_t place) {
   // One buffer for every instance name of the run.
   thread_local std::string name;
   name.clear();
   instance.append_instance(name);
-  out << instance.module << lines.parameters << name << lines.clocks;
+  if (identity && !identity->tile_parameter[place].empty())
+    out << instance.module << "\n#(\n.CONFIG(CONFIG),\n." << identity->tile_parameter[place] << " ("
+        << identity->tile_number[place] << ")\n)\n"
+        << name << lines.clocks;
+  else
+    out << instance.module << lines.parameters << name << lines.clocks;
   for (std::size_t i = 0; i < lines.in_heads.size(); ++i)
     write_connection(out, lines.in_heads[i], wires.temp_in[i], instance.index, "),\n");
   std::size_t last = lines.out_heads.size() - 1;

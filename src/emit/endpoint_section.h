@@ -37,7 +37,10 @@ struct TileLines {
 TileLines tile_lines(const model::TileInterface& tile);
 
 /// One tile instance, on its element of the router's endpoint wires.
+/// `identity` and `place` (the instance's place among the plan's tiles) give it its number when
+/// routing is asked and its module declares one.
 void write_tile_instance(TextSink& out, const TileLines& lines, const model::EndpointWires& wires,
-                         const model::TileInstance& instance);
+                         const model::TileInstance& instance, const route::Identity* identity,
+                         std::size_t place);
 
 }  // namespace noc::emit

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/plan.h"
+#include "route/identity.h"
 
 namespace noc::emit {
 
@@ -12,6 +13,9 @@ struct Network {
   const model::TileInterface& tile;
   const model::ConnectionTables& wires;
   const model::Plan& plan;  ///< module and instance names of every block
+  /// Routing's parameters for the modules that declare them; none without routing, and the top
+  /// is then what it always was.
+  const route::Identity* identity = nullptr;
 };
 
 }  // namespace noc::emit

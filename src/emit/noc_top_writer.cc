@@ -62,7 +62,8 @@ void write_router_block(TextSink& out, const Network& network, const model::Rout
   network.wires.wires_of(router, wires);
   write_endpoint_wires(out, network, router, wires, names.declarations);
   for (const model::TileInstance& tile : block.tiles)
-    write_tile_instance(out, names.tile, wires, tile);
+    write_tile_instance(out, names.tile, wires, tile, network.identity,
+                        static_cast<std::size_t>(&tile - network.plan.tiles.data()));
   write_link_wires(out, router, network.routers.link_names, names.router);
   write_router_instance(out, network, names.router, block, wires);
   out << "\n\n";

@@ -101,7 +101,12 @@ void write_router_instance(TextSink& out, const Network& network, const RouterLi
   const model::RouterRecord& router = *block.router;
   std::string_view module = block.module;
   out << module << "\n#(\n.INPUTS (" << router.no_of_ports << "),\n.OUTPUTS (" << router.no_of_ports
-      << "),\n.DESTS      (" << model::kRouterDests << ")\n)\n\n";
+      << "),\n.DESTS      (" << (network.identity ? network.identity->dests : model::kRouterDests)
+      << ")";
+  const std::size_t place = static_cast<std::size_t>(&block - network.plan.blocks.data());
+  if (network.identity && !network.identity->routes[place].empty())
+    out << ",\n.ROUTES     (" << network.identity->routes[place] << ")";
+  out << "\n)\n\n";
   thread_local std::string instance;
   instance.clear();
   model::append_router_instance(instance, module, router.name());

@@ -57,6 +57,7 @@ int generate(const Session& session, const GenerateFlags& flags) {
   options.description_may_be_path = true;
   options.depfile_path = flags.depfile;
   options.depfile_target = flags.output;
+  options.routing = flags.routing;
   options.warnings_before_error = [&session](const std::vector<model::Diagnostic>& warnings) {
     DiagnosticPrinter printer(session.display.errors);
     print_capped(stderr, warnings, printer);

@@ -45,6 +45,7 @@ struct DesignFlags {
 
 struct GenerateFlags {
   DesignFlags design;
+  std::string routing;  ///< empty: none
   bool werror = false;
   bool quiet = false;
   std::string format = "text";

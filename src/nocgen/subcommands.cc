@@ -47,6 +47,11 @@ void add_generate(CLI::App& cli, Session& session, Command& command) {
   sub->add_option("--depfile", flags->depfile,
                   "Write a Makefile rule naming every file read, for make, ninja and CMake");
   sub->add_flag("-q,--quiet", flags->quiet, "Print nothing but warnings and errors");
+  sub->add_option("--routing", flags->routing,
+                  "Route the network (xy, updown, shortest or auto; nocgen routes shows the "
+                  "tables) and pass ROUTES, ID or TILE_ID and DESTS to the modules that declare "
+                  "them; without it the top has no routing")
+      ->check(CLI::IsMember({"xy", "updown", "shortest", "auto"}));
   sub->add_option("--format", flags->format,
                   "text (the source line and a caret under each problem on a terminal) or short")
       ->check(CLI::IsMember({"text", "short"}))

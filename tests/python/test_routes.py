@@ -52,3 +52,23 @@ def test_the_table_names_each_slot_and_destination(example, tools):
     assert "routing: xy on a 2 x 2 mesh" in done.stdout
     assert "  slot 0  R_2 by link R_0_2, its slot 1" in done.stdout
     assert "  0  compute_tile_T_0_inst channel 0, at R_0 slot 2" in done.stdout
+
+
+def test_generate_refuses_routes_that_can_deadlock_and_writes_nothing(example, tools):
+    nocgen(tools, "topology", "ring", "6", "--force", "-o", example / "noc_soc.json")
+    done = nocgen(tools, "generate", example, "--routing", "shortest")
+    assert done.returncode == 1
+    assert "routes can deadlock" in done.stderr and "--routing updown" in done.stderr
+    assert not (example / "noc_soc.sv").exists()
+
+
+def test_routing_passes_only_what_a_module_declares(example, tools):
+    """The example's router declares no ROUTES and its tile no ID: with routing they get only
+    DESTS, which numbers every destination."""
+    nocgen(tools, "topology", "mesh", "5x4", "--force", "-o", example / "noc_soc.json")
+    assert nocgen(tools, "generate", example, "--routing", "auto", "-q").returncode == 0
+    top = (example / "noc_soc.sv").read_text()
+    assert ".ROUTES" not in top and ".ID" not in top
+    assert ".DESTS      (40)" in top  # 20 tiles, two channels each
+    assert nocgen(tools, "generate", example, "-q").returncode == 0
+    assert ".DESTS      (32)" in (example / "noc_soc.sv").read_text()
