@@ -31,6 +31,41 @@ std::string verdict(const RoutesReport& report) {
 
 }  // namespace
 
+std::vector<model::Diagnostic> routing_diagnostics(const RoutesReport& report) {
+  std::vector<model::Diagnostic> out;
+  auto add = [&](std::string message) {
+    out.push_back(model::Diagnostic{
+        model::Rule::kRoutesUnsound, report.description_path, 0, 0, {}, {}, std::move(message)});
+  };
+  if (!report.check.cycle.empty())
+    add("the " + std::string(route::algorithm_name(report.table.algorithm)) +
+        " routes can deadlock: the channels a packet holds while it waits form the cycle " +
+        route::cycle_text(report.map, report.check.cycle));
+  for (const std::string& problem : report.check.problems)
+    add("a route does not deliver: " + problem);
+  return out;
+}
+
+std::optional<RoutesReport> route_loaded(std::shared_ptr<const model::Design> design,
+                                         route::Algorithm algorithm,
+                                         std::vector<model::Diagnostic>& problems) {
+  RoutesReport report;
+  report.design = design;
+  report.description_path = design->lookup.path;
+  report.warnings = design->warnings();
+  report.map = route::build_port_map(*design->resolution->plan, model::kSlotsPerTile);
+  try {
+    report.table = route::compute_routes(report.map, algorithm);
+  } catch (const Error& error) {
+    problems.push_back(model::Diagnostic{
+        model::Rule::kRoutesUnsound, report.description_path, 0, 0, {}, {}, error.message()});
+    return std::nullopt;
+  }
+  report.check = route::check_routes(report.map, report.table);
+  for (model::Diagnostic& d : routing_diagnostics(report)) problems.push_back(std::move(d));
+  return report;
+}
+
 RoutesReport route_design(const model::DesignRequest& request, route::Algorithm algorithm) {
   auto design = std::make_shared<const model::Design>(model::load_design(request));
   if (const model::Diagnostic* error = design->first_error()) throw model::to_error(*error);

@@ -3,6 +3,7 @@
 // `nocgen routes`: the port map, the destination numbers, the routing tables and the verdict of
 // the dependency check, for a design that generates.
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -24,6 +25,16 @@ struct RoutesReport {
 
   bool sound() const { return check.problems.empty() && check.cycle.empty(); }
 };
+
+/// What makes the routes unsound, as NOC028 diagnostics at the description: a cycle of waiting
+/// channels, packets that do not arrive. Empty for sound routes.
+std::vector<model::Diagnostic> routing_diagnostics(const RoutesReport& report);
+
+/// Routes a design loaded without errors; a network that cannot be routed so (xy on no mesh,
+/// routers that cannot reach each other) is one NOC028 diagnostic in `problems`.
+std::optional<RoutesReport> route_loaded(std::shared_ptr<const model::Design> design,
+                                         route::Algorithm algorithm,
+                                         std::vector<model::Diagnostic>& problems);
 
 /// Loads the design as generate does (its first error is thrown) and routes it.
 RoutesReport route_design(const model::DesignRequest& request, route::Algorithm algorithm);

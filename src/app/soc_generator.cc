@@ -64,14 +64,16 @@ route::Identity routed_identity(model::Design& design, const std::string& routin
   route::PortMap map = route::build_port_map(plan, model::kSlotsPerTile);
   route::RoutingTable table = route::compute_routes(map, *algorithm);
   route::RouteCheck check = route::check_routes(map, table);
+  const char* code = model::rule_info(model::Rule::kRoutesUnsound).code;
   if (!check.cycle.empty())
     throw Error("the " + std::string(route::algorithm_name(table.algorithm)) +
                     " routes can deadlock: the channels a packet holds while it waits form the "
                     "cycle " +
                     route::cycle_text(map, check.cycle) + "; use --routing updown, which cannot",
-                design.lookup.path);
+                design.lookup.path, 0, 0, 0, code);
   if (!check.problems.empty())
-    throw Error("a route does not deliver: " + check.problems.front(), design.lookup.path);
+    throw Error("a route does not deliver: " + check.problems.front(), design.lookup.path, 0, 0, 0,
+                code);
   std::vector<bool> takes_routes;
   for (const model::RouterBlock& block : plan.blocks)
     takes_routes.push_back(

@@ -172,6 +172,10 @@ const std::vector<RuleInfo> kRules = {
     {Rule::kFolderUnlisted, "NOC127", W, "a folder below the base directory cannot be listed",
      "rtl/ip/ with mode 711: noc_router.sv in it is not found, and a mock under tb/ is read",
      "let the folder be listed (chmod a+r), or move what it holds out of the base directory"},
+    {Rule::kRoutesUnsound, "NOC028", E,
+     "the routing asked for can deadlock, loses packets, or cannot route the network",
+     "--routing shortest on a ring: its minimal paths wait on each other in a cycle",
+     "use --routing updown (any connected network) or auto; xy needs a W x H mesh"},
 };
 
 }  // namespace

@@ -70,6 +70,7 @@ enum class Rule : std::uint8_t {
   kParameterNotPassed,
   kDimensionNeedsPackage,
   kFolderUnlisted,
+  kRoutesUnsound,
   kCount,
 };
 

@@ -131,6 +131,17 @@ int check(const Session& session, const CheckFlags& flags) {
   app::CheckReport report =
       app::check_description(base_dir, flags.design.description, flags.design.sources.options(),
                              /*name_may_be_path=*/true, {}, session.warnings);
+  if (!flags.routing.empty() && !app::has_errors(report.diagnostics)) {
+    // The routes of a design that generates, checked with every other rule.
+    model::DesignRequest request;
+    request.base_dir = base_dir;
+    request.description = flags.design.description;
+    request.description_may_be_path = true;
+    request.rtl = flags.design.sources.options();
+    request.warnings = session.warnings;
+    auto design = std::make_shared<const model::Design>(model::load_design(request));
+    app::route_loaded(design, *route::algorithm_by_name(flags.routing), report.diagnostics);
+  }
   std::size_t errors = 0, warnings = 0;
   for (const app::Diagnostic& d : report.diagnostics)
     (d.severity() == app::Severity::kError ? errors : warnings) += 1;
@@ -198,6 +209,7 @@ int routes(const Session& session, const RoutesFlags& flags) {
   request.warnings = session.warnings;
   std::optional<route::Algorithm> algorithm = route::algorithm_by_name(flags.routing);
   app::RoutesReport report = app::route_design(request, *algorithm);
+  std::vector<model::Diagnostic> unsound = app::routing_diagnostics(report);
   DiagnosticPrinter printer(session.display.errors);
   print_capped(stderr, report.warnings, printer);
   write_output(flags.output, [&](emit::TextSink& out) {
@@ -208,12 +220,8 @@ int routes(const Session& session, const RoutesFlags& flags) {
       app::write_routes_table(text, report);
     out << text.str();
   });
-  if (!report.check.cycle.empty())
-    std::fprintf(stderr, "nocgen: error: the routes can deadlock: %s\n",
-                 route::cycle_text(report.map, report.check.cycle).c_str());
-  for (const std::string& problem : report.check.problems)
-    std::fprintf(stderr, "nocgen: error: %s\n", one_line(problem).c_str());
-  return report.sound() ? 0 : kInputError;
+  print_capped(stderr, unsound, printer);
+  return unsound.empty() ? 0 : kInputError;
 }
 
 int explain(std::string code, bool markdown) {

@@ -55,6 +55,7 @@ struct GenerateFlags {
 
 struct CheckFlags {
   DesignFlags design;
+  std::string routing;  ///< empty: the routes are not checked
   bool werror = false;
   std::string format = "text";
 };

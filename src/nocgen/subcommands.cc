@@ -100,6 +100,10 @@ void add_check(CLI::App& cli, Session& session, Command& command) {
       ->check(CLI::IsMember({"text", "short", "json"}))
       ->capture_default_str();
   sub->add_flag("--werror", flags->werror, "Treat warnings as errors");
+  sub->add_option("--routing", flags->routing,
+                  "Check the routes too (xy, updown, shortest or auto): every packet arrives, "
+                  "and no cycle of waiting channels can deadlock")
+      ->check(CLI::IsMember({"xy", "updown", "shortest", "auto"}));
   flags->design.sources.add_to(sub);
   sub->callback([&session, &command, flags] {
     session.display.short_form = flags->format == "short";

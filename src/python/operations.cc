@@ -7,9 +7,11 @@
 
 #include <filesystem>
 #include <optional>
+#include <sstream>
 
 #include "app/description_check.h"
 #include "app/dot_graph.h"
+#include "app/routes_report.h"
 #include "app/soc_generator.h"
 #include "common/error.h"
 #include "python/support.h"
@@ -50,8 +52,12 @@ auto without_gil(Work work) {
 GenerateResult generate(const py::object& base_dir, const py::object& description,
                         const py::object& output, bool werror, const py::object& include_dirs,
                         const py::object& defines, const py::object& undefines,
-                        const py::object& file_lists, const py::object& waive) {
+                        const py::object& file_lists, const py::object& waive,
+                        const std::string& routing) {
+  if (!routing.empty() && !route::algorithm_by_name(routing))
+    throw py::value_error("routing: one of \"xy\", \"updown\", \"shortest\", \"auto\"");
   RunOptions options;
+  options.routing = routing;
   options.print_line = print_to_python;
   options.rtl = source_options(include_dirs, defines, undefines, file_lists);
   options.warnings = waived_rules(waive);
@@ -111,6 +117,28 @@ VerifyResult verify(const py::object& base_dir, const py::object& top,
   result.seconds = report.seconds;
   result.proven = report.proven();
   return result;
+}
+
+// The tables as plain data: what nocgen routes --format json prints, read by Python's json.
+py::object routes(const py::object& base_dir, const std::string& routing,
+                  const py::object& description, const py::object& include_dirs,
+                  const py::object& defines, const py::object& undefines,
+                  const py::object& file_lists) {
+  std::optional<route::Algorithm> algorithm = route::algorithm_by_name(routing);
+  if (!algorithm)
+    throw py::value_error("routing: one of \"xy\", \"updown\", \"shortest\", \"auto\"");
+  model::DesignRequest request;
+  request.base_dir = path_of(base_dir, "base_dir");
+  request.description = path_of(description, "description");
+  request.description_may_be_path = true;
+  request.rtl = source_options(include_dirs, defines, undefines, file_lists);
+  request.check_interrupt = check_python_signals;
+  std::string text = without_gil([&] {
+    std::ostringstream out;
+    app::write_routes_json(out, app::route_design(request, *algorithm));
+    return out.str();
+  });
+  return py::module_::import("json").attr("loads")(py::str(text));
 }
 
 std::string dot(const py::object& base_dir, const py::object& output, const py::object& description,
@@ -177,12 +205,19 @@ void define_operations(py::module_& m) {
 
   m.def("generate", &generate, py::arg("base_dir"), py::arg("description") = "noc_soc.json",
         py::arg("output") = py::none(), py::arg("werror") = false, NOC_SOURCE_KEYWORDS,
-        py::arg("waive") = py::none(),
+        py::arg("waive") = py::none(), py::arg("routing") = "",
         "Writes the top as nocgen generate does and returns a GenerateResult.\n\n"
         "output: where the top goes instead of base_dir/noc_soc.sv. An identical existing top "
         "is kept with its time stamp (unchanged is then True). werror=True writes nothing when "
         "there are warnings and raises GeneratorError. The source keywords and waive are those "
-        "of soc_generator_noc. A design with an error raises GeneratorError.");
+        "of soc_generator_noc. A design with an error raises GeneratorError. routing (\"xy\", "
+        "\"updown\", \"shortest\" or \"auto\") routes the network as nocgen generate "
+        "--routing does; routes that can deadlock raise GeneratorError.");
+  m.def("routes", &routes, py::arg("base_dir"), py::arg("routing") = "auto",
+        py::arg("description") = "noc_soc.json", NOC_SOURCE_KEYWORDS,
+        "The port map, the destination numbers and the routing tables as nocgen routes "
+        "--format json gives them, as a dict: routing, deadlock_free, cycle, problems, "
+        "destinations and routers (each with its slots and routes).");
   m.def("verify", &verify, py::arg("base_dir"), py::arg("top") = py::none(),
         py::arg("flit_width") = py::none(), py::arg("channels") = py::none(),
         py::arg("keep") = py::none(), py::arg("cache") = true,

@@ -29,11 +29,11 @@ Identity make_identity(const PortMap& map, const RoutingTable& table, int minimu
   Identity identity;
   identity.dests = std::max(minimum_dests, static_cast<int>(map.destinations.size()));
   for (std::size_t r = 0; r < map.routers.size(); ++r)
-    identity.routes.push_back(
-        router_takes_routes[r]
-            ? routes_literal(table, static_cast<int>(r),
-                             static_cast<int>(map.routers[r].slots.size()), identity.dests)
-            : std::string());
+    identity.routes.push_back(router_takes_routes[r]
+                                  ? routes_literal(table, static_cast<int>(r),
+                                                   static_cast<int>(map.routers[r].slots.size()),
+                                                   identity.dests)
+                                  : std::string());
   identity.tile_parameter = std::move(tile_parameters);
   for (std::size_t t = 0; t < identity.tile_parameter.size(); ++t)
     identity.tile_number.push_back(static_cast<int>(t) * map.slots_per_tile);

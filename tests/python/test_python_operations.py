@@ -63,3 +63,18 @@ def test_dot_writes_the_graph(example):
     assert (example / "mesh.dot").read_text().startswith("graph")
     with pytest.raises(noc_soc.GeneratorError, match="renders no format"):
         noc_soc.dot(example, example / "mesh.nope")
+
+
+def test_routes_and_generate_with_routing_give_what_nocgen_gives(example):
+    routes = noc_soc.routes(example)
+    assert routes["routing"] == "xy" and routes["deadlock_free"] and not routes["problems"]
+    assert len(routes["destinations"]) == 8 and routes["routers"][0]["name"] == "R_0"
+    result = noc_soc.generate(example, routing="updown")
+    assert result.routers == 4
+    with pytest.raises(ValueError, match="^routing: "):
+        noc_soc.generate(example, routing="fastest")
+    import json
+    (example / "noc_soc.json").write_text(json.dumps(noc_soc.topology("ring", 6, 1)))
+    with pytest.raises(noc_soc.GeneratorError, match="W x H mesh"):
+        noc_soc.routes(example, routing="xy")
+    assert noc_soc.routes(example, routing="shortest")["deadlock_free"] is False

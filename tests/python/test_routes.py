@@ -35,8 +35,20 @@ def test_shortest_paths_on_a_ring_are_refused_naming_the_cycle(example, tools):
     nocgen(tools, "topology", "ring", "6", "--force", "-o", example / "noc_soc.json")
     done = nocgen(tools, "routes", example, "--routing", "shortest")
     assert done.returncode == 1
-    assert "the routes can deadlock: R_" in done.stderr and " out " in done.stderr
+    assert "routes can deadlock: the channels" in done.stderr and " out " in done.stderr
+    assert "[NOC028]" in done.stderr
     assert "deadlock:" in done.stdout
+
+
+def test_check_with_routing_lists_a_deadlock_with_every_other_rule(example, tools):
+    nocgen(tools, "topology", "ring", "6", "--force", "-o", example / "noc_soc.json")
+    assert nocgen(tools, "check", example, "--routing", "updown").returncode == 0
+    done = nocgen(tools, "check", example, "--routing", "shortest", "--format", "json")
+    assert done.returncode == 1
+    [problem] = json.loads(done.stdout)
+    assert problem["code"] == "NOC028" and "cycle R_" in problem["message"]
+    done = nocgen(tools, "check", example, "--routing", "xy")
+    assert done.returncode == 1 and "W x H mesh" in done.stdout
 
 
 def test_xy_on_a_network_that_is_no_mesh_says_why(example, tools):
