@@ -43,6 +43,18 @@ void print_capped(std::FILE* stream, const List& diagnostics, DiagnosticPrinter&
                  warnings - kWarningsShown);
 }
 
+// A design as the command line names it: BASE_DIR, --description (a path below it when it has a
+// folder part), the source flags and the warning flags.
+model::DesignRequest design_request(const Session& session, const DesignFlags& design) {
+  model::DesignRequest request;
+  request.base_dir = design.base_dir;
+  request.description = design.description;
+  request.description_may_be_path = true;
+  request.rtl = design.sources.options();
+  request.warnings = session.warnings;
+  return request;
+}
+
 }  // namespace
 
 int generate(const Session& session, const GenerateFlags& flags) {
@@ -133,13 +145,8 @@ int check(const Session& session, const CheckFlags& flags) {
                              /*name_may_be_path=*/true, {}, session.warnings);
   if (!flags.routing.empty() && !app::has_errors(report.diagnostics)) {
     // The routes of a design that generates, checked with every other rule.
-    model::DesignRequest request;
-    request.base_dir = base_dir;
-    request.description = flags.design.description;
-    request.description_may_be_path = true;
-    request.rtl = flags.design.sources.options();
-    request.warnings = session.warnings;
-    auto design = std::make_shared<const model::Design>(model::load_design(request));
+    auto design = std::make_shared<const model::Design>(
+        model::load_design(design_request(session, flags.design)));
     app::route_loaded(design, *route::algorithm_by_name(flags.routing), report.diagnostics);
   }
   std::size_t errors = 0, warnings = 0;
@@ -201,14 +208,8 @@ int dot(const Session& session, const DotFlags& flags) {
 }
 
 int routes(const Session& session, const RoutesFlags& flags) {
-  model::DesignRequest request;
-  request.base_dir = flags.design.base_dir;
-  request.description = flags.design.description;
-  request.description_may_be_path = true;
-  request.rtl = flags.design.sources.options();
-  request.warnings = session.warnings;
   std::optional<route::Algorithm> algorithm = route::algorithm_by_name(flags.routing);
-  app::RoutesReport report = app::route_design(request, *algorithm);
+  app::RoutesReport report = app::route_design(design_request(session, flags.design), *algorithm);
   std::vector<model::Diagnostic> unsound = app::routing_diagnostics(report);
   DiagnosticPrinter printer(session.display.errors);
   print_capped(stderr, report.warnings, printer);
