@@ -1,9 +1,11 @@
 #include "app/routes_report.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "common/error.h"
 #include "model/top_contract.h"
+#include "route/identity.h"
 
 namespace noc::app {
 namespace {
@@ -113,6 +115,26 @@ void write_routes_table(std::ostream& out, const RoutesReport& report) {
       out << (d % 16 == 0 ? "\n   " : "") << " " << d << ":" << table.out[r][d];
     out << "\n";
   }
+}
+
+void write_routes_package(std::ostream& out, const RoutesReport& report) {
+  const route::PortMap& map = report.map;
+  int dests = std::max(model::kRouterDests, static_cast<int>(map.destinations.size()));
+  out << "// The routing of " << report.description_path << " ("
+      << route::algorithm_name(report.table.algorithm) << "), written by nocgen routes.\n"
+      << "// ROUTES[d*OUTPUTS +: OUTPUTS] is one-hot: the output slot of destination d.\n"
+      << "package noc_routes;\n"
+      << "  localparam int DESTINATIONS = " << map.destinations.size() << ";\n"
+      << "  localparam int DESTS = " << dests << ";\n";
+  for (std::size_t r = 0; r < map.routers.size(); ++r) {
+    const std::string name(map.routers[r].name);
+    int outputs = static_cast<int>(map.routers[r].slots.size());
+    out << "  localparam int " << name << "_OUTPUTS = " << outputs << ";\n"
+        << "  localparam logic [" << name << "_OUTPUTS*DESTS-1:0] " << name
+        << "_ROUTES = " << route::routes_literal(report.table, static_cast<int>(r), outputs, dests)
+        << ";\n";
+  }
+  out << "endpackage\n";
 }
 
 void write_routes_json(std::ostream& out, const RoutesReport& report) {

@@ -42,6 +42,10 @@ RoutesReport route_design(const model::DesignRequest& request, route::Algorithm 
 /// A table for people: the verdict, the destinations, then each router's slots and routes.
 void write_routes_table(std::ostream& out, const RoutesReport& report);
 
+/// A SystemVerilog package for routers that look their table up themselves: the number of
+/// destinations, and per router its slot count and ROUTES value as --routing passes it.
+void write_routes_package(std::ostream& out, const RoutesReport& report);
+
 /// The same as one JSON object, for scripts.
 void write_routes_json(std::ostream& out, const RoutesReport& report);
 

@@ -217,6 +217,8 @@ int routes(const Session& session, const RoutesFlags& flags) {
     std::ostringstream text;
     if (flags.format == "json")
       app::write_routes_json(text, report);
+    else if (flags.format == "sv")
+      app::write_routes_package(text, report);
     else
       app::write_routes_table(text, report);
     out << text.str();

@@ -189,8 +189,9 @@ void add_routes(CLI::App& cli, Session& session, Command& command) {
                   "mesh, else updown)")
       ->check(CLI::IsMember({"xy", "updown", "shortest", "auto"}))
       ->capture_default_str();
-  sub->add_option("--format", flags->format, "table or json")
-      ->check(CLI::IsMember({"table", "json"}))
+  sub->add_option("--format", flags->format,
+                  "table, json, or sv (a package noc_routes with each router's ROUTES)")
+      ->check(CLI::IsMember({"table", "json", "sv"}))
       ->capture_default_str();
   sub->add_option("-o,--output", flags->output, "File to write; - for standard output")
       ->capture_default_str();

@@ -84,3 +84,33 @@ def test_routing_passes_only_what_a_module_declares(example, tools):
     assert ".DESTS      (40)" in top  # 20 tiles, two channels each
     assert nocgen(tools, "generate", example, "-q").returncode == 0
     assert ".DESTS      (32)" in (example / "noc_soc.sv").read_text()
+
+
+def test_the_routes_package_holds_the_tables_the_top_passes(example, tools, tmp_path):
+    import os
+    import pathlib
+    import re
+    import shutil
+    shutil.copy(pathlib.Path(os.environ["NOC_SOURCE_DIR"]) / "tests/fixtures/routing/noc_router.sv",
+                example / "noc_router.sv")
+    nocgen(tools, "topology", "torus", "3x3", "--force", "-o", example / "noc_soc.json")
+    assert nocgen(tools, "routes", example, "--format", "sv", "-o",
+                  tmp_path / "noc_routes.sv").returncode == 0
+    assert nocgen(tools, "generate", example, "--routing", "auto", "-q").returncode == 0
+    package = (tmp_path / "noc_routes.sv").read_text()
+    top = (example / "noc_soc.sv").read_text()
+    in_package = re.findall(r"logic \[(R_\d+)_OUTPUTS\*DESTS-1:0\] R_\d+_ROUTES = ([^;]+);", package)
+    assert len(in_package) == 9
+    for router, literal in in_package:
+        head = top.split(f"noc_router_{router}_inst(")[0].rsplit("noc_router\n#(", 1)[1]
+        assert f".ROUTES     ({literal})" in head, router
+    if shutil.which("verilator"):
+        (tmp_path / "user.sv").write_text(
+            "module user(output logic [noc_routes::R_4_OUTPUTS-1:0] route);\n"
+            "  assign route = noc_routes::R_4_ROUTES[3*noc_routes::R_4_OUTPUTS +: "
+            "noc_routes::R_4_OUTPUTS];\nendmodule\n")
+        lint = subprocess.run(["verilator", "--lint-only", "-Wall", "-Wno-DECLFILENAME",
+                               "-Wno-UNUSEDPARAM",
+                               tmp_path / "noc_routes.sv", tmp_path / "user.sv"],
+                              capture_output=True, text=True)
+        assert lint.returncode == 0 and "%Warning" not in lint.stderr, lint.stderr
