@@ -21,7 +21,7 @@ void sort_by_place(std::vector<model::Diagnostic>& list) {
 CheckReport check_description(const std::string& base_dir, const std::string& description_name,
                               const rtl::RtlOptions& rtl_options, bool name_may_be_path,
                               const std::function<void()>& check_interrupt,
-                              const model::WarningPolicy& warnings) {
+                              const model::WarningPolicy& warnings, bool routing) {
   model::DesignRequest request;
   request.base_dir = base_dir;
   request.description = description_name;
@@ -29,6 +29,7 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
   request.rtl = rtl_options;
   request.warnings = warnings;
   request.check_interrupt = check_interrupt;
+  request.routing = routing;
   model::Design design = model::load_design(request);
   CheckReport report;
   report.description_path = design.lookup.path;

@@ -30,6 +30,6 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
                               const rtl::RtlOptions& rtl_options = {},
                               bool name_may_be_path = false,
                               const std::function<void()>& check_interrupt = {},
-                              const model::WarningPolicy& warnings = {});
+                              const model::WarningPolicy& warnings = {}, bool routing = false);
 
 }  // namespace noc::app

@@ -68,7 +68,8 @@ std::optional<RoutesReport> route_loaded(std::shared_ptr<const model::Design> de
   return report;
 }
 
-RoutesReport route_design(const model::DesignRequest& request, route::Algorithm algorithm) {
+RoutesReport route_design(model::DesignRequest request, route::Algorithm algorithm) {
+  request.routing = true;
   auto design = std::make_shared<const model::Design>(model::load_design(request));
   if (const model::Diagnostic* error = design->first_error()) throw model::to_error(*error);
   if (!design->resolution || !design->resolution->plan)

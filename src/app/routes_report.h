@@ -37,7 +37,7 @@ std::optional<RoutesReport> route_loaded(std::shared_ptr<const model::Design> de
                                          std::vector<model::Diagnostic>& problems);
 
 /// Loads the design as generate does (its first error is thrown) and routes it.
-RoutesReport route_design(const model::DesignRequest& request, route::Algorithm algorithm);
+RoutesReport route_design(model::DesignRequest request, route::Algorithm algorithm);
 
 /// A table for people: the verdict, the destinations, then each router's slots and routes.
 void write_routes_table(std::ostream& out, const RoutesReport& report);

@@ -119,6 +119,7 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
         std::cout << line << "\n" << std::flush;
       };
   request.check_interrupt = options.check_interrupt;
+  request.routing = !options.routing.empty();
   model::Design design = model::load_design(request);
   if (!design.lookup.path.empty()) filepath = design.lookup.path;
   if (const model::Diagnostic* error = design.first_error()) {

@@ -29,6 +29,42 @@ std::vector<std::string> inputs_of(const std::string& description, const rtl::Rt
   return read;
 }
 
+// A ROUTES default of nothing at all: none, or a literal of zeros ('0, 0, 64'h0).
+bool routes_nothing(std::string_view text) {
+  std::string digits;
+  for (char c : text)
+    if (c != ' ' && c != '_') digits += c;
+  std::size_t tick = digits.find('\'');
+  if (tick != std::string::npos) {
+    digits.erase(0, tick + 1);
+    if (!digits.empty() && std::strchr("bBoOdDhHsS", digits.front())) digits.erase(0, 1);
+    if (!digits.empty() && std::strchr("bBoOdDhH", digits.front())) digits.erase(0, 1);
+  }
+  return digits.find_first_not_of('0') == std::string::npos;
+}
+
+// A router that looks its output up in ROUTES, left with a default that routes nothing, holds
+// the first packet forever: say so when no routing fills the tables in.
+void warn_unrouted(Design& design, const DesignRequest& request) {
+  if (request.routing || !design.resolution || !design.resolution->plan) return;
+  std::vector<std::string_view> seen;
+  for (const RouterBlock& block : design.resolution->plan->blocks) {
+    std::string_view source_name = block.router->top_module_fname();
+    if (std::find(seen.begin(), seen.end(), source_name) != seen.end()) continue;
+    seen.push_back(source_name);
+    const rtl::ParsedSource& source = design.catalog->parse(source_name);
+    for (const rtl::ModuleParameter& parameter : source.first.params) {
+      if (parameter.local || parameter.name != "ROUTES" || !routes_nothing(parameter.default_text))
+        continue;
+      Diagnostic unrouted =
+          at_source(source.module_place, Rule::kRoutesUnset, *block.router->node,
+                    "every router keeps the default ROUTES: no packet is routed; generate with "
+                    "--routing auto (or xy, updown) to pass each router its table");
+      if (request.warnings.apply(unrouted)) design.diagnostics.push_back(std::move(unrouted));
+    }
+  }
+}
+
 void interrupt_point(const DesignRequest& request) {
   if (request.check_interrupt) request.check_interrupt();
 }
@@ -104,6 +140,7 @@ Design load_design(const DesignRequest& request) {
   design.resolution = resolve(*design.description, *design.catalog, sink);
   interrupt_point(request);
   for (Diagnostic& d : sink.take()) design.diagnostics.push_back(std::move(d));
+  if (!design.first_error()) warn_unrouted(design, request);
   design.inputs = inputs_of(design.lookup.path, rtl, *design.catalog);
   return design;
 }

@@ -29,6 +29,8 @@ struct DesignRequest {
   WarningPolicy warnings;
   /// Receives the JSON parser's message when the description is not valid JSON.
   std::function<void(const std::string&)> print_parse_error;
+  /// Routing is asked (--routing): a router's ROUTES will be filled in.
+  bool routing = false;
   /// Asked between the phases; it throws to end the load.
   std::function<void()> check_interrupt;
 };

@@ -176,6 +176,10 @@ const std::vector<RuleInfo> kRules = {
      "the routing asked for can deadlock, loses packets, or cannot route the network",
      "--routing shortest on a ring: its minimal paths wait on each other in a cycle",
      "use --routing updown (any connected network) or auto; xy needs a W x H mesh"},
+    {Rule::kRoutesUnset, "NOC128", W,
+     "the router declares ROUTES, and no routing is asked: no packet is routed",
+     "module noc_router #(parameter [OUTPUTS*DESTS-1:0] ROUTES = '0) generated without --routing",
+     "generate with --routing auto (or xy, updown), which passes each router its table"},
 };
 
 }  // namespace

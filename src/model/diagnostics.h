@@ -71,6 +71,7 @@ enum class Rule : std::uint8_t {
   kDimensionNeedsPackage,
   kFolderUnlisted,
   kRoutesUnsound,
+  kRoutesUnset,
   kCount,
 };
 

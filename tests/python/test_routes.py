@@ -114,3 +114,21 @@ def test_the_routes_package_holds_the_tables_the_top_passes(example, tools, tmp_
                                tmp_path / "noc_routes.sv", tmp_path / "user.sv"],
                               capture_output=True, text=True)
         assert lint.returncode == 0 and "%Warning" not in lint.stderr, lint.stderr
+
+
+@pytest.mark.parametrize("default,warned", [("'0", True), ("0", True), ("128'h0", True),
+                                            ("'1", False), ("", True)])
+def test_a_router_left_with_routes_that_route_nothing_is_warned(default, warned, example, tools):
+    import os
+    import pathlib
+    router = (pathlib.Path(os.environ["NOC_SOURCE_DIR"]) /
+              "tests/fixtures/routing/noc_router.sv").read_text()
+    router = router.replace("ROUTES = '0)", f"ROUTES = {default})" if default else "ROUTES)")
+    (example / "noc_router.sv").write_text(router)
+    checked = nocgen(tools, "check", example, "--format", "short")
+    assert ("[NOC128]" in checked.stdout) == warned, checked.stdout
+    assert "[NOC128]" not in nocgen(tools, "check", example, "--routing", "auto").stdout
+    if warned:
+        assert nocgen(tools, "generate", example, "-Werror=NOC128").returncode == 1
+        assert nocgen(tools, "generate", example, "-Werror=NOC128", "--routing",
+                      "auto").returncode == 0
