@@ -69,8 +69,9 @@ void end_group(pid_t pid, int* status) {
     ::usleep(5000);
   }
   ::kill(-pid, SIGKILL);  // what the leader left behind (a compiler under make)
-  // kill() returns before the signal is taken; nocgen must not end while one still runs.
-  for (int i = 0; i < 100 && ::kill(-pid, 0) == 0; ++i) ::usleep(5000);
+  // kill() returns before the signal is taken; nocgen must not end while one still runs. On a
+  // loaded machine a killed compiler can wait well over half a second for a core to die on.
+  for (int i = 0; i < 1000 && ::kill(-pid, 0) == 0; ++i) ::usleep(5000);
 }
 
 }  // namespace
