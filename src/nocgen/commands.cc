@@ -213,6 +213,11 @@ int routes(const Session& session, const RoutesFlags& flags) {
   std::optional<route::Algorithm> algorithm = route::algorithm_by_name(flags.routing);
   app::RoutesReport report = app::route_design(design_request(session, flags.design), *algorithm);
   std::vector<model::Diagnostic> unsound = app::routing_diagnostics(report);
+  // The tables never replace a file the design is read from.
+  std::vector<RunFile> inputs;
+  for (const std::string& input : report.design->inputs) inputs.push_back({"the input", input});
+  if (!inputs.empty()) inputs.front().role = "the description";
+  refuse_outputs_that_are_inputs({{"-o", flags.output}}, inputs);
   DiagnosticPrinter printer(session.display.errors);
   print_capped(stderr, report.warnings, printer);
   write_output(flags.output, [&](emit::TextSink& out) {

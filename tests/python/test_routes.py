@@ -132,3 +132,11 @@ def test_a_router_left_with_routes_that_route_nothing_is_warned(default, warned,
         assert nocgen(tools, "generate", example, "-Werror=NOC128").returncode == 1
         assert nocgen(tools, "generate", example, "-Werror=NOC128", "--routing",
                       "auto").returncode == 0
+
+
+@pytest.mark.parametrize("victim", ["noc_soc.json", "noc_router.sv", "compute_tile.sv"])
+def test_the_tables_never_replace_a_file_the_design_is_read_from(victim, example, tools):
+    before = (example / victim).read_bytes()
+    done = nocgen(tools, "routes", example, "-o", example / victim)
+    assert done.returncode == 1 and "which this run reads" in done.stderr
+    assert (example / victim).read_bytes() == before
