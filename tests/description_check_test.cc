@@ -38,5 +38,45 @@ TEST(CheckAndGenerate, AgreeOnEveryRandomDescription) {
   EXPECT_LT(failures, 270);
 }
 
+struct ChannelsRow {
+  const char* name;
+  const char* config;  ///< what tb_noc_top.sv assigns
+  int warned_line;     ///< the line NOC129 names; 0: no warning
+};
+
+class ChannelsCheck : public ::testing::TestWithParam<ChannelsRow> {};
+
+// The top gives each tile two slots; a CONFIG that sizes the tile's channels otherwise makes the
+// two sides of every endpoint wire differ, and check says so where the value is assigned.
+TEST_P(ChannelsCheck, WarnsWhereTheDesignAssignsOtherThanTwo) {
+  const ChannelsRow& row = GetParam();
+  test::TempDir dir;
+  test::copy_example(dir.path());
+  test::write_file(dir.path() + "/tb_noc_top.sv", row.config);
+  CheckReport report = check_description(dir.path(), "noc_soc.json");
+  std::vector<const Diagnostic*> warned;
+  for (const Diagnostic& d : report.diagnostics)
+    if (std::string(d.code()) == "NOC129") warned.push_back(&d);
+  if (row.warned_line == 0) {
+    EXPECT_TRUE(warned.empty()) << warned.front()->message;
+    return;
+  }
+  ASSERT_EQ(warned.size(), 1u);
+  EXPECT_EQ(warned[0]->line, row.warned_line);
+  EXPECT_NE(warned[0]->file.find("tb_noc_top.sv"), std::string::npos) << warned[0]->file;
+  EXPECT_NE(warned[0]->message.find("NOC_CHANNELS is 1 here"), std::string::npos)
+      << warned[0]->message;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ChannelsCheck,
+    ::testing::Values(
+        ChannelsRow{"OneChannel",
+                    "// config\nlocalparam C = '{NOC_FLIT_WIDTH: 32,\n  NOC_CHANNELS: 1};\n", 3},
+        ChannelsRow{"TwoChannels", "localparam C = '{NOC_CHANNELS: 2};\n", 0},
+        ChannelsRow{"NotAssigned", "module tb; endmodule\n", 0},
+        ChannelsRow{"ScopedNameIsNoAssignment", "int x = NOC_CHANNELS::y;\n", 0}),
+    test::RowLabel());
+
 }  // namespace
 }  // namespace noc::app

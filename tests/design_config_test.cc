@@ -1,12 +1,12 @@
 // The simulation's CONFIG values as the design assigns them.
-#include "verify/design_config.h"
+#include "model/design_config.h"
 
 #include <gtest/gtest.h>
 
 #include "rtl/parsed_source.h"
 #include "test_util.h"
 
-namespace noc::verify {
+namespace noc::model {
 namespace {
 
 TEST(DesignConfig, TakesWhatEveryAssignmentAgreesOn) {
@@ -38,4 +38,4 @@ TEST(DesignConfig, DisagreementDecidesNothingAndTheRoutersDefaultFollows) {
 }
 
 }  // namespace
-}  // namespace noc::verify
+}  // namespace noc::model

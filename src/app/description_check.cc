@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "app/routes_report.h"
 #include "model/design.h"
 
 namespace noc::app {
@@ -21,7 +22,8 @@ void sort_by_place(std::vector<model::Diagnostic>& list) {
 CheckReport check_description(const std::string& base_dir, const std::string& description_name,
                               const rtl::RtlOptions& rtl_options, bool name_may_be_path,
                               const std::function<void()>& check_interrupt,
-                              const model::WarningPolicy& warnings, bool routing) {
+                              const model::WarningPolicy& warnings,
+                              std::optional<route::Algorithm> routing) {
   model::DesignRequest request;
   request.base_dir = base_dir;
   request.description = description_name;
@@ -29,13 +31,17 @@ CheckReport check_description(const std::string& base_dir, const std::string& de
   request.rtl = rtl_options;
   request.warnings = warnings;
   request.check_interrupt = check_interrupt;
-  request.routing = routing;
-  model::Design design = model::load_design(request);
+  request.routing = routing.has_value();
+  request.read_config = true;
+  auto design = std::make_shared<model::Design>(model::load_design(request));
   CheckReport report;
-  report.description_path = design.lookup.path;
-  if (design.description) report.description = std::move(*design.description);
-  report.diagnostics = std::move(design.diagnostics);
-  report.inputs = std::move(design.inputs);
+  report.diagnostics = std::move(design->diagnostics);
+  // The routes of a design that generates, checked with every other rule.
+  if (routing && !has_errors(report.diagnostics))
+    route_loaded(design, *routing, report.diagnostics);
+  report.description_path = design->lookup.path;
+  if (design->description) report.description = std::move(*design->description);
+  report.inputs = std::move(design->inputs);
   sort_by_place(report.diagnostics);
   return report;
 }

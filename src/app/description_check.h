@@ -5,10 +5,11 @@
 #include <string>
 
 #include <vector>
-#include "rtl/extract_rtl.h"
 
 #include "app/diagnostic.h"
 #include "model/description.h"
+#include "route/routing.h"
+#include "rtl/extract_rtl.h"
 
 namespace noc::app {
 
@@ -25,11 +26,13 @@ struct CheckReport {
 /// as the generator does) and reports every problem at once: errors that would end a generation
 /// and warnings for what generates silently but gives broken hardware. Writes nothing.
 /// With `name_may_be_path`, a name with a folder part is a path below `base_dir`. `warnings`
-/// drops the waived warnings and marks those the user made errors.
+/// drops the waived warnings and marks those the user made errors. With `routing`, a design
+/// without errors is routed so, and routes that can deadlock or lose packets are NOC028 errors.
 CheckReport check_description(const std::string& base_dir, const std::string& description_name,
                               const rtl::RtlOptions& rtl_options = {},
                               bool name_may_be_path = false,
                               const std::function<void()>& check_interrupt = {},
-                              const model::WarningPolicy& warnings = {}, bool routing = false);
+                              const model::WarningPolicy& warnings = {},
+                              std::optional<route::Algorithm> routing = {});
 
 }  // namespace noc::app

@@ -70,6 +70,7 @@ std::optional<RoutesReport> route_loaded(std::shared_ptr<const model::Design> de
 
 RoutesReport route_design(model::DesignRequest request, route::Algorithm algorithm) {
   request.routing = true;
+  request.read_config = true;
   auto design = std::make_shared<const model::Design>(model::load_design(request));
   if (const model::Diagnostic* error = design->first_error()) throw model::to_error(*error);
   if (!design->resolution || !design->resolution->plan)

@@ -120,6 +120,7 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
       };
   request.check_interrupt = options.check_interrupt;
   request.routing = !options.routing.empty();
+  request.read_config = request.routing;
   model::Design design = model::load_design(request);
   if (!design.lookup.path.empty()) filepath = design.lookup.path;
   if (const model::Diagnostic* error = design.first_error()) {

@@ -6,6 +6,8 @@
 #include "common/error.h"
 #include "common/text.h"
 #include "model/description_reader.h"
+#include "model/design_config.h"
+#include "model/top_contract.h"
 #include "rtl/file_list.h"
 
 namespace noc::model {
@@ -63,6 +65,28 @@ void warn_unrouted(Design& design, const DesignRequest& request) {
       if (request.warnings.apply(unrouted)) design.diagnostics.push_back(std::move(unrouted));
     }
   }
+}
+
+// The top gives every tile kSlotsPerTile slots of its router, sized by NOC_CHANNELS in the
+// tile's port dimensions: any other value makes the two sides of the wiring differ in width.
+void warn_channels(Design& design, const DesignRequest& request) {
+  if (!request.read_config || !design.resolution || !design.resolution->plan) return;
+  DesignConfig config = read_design_config(*design.tree, nullptr);
+  if (!config.channels || config.channels->value == kSlotsPerTile) return;
+  Diagnostic channels{
+      Rule::kChannelsNotTwo,
+      config.channels->path,
+      config.channels->line,
+      0,
+      {},
+      {},
+      "NOC_CHANNELS is " + std::to_string(config.channels->value) +
+          " here, while noc_top gives "
+          "every tile " +
+          std::to_string(kSlotsPerTile) +
+          " slots of its router (one destination "
+          "each): a tile's channel ports and its router's endpoint wires differ in width"};
+  if (request.warnings.apply(channels)) design.diagnostics.push_back(std::move(channels));
 }
 
 void interrupt_point(const DesignRequest& request) {
@@ -140,7 +164,10 @@ Design load_design(const DesignRequest& request) {
   design.resolution = resolve(*design.description, *design.catalog, sink);
   interrupt_point(request);
   for (Diagnostic& d : sink.take()) design.diagnostics.push_back(std::move(d));
-  if (!design.first_error()) warn_unrouted(design, request);
+  if (!design.first_error()) {
+    warn_unrouted(design, request);
+    warn_channels(design, request);
+  }
   design.inputs = inputs_of(design.lookup.path, rtl, *design.catalog);
   return design;
 }

@@ -31,6 +31,10 @@ struct DesignRequest {
   std::function<void(const std::string&)> print_parse_error;
   /// Routing is asked (--routing): a router's ROUTES will be filled in.
   bool routing = false;
+  /// Read the NOC_CHANNELS the design's CONFIG assigns and warn when it is not the two slots
+  /// the top gives each tile (NOC129). It reads every source below the base directory, so the
+  /// commands that lint or route ask it, and a plain generate does not.
+  bool read_config = false;
   /// Asked between the phases; it throws to end the load.
   std::function<void()> check_interrupt;
 };

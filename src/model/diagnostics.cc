@@ -180,6 +180,11 @@ const std::vector<RuleInfo> kRules = {
      "the router declares ROUTES, and no routing is asked: no packet is routed",
      "module noc_router #(parameter [OUTPUTS*DESTS-1:0] ROUTES = '0) generated without --routing",
      "generate with --routing auto (or xy, updown), which passes each router its table"},
+    {Rule::kChannelsNotTwo, "NOC129", W,
+     "the design's CONFIG assigns NOC_CHANNELS other than 2, while noc_top gives each tile two "
+     "slots",
+     "localparam config_t CONFIG = '{NOC_FLIT_WIDTH: 32, NOC_CHANNELS: 1} in tb/tb_noc_top.sv",
+     "assign NOC_CHANNELS: 2 (the top's two slots per tile, and two destinations per tile)"},
 };
 
 }  // namespace

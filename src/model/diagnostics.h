@@ -72,6 +72,7 @@ enum class Rule : std::uint8_t {
   kFolderUnlisted,
   kRoutesUnsound,
   kRoutesUnset,
+  kChannelsNotTwo,
   kCount,
 };
 

@@ -140,17 +140,9 @@ int verify_command(const Session& session, const VerifyFlags& flags) {
 int check(const Session& session, const CheckFlags& flags) {
   const std::string& base_dir = flags.design.base_dir;
   const std::string& format = flags.format;
-  app::CheckReport report =
-      app::check_description(base_dir, flags.design.description, flags.design.sources.options(),
-                             /*name_may_be_path=*/true, {}, session.warnings,
-                             /*routing=*/!flags.routing.empty());
-  if (!flags.routing.empty() && !app::has_errors(report.diagnostics)) {
-    // The routes of a design that generates, checked with every other rule.
-    model::DesignRequest request = design_request(session, flags.design);
-    request.routing = true;
-    auto design = std::make_shared<const model::Design>(model::load_design(request));
-    app::route_loaded(design, *route::algorithm_by_name(flags.routing), report.diagnostics);
-  }
+  app::CheckReport report = app::check_description(
+      base_dir, flags.design.description, flags.design.sources.options(),
+      /*name_may_be_path=*/true, {}, session.warnings, route::algorithm_by_name(flags.routing));
   std::size_t errors = 0, warnings = 0;
   for (const app::Diagnostic& d : report.diagnostics)
     (d.severity() == app::Severity::kError ? errors : warnings) += 1;

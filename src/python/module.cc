@@ -229,24 +229,28 @@ void define_noc_soc(py::module_& m) {
       "check",
       [](const py::object& base_dir, const py::object& description, const py::object& include_dirs,
          const py::object& defines, const py::object& undefines, const py::object& file_lists,
-         const py::object& waive) {
+         const py::object& waive, const std::string& routing) {
         noc::rtl::RtlOptions options = source_options(include_dirs, defines, undefines, file_lists);
         noc::model::WarningPolicy policy = waived_rules(waive);
         std::string base = path_of(base_dir, "base_dir");
         std::string name = path_of(description, "description");
+        std::optional<noc::route::Algorithm> algorithm = noc::route::algorithm_by_name(routing);
+        if (!routing.empty() && !algorithm)
+          throw py::value_error("routing: one of \"xy\", \"updown\", \"shortest\", \"auto\"");
         try {
           py::gil_scoped_release released;
           return noc::app::check_description(base, name, options, false, check_python_signals,
-                                             policy)
+                                             policy, algorithm)
               .diagnostics;
         } catch (const PythonSignal&) {
           throw py::error_already_set();
         }
       },
       py::arg("base_dir"), py::arg("description") = "noc_soc.json", NOC_SOURCE_KEYWORDS,
-      py::arg("waive") = py::none(),
+      py::arg("waive") = py::none(), py::arg("routing") = "",
       "Every problem of a design, as nocgen check finds them, sorted by file and place. The "
-      "keywords are those of soc_generator_noc.");
+      "keywords are those of soc_generator_noc; routing (\"xy\", \"updown\", \"shortest\", "
+      "\"auto\") checks the routes too, as nocgen check --routing does.");
 
   define_operations(m);
 

@@ -18,12 +18,12 @@
 #include "common/text.h"
 #include "model/convention_rules.h"
 #include "model/design.h"
+#include "model/design_config.h"
 #include "model/dimension_width.h"
 #include "model/tile_interface.h"
 #include "model/top_contract.h"
 #include "verify/bench.h"
 #include "verify/compile_set.h"
-#include "verify/design_config.h"
 #include "verify/probe_code.h"
 #include "verify/process.h"
 #include "verify/simulation_build.h"
@@ -208,8 +208,8 @@ StandIns write_stand_ins(const model::Resolution& resolution, rtl::RtlCatalog& c
 }
 
 // The flag, else what the design assigns, else the default.
-UsedValue used_value(int flag, const char* flag_name, const std::optional<ConfigValue>& design,
-                     int fallback) {
+UsedValue used_value(int flag, const char* flag_name,
+                     const std::optional<model::ConfigValue>& design, int fallback) {
   if (flag > 0) return UsedValue{flag, flag_name};
   if (design) return UsedValue{design->value, design->from};
   return UsedValue{fallback, "the default"};
@@ -314,8 +314,8 @@ VerifyReport verify_top(const VerifyOptions& options) {
                 report.top_path);
   std::string top_text = read_input_file(report.top_path, "top");
 
-  DesignConfig config =
-      read_design_config(*design.tree, &catalog.parse(model::kRouterSourceName).first);
+  model::DesignConfig config =
+      model::read_design_config(*design.tree, &catalog.parse(model::kRouterSourceName).first);
   report.flit_width = used_value(options.flit_width, "--flit-width", config.flit_width, 32);
   report.channels =
       used_value(options.channels, "--channels", config.channels, model::kSlotsPerTile);

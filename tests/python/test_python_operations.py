@@ -78,3 +78,8 @@ def test_routes_and_generate_with_routing_give_what_nocgen_gives(example):
     with pytest.raises(noc_soc.GeneratorError, match="W x H mesh"):
         noc_soc.routes(example, routing="xy")
     assert noc_soc.routes(example, routing="shortest")["deadlock_free"] is False
+    assert noc_soc.check(example, routing="updown") == []
+    [deadlock] = noc_soc.check(example, routing="shortest")
+    assert deadlock.code == "NOC028" and "cycle R_" in deadlock.message
+    with pytest.raises(ValueError, match="^routing: "):
+        noc_soc.check(example, routing="fastest")

@@ -1,5 +1,6 @@
-#include "verify/design_config.h"
+#include "model/design_config.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 
@@ -7,7 +8,7 @@
 #include "common/input_file.h"
 #include "model/dimension_width.h"
 
-namespace noc::verify {
+namespace noc::model {
 namespace {
 
 bool verilog_file(const std::string& path) {
@@ -18,7 +19,7 @@ bool verilog_file(const std::string& path) {
 
 // Every "NAME: 123" (a member of an assignment pattern) in `text`, by value.
 void find_member_values(const std::string& text, const std::string& name, const std::string& path,
-                        std::map<int, std::string>& found) {
+                        const std::string& shown, std::map<int, ConfigValue>& found) {
   for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + 1)) {
     bool word_start =
         at == 0 || !(std::isalnum(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '_');
@@ -30,17 +31,19 @@ void find_member_values(const std::string& text, const std::string& name, const 
     if (digits == std::string::npos || !std::isdigit(static_cast<unsigned char>(text[digits])))
       continue;
     int value = std::atoi(text.c_str() + digits);
-    if (value > 0) found.try_emplace(value, path);
+    int line =
+        1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(at), '\n'));
+    if (value > 0) found.try_emplace(value, ConfigValue{value, shown, path, line});
   }
 }
 
-std::optional<ConfigValue> agreed(const std::map<int, std::string>& found, const char* member,
+std::optional<ConfigValue> agreed(const std::map<int, ConfigValue>& found, const char* member,
                                   std::vector<std::string>& notes) {
-  if (found.size() == 1) return ConfigValue{found.begin()->first, found.begin()->second};
+  if (found.size() == 1) return found.begin()->second;
   if (found.size() > 1) {
     std::string values;
-    for (const auto& [value, path] : found)
-      values += (values.empty() ? "" : ", ") + std::to_string(value) + " in " + path;
+    for (const auto& [value, place] : found)
+      values += (values.empty() ? "" : ", ") + std::to_string(value) + " in " + place.from;
     notes.push_back(std::string("the design assigns ") + member + " more than one value (" +
                     values + "); the default or the flag decides");
   }
@@ -50,7 +53,7 @@ std::optional<ConfigValue> agreed(const std::map<int, std::string>& found, const
 }  // namespace
 
 DesignConfig read_design_config(const SourceTree& tree, const rtl::ModuleHeader* router) {
-  std::map<int, std::string> widths, channels;
+  std::map<int, ConfigValue> widths, channels;
   for (const std::string& path : tree.files()) {
     if (!verilog_file(path)) continue;
     std::string text;
@@ -63,18 +66,18 @@ DesignConfig read_design_config(const SourceTree& tree, const rtl::ModuleHeader*
     // Named below the base directory, as the user knows the file.
     std::string base = absolute_path(tree.base_dir()) + "/";
     std::string name = path.starts_with(base) ? path.substr(base.size()) : path;
-    find_member_values(text, "NOC_FLIT_WIDTH", name, widths);
-    find_member_values(text, "NOC_CHANNELS", name, channels);
+    find_member_values(text, "NOC_FLIT_WIDTH", path, name, widths);
+    find_member_values(text, "NOC_CHANNELS", path, name, channels);
   }
   DesignConfig config;
   config.flit_width = agreed(widths, "NOC_FLIT_WIDTH", config.notes);
   config.channels = agreed(channels, "NOC_CHANNELS", config.notes);
   if (!config.flit_width && router)
-    if (std::optional<std::int64_t> width = model::parameter_values(router->params)("FLIT_WIDTH"))
+    if (std::optional<std::int64_t> width = parameter_values(router->params)("FLIT_WIDTH"))
       if (*width > 0 && *width <= 4096)
         config.flit_width =
-            ConfigValue{static_cast<int>(*width), router->name + "'s FLIT_WIDTH default"};
+            ConfigValue{static_cast<int>(*width), router->name + "'s FLIT_WIDTH default", {}, 0};
   return config;
 }
 
-}  // namespace noc::verify
+}  // namespace noc::model

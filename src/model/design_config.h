@@ -7,12 +7,14 @@
 #include "common/source_tree.h"
 #include "rtl/module_header_parser.h"
 
-namespace noc::verify {
+namespace noc::model {
 
 /// A value of the simulation's CONFIG and where it was read.
 struct ConfigValue {
   int value = 0;
   std::string from;  ///< "tb/tb_noc_top.sv", "noc_router's FLIT_WIDTH default"
+  std::string path;  ///< the file that assigns it, as read; empty for a default
+  int line = 0;      ///< where in `path` it is assigned
 };
 
 /// NOC_FLIT_WIDTH and NOC_CHANNELS as the design gives them, where it does.
@@ -27,4 +29,4 @@ struct DesignConfig {
 /// else, for the flit width, the router's FLIT_WIDTH default when it is a number.
 DesignConfig read_design_config(const SourceTree& tree, const rtl::ModuleHeader* router);
 
-}  // namespace noc::verify
+}  // namespace noc::model
