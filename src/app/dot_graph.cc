@@ -24,6 +24,7 @@
 #include "common/text.h"
 #include "emit/output_file.h"
 #include "model/router_table.h"
+#include "model/top_contract.h"
 #include "verify/process.h"
 
 namespace noc::app {
@@ -150,14 +151,48 @@ void write_nodes(emit::TextSink& out, const model::Description& description,
   }
 }
 
-// One edge per router pair, labelled with the link name the first-listing router computes. A
-// neighbour that is not a node of the description is drawn as a dashed red node of its own.
+// The slots of one router's ports, by the neighbour they meet, as noc_top numbers them: one per
+// link, kSlotsPerTile per tile (channel 0 first). A neighbour listed twice keeps its lowest.
+std::map<std::string_view, std::string> slot_labels(const model::Description& description,
+                                                    const Node& router) {
+  std::vector<std::string_view> links, tiles;
+  for (model::Neighbour neighbour : description.neighbours(router)) {
+    if (!neighbour.node) continue;
+    (neighbour.node->is_router ? links : tiles).push_back(neighbour.name);
+  }
+  std::map<std::string_view, std::string> labels;
+  int link_count = static_cast<int>(links.size()), tile_count = static_cast<int>(tiles.size());
+  for (int i = link_count - 1; i >= 0; --i)
+    labels[links[static_cast<std::size_t>(i)]] = std::to_string(model::link_slot(link_count, i));
+  for (int i = tile_count - 1; i >= 0; --i) {
+    std::string text;
+    for (int channel = 0; channel < model::kSlotsPerTile; ++channel)
+      text += (channel ? "," : "") +
+              std::to_string(model::tile_slot(link_count, tile_count, i, channel));
+    labels[tiles[static_cast<std::size_t>(i)]] = text;
+  }
+  return labels;
+}
+
+std::string slot_label(const std::map<std::string_view, std::string>& labels,
+                       std::string_view name) {
+  auto at = labels.find(name);
+  return at == labels.end() ? "?" : at->second;
+}
+
+// One edge per router pair, labelled with the link name the first-listing router computes and
+// each end with its router's slot; a tile's edge with the slots of its channels. A neighbour
+// that is not a node of the description is drawn as a dashed red node of its own.
 void write_edges(emit::TextSink& out, const model::Description& description,
                  const Trouble& trouble) {
   std::set<std::pair<std::string_view, std::string_view>> drawn;
   std::set<std::string_view> unknown;
+  std::map<std::string_view, std::map<std::string_view, std::string>> slots;
+  for (const Node& node : description.nodes())
+    if (node.record_is_object && node.is_router) slots[node.name] = slot_labels(description, node);
   for (const Node& node : description.nodes()) {
     if (!node.record_is_object || !node.is_router) continue;
+    const auto& own = slots[node.name];
     for (model::Neighbour neighbour : description.neighbours(node)) {
       std::string_view name = neighbour.name;
       const Node* other = neighbour.node;
@@ -171,8 +206,8 @@ void write_edges(emit::TextSink& out, const model::Description& description,
         continue;
       }
       if (!other->is_router) {
-        out << "  " << dot_id(node.name) << " -- " << dot_id(name) << " [style=dashed" << red(bad)
-            << "];\n";
+        out << "  " << dot_id(node.name) << " -- " << dot_id(name)
+            << " [style=dashed, taillabel=" << dot_id(slot_label(own, name)) << red(bad) << "];\n";
         continue;
       }
       if (!drawn
@@ -181,8 +216,12 @@ void write_edges(emit::TextSink& out, const model::Description& description,
                .second)
         continue;
       std::optional<std::string> link = model::link_name(node.name, name);
+      auto far = slots.find(name);
       out << "  " << dot_id(node.name) << " -- " << dot_id(name)
-          << " [label=" << dot_id(link ? *link : "?") << red(bad || !link) << "];\n";
+          << " [label=" << dot_id(link ? *link : "?")
+          << ", taillabel=" << dot_id(slot_label(own, name))
+          << ", headlabel=" << dot_id(far == slots.end() ? "?" : slot_label(far->second, node.name))
+          << red(bad || !link) << "];\n";
     }
   }
 }

@@ -234,7 +234,7 @@ def test_dot_graph_renders_and_marks_problems(tools, example, tmp_path):
     done = nocgen(tools, "dot", example, "-o", tmp_path / "g.dot")
     assert done.returncode == 0, done.stderr
     graph = (tmp_path / "g.dot").read_text()
-    assert '"R_0" -- "R_1" [label="R_0_1"];' in graph
+    assert '"R_0" -- "R_1" [label="R_0_1", taillabel="1", headlabel="0"];' in graph
     assert '"T_0" [shape=ellipse, color=red' in graph  # listed by two routers
     assert subprocess.run(["dot", "-Tsvg", "-o", tmp_path / "g.svg", tmp_path / "g.dot"]).returncode == 0
     svg = nocgen(tools, "dot", example, "-o", tmp_path / "direct.svg")

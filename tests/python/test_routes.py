@@ -140,3 +140,23 @@ def test_the_tables_never_replace_a_file_the_design_is_read_from(victim, example
     done = nocgen(tools, "routes", example, "-o", example / victim)
     assert done.returncode == 1 and "which this run reads" in done.stderr
     assert (example / victim).read_bytes() == before
+
+
+def test_dot_labels_every_port_with_the_slot_the_routes_give(example, tools):
+    import re
+    nocgen(tools, "topology", "mesh", "3x2", "--tiles-per-router", "2", "--force", "-o",
+           example / "noc_soc.json")
+    routes = json.loads(nocgen(tools, "routes", example, "--format", "json").stdout)
+    slot_of = {}  # (router, what the slot meets) -> slots
+    for router in routes["routers"]:
+        for index, slot in enumerate(router["slots"]):
+            meets = slot.get("router") or re.search(r"(T_\d+)_inst$", slot["tile"])[1]
+            slot_of.setdefault((router["name"], meets), []).append(str(index))
+    assert nocgen(tools, "dot", example, "-o", example / "n.dot").returncode == 0
+    edges = re.findall(r'"(\w+)" -- "(\w+)" \[([^]]*)\]', (example / "n.dot").read_text())
+    assert len(edges) == 7 + 12
+    for tail, head, attributes in edges:
+        labels = dict(re.findall(r'(\w+)="([^"]*)"', attributes))
+        assert labels["taillabel"] == ",".join(slot_of[(tail, head)])
+        if head.startswith("R_"):
+            assert labels["headlabel"] == ",".join(slot_of[(head, tail)])
