@@ -14,7 +14,7 @@
 #include "model/design.h"
 #include "model/top_contract.h"
 #include "route/dependency_check.h"
-#include "route/identity.h"
+#include "route/design_routes.h"
 #include "route/routing.h"
 #include "rtl/extract_rtl.h"
 
@@ -48,45 +48,17 @@ void refuse_outputs_that_are_inputs(const RunSummary& summary, const RunOptions&
   noc::refuse_outputs_that_are_inputs(outputs, inputs);
 }
 
-bool declares(const rtl::ParsedSource& source, std::string_view parameter) {
-  return std::any_of(
-      source.first.params.begin(), source.first.params.end(),
-      [&](const rtl::ModuleParameter& p) { return !p.local && p.name == parameter; });
-}
-
 // Routes the network, refusing routes that would not deliver or can deadlock before anything
 // is written, and the parameters each module that declares them gets.
-route::Identity routed_identity(model::Design& design, const std::string& routing) {
+route::Identity routed_identity(const model::Design& design, const std::string& routing) {
   std::optional<route::Algorithm> algorithm = route::algorithm_by_name(routing);
   if (!algorithm)
     throw Error("routing " + in_quotes(routing) + " is none of xy, updown, shortest and auto");
-  const model::Plan& plan = *design.resolution->plan;
-  route::PortMap map = route::build_port_map(plan, model::kSlotsPerTile);
-  route::RoutingTable table = route::compute_routes(map, *algorithm);
-  route::RouteCheck check = route::check_routes(map, table);
-  const char* code = model::rule_info(model::Rule::kRoutesUnsound).code;
-  if (!check.cycle.empty())
-    throw Error("the " + std::string(route::algorithm_name(table.algorithm)) +
-                    " routes can deadlock: the channels a packet holds while it waits form the "
-                    "cycle " +
-                    route::cycle_text(map, check.cycle) + "; use --routing updown, which cannot",
-                design.lookup.path, 0, 0, 0, code);
-  if (!check.problems.empty())
-    throw Error("a route does not deliver: " + check.problems.front(), design.lookup.path, 0, 0, 0,
-                code);
-  std::vector<bool> takes_routes;
-  for (const model::RouterBlock& block : plan.blocks)
-    takes_routes.push_back(
-        declares(design.catalog->parse(block.router->top_module_fname()), "ROUTES"));
-  std::vector<std::string> tile_parameters;
-  for (const model::TileInstance& tile : plan.tiles) {
-    const rtl::ParsedSource& source = design.catalog->parse(tile.node->top_module_fname);
-    tile_parameters.push_back(declares(source, "ID")        ? "ID"
-                              : declares(source, "TILE_ID") ? "TILE_ID"
-                                                            : "");
-  }
-  return route::make_identity(map, table, model::kRouterDests, takes_routes,
-                              std::move(tile_parameters));
+  route::DesignRoutes routes = route::route_design(design, *algorithm);
+  if (!routes.sound())
+    throw Error(route::unsound_message(routes), design.lookup.path, 0, 0, 0,
+                model::rule_info(model::Rule::kRoutesUnsound).code);
+  return std::move(routes.identity);
 }
 
 void count_network(const model::RouterTable& table, RunSummary& summary) {

@@ -26,7 +26,10 @@ std::string json_text(const std::string& text, const char* option) {
 }
 
 // The router neighbours of router (x, y), without repeats or the router itself (a torus of
-// width 2 reaches the same neighbour both ways; one of width 1 reaches itself).
+// width 2 reaches the same neighbour both ways; one of width 1 reaches itself). They are listed
+// north, south, west, east (y grows southward with the router numbers), so that, the last listed
+// being slot 0, east is slot 0, west 1, south 2 and north 3 on every router that has all four; a
+// mesh's border router drops the directions it lacks and keeps the order of the others.
 std::vector<long> router_neighbours(const TopologyRequest& r, long x, long y) {
   std::vector<long> out;
   auto add = [&](long nx, long ny) {
@@ -46,10 +49,10 @@ std::vector<long> router_neighbours(const TopologyRequest& r, long x, long y) {
       if (other != id && (out.empty() || out.front() != other)) out.push_back(other);
     return out;
   }
-  add(x + 1, y);
-  add(x - 1, y);
-  add(x, y + 1);
   add(x, y - 1);
+  add(x, y + 1);
+  add(x - 1, y);
+  add(x + 1, y);
   return out;
 }
 

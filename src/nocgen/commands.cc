@@ -126,6 +126,9 @@ int verify_command(const Session& session, const VerifyFlags& flags) {
   std::string values = "NOC_FLIT_WIDTH " + std::to_string(report.flit_width.value) + " (" +
                        report.flit_width.from + ") and NOC_CHANNELS " +
                        std::to_string(report.channels.value) + " (" + report.channels.from + ")";
+  if (!report.routing.empty())
+    counts += ", and the " + report.routing + " routing " +
+              (problems.empty() ? std::string("every module asks for") : "checked");
   if (report.proven()) {
     std::printf("verified %s: %s in %.1f s, with %s\n", report.top_path.c_str(), counts.c_str(),
                 report.seconds, values.c_str());

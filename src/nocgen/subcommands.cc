@@ -127,6 +127,10 @@ void add_verify(CLI::App& cli, Session& session, Command& command) {
                   "NOC_CHANNELS of the simulation (default: what the design assigns it, else 2; "
                   "every tile takes two router slots)")
       ->check(CLI::Range(1, 64));
+  sub->add_option("--routing", options.routing,
+                  "Also prove that the top passes each router the ROUTES and DESTS, and each "
+                  "tile the ID or TILE_ID, that generate --routing with this algorithm writes")
+      ->check(CLI::IsMember({"xy", "updown", "shortest", "auto"}));
   sub->add_option("--keep", options.keep_dir, "Build the simulation in this directory and keep it");
   sub->add_option("--timeout", options.timeout_seconds,
                   "End a build step or the simulation that takes longer than this, in seconds "

@@ -59,7 +59,9 @@ class InstanceReader {
     instance.module = std::string(tokens_[start].text);
     if (peek().is("#")) {
       ++at_;
+      std::size_t open = at_;
       if (!peek().is("(") || !skip_balanced()) return std::nullopt;
+      instance.parameters = parameters_of(open + 1, at_ - 1);
     }
     if (!is_name(peek()) || !peek(1).is("(")) return std::nullopt;
     instance.name = std::string(peek().text);
@@ -89,6 +91,26 @@ class InstanceReader {
     if (!skip_balanced()) return std::nullopt;
     connection.refs = refs_of(open + 1, at_ - 1);
     return connection;
+  }
+
+  // The named overrides between `begin` and `end`: `.NAME (value), ...`.
+  std::vector<ParameterValue> parameters_of(std::size_t begin, std::size_t end) const {
+    std::vector<ParameterValue> out;
+    for (std::size_t i = begin; i + 2 < end; ++i) {
+      if (!tokens_[i].is(".") || !is_name(tokens_[i + 1]) || !tokens_[i + 2].is("(")) continue;
+      ParameterValue parameter{std::string(tokens_[i + 1].text), {}};
+      int depth = 0;
+      std::size_t j = i + 2;
+      for (; j < end; ++j) {
+        if (tokens_[j].is("(") || tokens_[j].is("[") || tokens_[j].is("{")) ++depth;
+        if (tokens_[j].is(")") || tokens_[j].is("]") || tokens_[j].is("}")) --depth;
+        if (depth == 0) break;
+        if (j > i + 2) parameter.value += tokens_[j].text;
+      }
+      out.push_back(std::move(parameter));
+      i = j;
+    }
+    return out;
   }
 
   // A wire, an element with a constant select, or a concatenation of those; else nothing.

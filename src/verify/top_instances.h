@@ -22,9 +22,17 @@ struct PortConnection {
   std::vector<WireRef> refs;
 };
 
+/// A named parameter override of an instance (`.ROUTES(64'h12)`), its value's tokens joined
+/// without space.
+struct ParameterValue {
+  std::string name;
+  std::string value;
+};
+
 struct TopInstance {
   std::string module;
   std::string name;
+  std::vector<ParameterValue> parameters;
   std::vector<PortConnection> connections;
 };
 

@@ -22,8 +22,10 @@
 #include "model/dimension_width.h"
 #include "model/tile_interface.h"
 #include "model/top_contract.h"
+#include "route/design_routes.h"
 #include "verify/bench.h"
 #include "verify/compile_set.h"
+#include "verify/identity_check.h"
 #include "verify/probe_code.h"
 #include "verify/process.h"
 #include "verify/simulation_build.h"
@@ -278,6 +280,31 @@ std::uint32_t number_instances(ExpectedWiring& wiring) {
   return seed;
 }
 
+route::DesignRoutes sound_routes(const model::Design& design, const std::string& routing) {
+  std::optional<route::Algorithm> algorithm = route::algorithm_by_name(routing);
+  if (!algorithm)
+    throw Error("routing " + in_quotes(routing) + " is none of xy, updown, shortest and auto");
+  route::DesignRoutes routes = route::route_design(design, *algorithm);
+  if (!routes.sound())
+    throw Error(route::unsound_message(routes), design.lookup.path, 0, 0, 0,
+                model::rule_info(model::Rule::kRoutesUnsound).code);
+  return routes;
+}
+
+std::vector<std::string> identity_problems_of(const model::Design& design,
+                                              const route::DesignRoutes& routes,
+                                              const std::string& top_text) {
+  std::set<std::string> modules;
+  std::vector<std::string> router_modules;
+  for (const model::RouterBlock& block : design.resolution->plan->blocks) {
+    router_modules.push_back(design.catalog->parse(block.router->top_module_fname()).first.name);
+    modules.insert(router_modules.back());
+  }
+  for (const model::TileInstance& tile : design.resolution->plan->tiles)
+    modules.insert(std::string(tile.module));
+  return identity_problems(read_top_instances(top_text, modules), routes, router_modules);
+}
+
 }  // namespace
 
 VerifyReport verify_top(const VerifyOptions& options) {
@@ -301,6 +328,7 @@ VerifyReport verify_top(const VerifyOptions& options) {
   request.top_path = report.top_path;
   request.warnings = options.warnings;
   request.check_interrupt = options.check_interrupt;
+  request.routing = !options.routing.empty();
   model::Design design = model::load_design(request);
   if (const model::Diagnostic* error = design.first_error()) throw model::to_error(*error);
   report.warnings = design.warnings();
@@ -313,6 +341,8 @@ VerifyReport verify_top(const VerifyOptions& options) {
     throw Error("there is no top to verify; run nocgen generate " + options.base_dir + " first",
                 report.top_path);
   std::string top_text = read_input_file(report.top_path, "top");
+  std::optional<route::DesignRoutes> routes;
+  if (!options.routing.empty()) routes = sound_routes(design, options.routing);
 
   model::DesignConfig config =
       model::read_design_config(*design.tree, &catalog.parse(model::kRouterSourceName).first);
@@ -389,6 +419,11 @@ VerifyReport verify_top(const VerifyOptions& options) {
   std::vector<std::string> twice =
       multiple_drivers(work.file("build.log"), report.top_path, shared);
   report.wiring.problems.insert(report.wiring.problems.begin(), twice.begin(), twice.end());
+  if (routes) {
+    report.routing = route::algorithm_name(routes->table.algorithm);
+    std::vector<std::string> wrong = identity_problems_of(design, *routes, top_text);
+    report.wiring.problems.insert(report.wiring.problems.end(), wrong.begin(), wrong.end());
+  }
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return report;
 }

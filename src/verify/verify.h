@@ -27,6 +27,10 @@ struct VerifyOptions {
   bool use_cache = true;
   /// The longest a build step or the simulation may take, in seconds; 0: no limit.
   double timeout_seconds = 600;
+  /// An algorithm's name (xy, updown, shortest, auto): the top must pass each module that asks
+  /// for it what that routing gives (ROUTES, DESTS, ID or TILE_ID), as generate --routing
+  /// writes it; routes that can deadlock end verify as they end generate. Empty: not checked.
+  std::string routing;
   /// Warnings made errors (-Werror=NOCxxx) end verify as generate would.
   model::WarningPolicy warnings;
   /// Asked while Verilator, the compiler and the simulation run; it throws to end them.
@@ -45,6 +49,7 @@ struct VerifyReport {
   /// The design's warnings, as check and generate report them.
   std::vector<model::Diagnostic> warnings;
   UsedValue flit_width, channels;
+  std::string routing;  ///< the algorithm the identity was held to (auto resolved), or empty
   /// Connections whose two sides differ in width, one line per module port: what the
   /// per-bit problems of the wiring follow from.
   std::vector<std::string> root_causes;

@@ -154,7 +154,7 @@ def test_check_returns_the_diagnostics(example):
 def test_topology_is_a_dict_in_file_order():
     mesh = noc_soc.topology("mesh", 2, 2, tiles_per_router=2)
     assert list(mesh)[:4] == ["R_0", "R_1", "R_2", "R_3"]
-    assert mesh["R_0"]["neighbors"] == ["R_1", "R_2", "T_0", "T_1"]
+    assert mesh["R_0"]["neighbors"] == ["R_2", "R_1", "T_0", "T_1"]
     with pytest.raises(noc_soc.GeneratorError):
         noc_soc.topology("hexagon", 2, 2)
 

@@ -160,3 +160,22 @@ def test_dot_labels_every_port_with_the_slot_the_routes_give(example, tools):
         assert labels["taillabel"] == ",".join(slot_of[(tail, head)])
         if head.startswith("R_"):
             assert labels["headlabel"] == ",".join(slot_of[(head, tail)])
+
+
+@pytest.mark.parametrize("kind,size,width,height", [("torus", "4x3", 4, 3), ("mesh", "4x3", 4, 3)])
+def test_each_direction_keeps_its_slot_on_every_router_topology_writes(kind, size, width, height,
+                                                                         example, tools):
+    """East slot 0, west 1, south 2, north 3 where a router has all four; a mesh's border
+    router drops what it lacks and keeps the order, so east is slot 0 wherever there is one."""
+    nocgen(tools, "topology", kind, size, "--force", "-o", example / "noc_soc.json")
+    routes = json.loads(nocgen(tools, "routes", example, "--format", "json").stdout)
+    for router in routes["routers"]:
+        number = int(router["name"][2:])
+        x, y = number % width, number // width
+        steps = {"east": (x + 1, y), "west": (x - 1, y), "south": (x, y + 1), "north": (x, y - 1)}
+        if kind == "torus":
+            steps = {d: (nx % width, ny % height) for d, (nx, ny) in steps.items()}
+        present = [d for d, (nx, ny) in steps.items() if 0 <= nx < width and 0 <= ny < height]
+        met = [slot.get("router") for slot in router["slots"] if "router" in slot]
+        expected = ["R_%d" % (steps[d][1] * width + steps[d][0]) for d in present]
+        assert met == expected, router["name"]

@@ -96,3 +96,30 @@ def test_every_packet_arrives_once_at_its_tile(name, tools, tmp_path):
     assert not missing, f"{len(missing)} of {len(expected)} packets never arrived: {missing[:10]}"
     assert not twice, f"packets arrived twice: {twice[:10]}"
     assert set(received) == expected
+
+
+def test_verify_holds_the_top_to_the_routing_it_names(tools, tmp_path):
+    design = tmp_path / "design"
+    design.mkdir()
+    for source in ["optimsoc_config.sv", "dii_package.sv", "optimsoc_functions.sv",
+                   "dbg_config.vh"]:
+        shutil.copy(EXAMPLE / source, design)
+    for source in FIXTURE.iterdir():
+        shutil.copy(source, design)
+    (design / "traffic.vh").write_text("`define NOC_DESTS 18\n`define NOC_CYCLES 10\n")
+    assert run(tools["nocgen"], "topology", "mesh", "3x3", "-o", design / "noc_soc.json",
+               cwd=design).returncode == 0
+    assert run(tools["nocgen"], "generate", ".", "--routing", "xy", "-q", cwd=design).returncode == 0
+    proven = run(tools["nocgen"], "verify", ".", "--routing", "auto", cwd=design)
+    assert proven.returncode == 0, proven.stdout + proven.stderr
+    assert "the xy routing every module asks for" in proven.stdout
+    assert "NOC128" not in proven.stderr
+    other = run(tools["nocgen"], "verify", ".", "--routing", "updown", cwd=design)
+    assert other.returncode == 1
+    assert re.search(r"noc_router_R_\d_inst: ROUTES sends destination \d+ by slot \d, while "
+                     r"updown routing sends it by slot \d", other.stdout), other.stdout
+    assert run(tools["nocgen"], "generate", ".", "-q", cwd=design).returncode == 0
+    plain = run(tools["nocgen"], "verify", ".", "--routing", "xy", cwd=design)
+    assert plain.returncode == 1
+    assert "noc_router_R_0_inst: ROUTES is not given: the router keeps its default" in plain.stdout
+    assert "compute_tile_T_0_inst: ID is not given, while its number is 0" in plain.stdout
