@@ -42,12 +42,13 @@ INSTANTIATE_TEST_SUITE_P(
 // to the tile, the others over the link.
 route::DesignRoutes two_routers() {
   route::DesignRoutes routes;
-  routes.map.routers = {{"R_0", {route::Slot{true, 1, 0, "R_0_1", -1, 0},
-                                 route::Slot{false, -1, -1, {}, 0, 0},
-                                 route::Slot{false, -1, -1, {}, 0, 1}}},
-                        {"R_1", {route::Slot{true, 0, 0, "R_0_1", -1, 0},
-                                 route::Slot{false, -1, -1, {}, 1, 0},
-                                 route::Slot{false, -1, -1, {}, 1, 1}}}};
+  routes.map.routers = {
+      {"R_0",
+       {route::Slot{true, 1, 0, "R_0_1", -1, 0}, route::Slot{false, -1, -1, {}, 0, 0},
+        route::Slot{false, -1, -1, {}, 0, 1}}},
+      {"R_1",
+       {route::Slot{true, 0, 0, "R_0_1", -1, 0}, route::Slot{false, -1, -1, {}, 1, 0},
+        route::Slot{false, -1, -1, {}, 1, 1}}}};
   routes.map.destinations = {{0, 0, 0, 1}, {0, 1, 0, 2}, {1, 0, 1, 1}, {1, 1, 1, 2}};
   routes.map.tile_instances = {"tile_T_0_inst", "tile_T_1_inst"};
   routes.map.slots_per_tile = 2;

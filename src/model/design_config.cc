@@ -63,6 +63,11 @@ DesignConfig read_design_config(const SourceTree& tree, const rtl::ModuleHeader*
       continue;  // a file that cannot be read says nothing about the configuration
     }
     if (text.find("NOC_") == std::string::npos) continue;
+    // A bench nocgen wrote into a work directory kept below the base directory says what an
+    // earlier run chose, not what the design assigns.
+    if (text.starts_with("// Written by nocgen") ||
+        text.starts_with("// Stand-in written by nocgen"))
+      continue;
     // Named below the base directory, as the user knows the file.
     std::string base = absolute_path(tree.base_dir()) + "/";
     std::string name = path.starts_with(base) ? path.substr(base.size()) : path;

@@ -26,23 +26,6 @@
 namespace noc::nocgen {
 namespace {
 
-// Warnings printed at most: a description that repeats one mistake a million times would
-// otherwise print hundreds of megabytes. --format json keeps them all.
-constexpr std::size_t kWarningsShown = 100;
-
-// Prints every error and the first warnings, then how many warnings were left out.
-template <typename List>
-void print_capped(std::FILE* stream, const List& diagnostics, DiagnosticPrinter& printer) {
-  std::size_t warnings = 0;
-  for (const auto& d : diagnostics) {
-    if (d.severity() != app::Severity::kError && ++warnings > kWarningsShown) continue;
-    std::fprintf(stream, "%s\n", printer.show(d).c_str());
-  }
-  if (warnings > kWarningsShown)
-    std::fprintf(stream, "nocgen: and %zu more warnings (--format json lists them all)\n",
-                 warnings - kWarningsShown);
-}
-
 // A design as the command line names it: BASE_DIR, --description (a path below it when it has a
 // folder part), the source flags and the warning flags.
 model::DesignRequest design_request(const Session& session, const DesignFlags& design) {

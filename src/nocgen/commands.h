@@ -14,6 +14,7 @@
 #include "nocgen/diagnostic_printer.h"
 #include "nocgen/source_flags.h"
 #include "rtl/rtl_options.h"
+#include "verify/traffic.h"
 #include "verify/verify.h"
 
 namespace noc::nocgen {
@@ -81,10 +82,36 @@ struct RoutesFlags {
   std::string output = "-";
 };
 
+struct TrafficFlags {
+  DesignFlags design;
+  verify::TrafficOptions options;  ///< all but what `design`, the session and the rest say
+  std::vector<std::string> patterns;
+  std::string rates = "0.05:0.5:0.05";
+  std::string csv, plot;  ///< empty: none
+  bool no_cache = false;
+};
+
 struct DotFlags {
   DesignFlags design;
   std::string output;  ///< empty or "-": standard output
 };
+
+/// Warnings printed at most: a description that repeats one mistake a million times would
+/// otherwise print hundreds of megabytes. --format json keeps them all.
+inline constexpr std::size_t kWarningsShown = 100;
+
+/// Prints every error and the first warnings, then how many warnings were left out.
+template <typename List>
+void print_capped(std::FILE* stream, const List& diagnostics, DiagnosticPrinter& printer) {
+  std::size_t warnings = 0;
+  for (const auto& d : diagnostics) {
+    if (d.severity() != model::Severity::kError && ++warnings > kWarningsShown) continue;
+    std::fprintf(stream, "%s\n", printer.show(d).c_str());
+  }
+  if (warnings > kWarningsShown)
+    std::fprintf(stream, "nocgen: and %zu more warnings (--format json lists them all)\n",
+                 warnings - kWarningsShown);
+}
 
 int generate(const Session& session, const GenerateFlags& flags);
 int check(const Session& session, const CheckFlags& flags);
@@ -95,6 +122,9 @@ int check(const Session& session, const CheckFlags& flags);
 int verify_command(const Session& session, const VerifyFlags& flags);
 
 inline constexpr std::size_t kProblemsShown = 20;
+
+/// Runs the user's routers under traffic; 0 when every packet arrived right.
+int traffic_command(const Session& session, const TrafficFlags& flags);
 
 int topology(const TopologyFlags& flags);
 int dot(const Session& session, const DotFlags& flags);

@@ -148,6 +148,66 @@ void add_verify(CLI::App& cli, Session& session, Command& command) {
   });
 }
 
+void add_traffic(CLI::App& cli, Session& session, Command& command) {
+  auto flags = std::make_shared<TrafficFlags>();
+  verify::TrafficOptions& options = flags->options;
+  CLI::App* sub = cli.add_subcommand(
+      "traffic",
+      "Run your routers under traffic: every packet delivered, latency and throughput measured, "
+      "a stall named");
+  add_design_flags(sub, flags->design, "Directory holding the description and the sources");
+  sub->add_option("--routing", options.routing,
+                  "The routes the top passes the routers (xy, updown, shortest or auto)")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"xy", "updown", "shortest", "auto"}));
+  sub->add_option("--pattern", flags->patterns,
+                  "all-pairs (every source sends one packet to every other destination), or a "
+                  "load swept over --rates: uniform, transpose, bitcomp, hotspot, neighbour; "
+                  "give it again for more (default: all-pairs)")
+      ->check(
+          CLI::IsMember({"all-pairs", "uniform", "transpose", "bitcomp", "hotspot", "neighbour"}));
+  sub->add_option("--rates", flags->rates,
+                  "Offered loads FROM:TO:STEP in flits per cycle per source; a sweep stops past "
+                  "saturation")
+      ->capture_default_str();
+  sub->add_option("--packet-flits", options.packet_flits,
+                  "Flits per packet, the last with last set")
+      ->capture_default_str()
+      ->check(CLI::Range(1, 1024));
+  sub->add_option("--dest-field", options.dest_field,
+                  "HI:LO, the bits of the first flit that carry the destination (default: the top "
+                  "clog2(DESTS) bits)");
+  sub->add_option("--flit-width", options.flit_width,
+                  "NOC_FLIT_WIDTH of the simulation (default: what the design assigns it, else 32)")
+      ->check(CLI::Range(8, 4096));
+  sub->add_option("--warmup", options.warmup, "Cycles before the measurement of a load")
+      ->capture_default_str()
+      ->check(CLI::Range(0L, 10000000L));
+  sub->add_option("--measure", options.measure, "Cycles of the measurement of a load")
+      ->capture_default_str()
+      ->check(CLI::Range(1L, 10000000L));
+  sub->add_option("--seed", options.seed, "Seed of the random destinations and injections")
+      ->capture_default_str();
+  sub->add_option("--csv", flags->csv, "Write every number of every load point here");
+  sub->add_option("--plot", flags->plot,
+                  "Write latency against offered load here, as SVG, one line per pattern");
+  sub->add_option("--keep", options.keep_dir, "Build the simulation in this directory and keep it");
+  sub->add_option("--timeout", options.timeout_seconds,
+                  "End a build step or a simulation that takes longer than this, in seconds "
+                  "(0: no limit)")
+      ->capture_default_str()
+      ->check(kTimeoutSeconds);
+  sub->add_flag("--no-cache", flags->no_cache,
+                "Compile Verilator's runtime afresh instead of taking it from (and keeping it in) "
+                "$XDG_CACHE_HOME/nocgen or ~/.cache/nocgen");
+  // For watching a router deadlock under routes that can: not for a network in use.
+  sub->add_flag("--allow-deadlock", options.allow_unsound_routes)->group("");
+  flags->design.sources.add_to(sub);
+  sub->callback([&session, &command, flags] {
+    command = [&session, flags] { return traffic_command(session, *flags); };
+  });
+}
+
 void add_topology(CLI::App& cli, Command& command) {
   auto flags = std::make_shared<TopologyFlags>();
   app::TopologyRequest& request = flags->request;
@@ -239,6 +299,7 @@ void add_subcommands(CLI::App& cli, Session& session, Command& command) {
   add_ports(cli, command);
   add_check(cli, session, command);
   add_verify(cli, session, command);
+  add_traffic(cli, session, command);
   add_topology(cli, command);
   add_dot(cli, session, command);
   add_routes(cli, session, command);

@@ -8,8 +8,9 @@ namespace noc::route {
 namespace {
 
 bool declares(const rtl::ModuleHeader& module, std::string_view parameter) {
-  return std::any_of(module.params.begin(), module.params.end(),
-                     [&](const rtl::ModuleParameter& p) { return !p.local && p.name == parameter; });
+  return std::any_of(
+      module.params.begin(), module.params.end(),
+      [&](const rtl::ModuleParameter& p) { return !p.local && p.name == parameter; });
 }
 
 }  // namespace

@@ -15,7 +15,9 @@ const std::string* parameter(const TopInstance& instance, const std::string& nam
 }
 
 std::string slot_words(int slot) {
-  return slot == -1 ? "by no slot" : slot == -2 ? "by several slots" : "by slot " + std::to_string(slot);
+  return slot == -1   ? "by no slot"
+         : slot == -2 ? "by several slots"
+                      : "by slot " + std::to_string(slot);
 }
 
 // The first destinations whose slot differs, in words, and how many do.
@@ -47,8 +49,9 @@ std::string router_problem(const TopInstance& instance, const route::DesignRoute
   std::optional<std::vector<int>> table = route::routes_of_literal(*given, outputs, identity.dests);
   std::optional<std::vector<int>> expected =
       route::routes_of_literal(identity.routes[r], outputs, identity.dests);
-  if (!table) return "ROUTES is " + *given + ", which is no table of " + std::to_string(outputs) +
-                     " x " + std::to_string(identity.dests) + " bits";
+  if (!table)
+    return "ROUTES is " + *given + ", which is no table of " + std::to_string(outputs) + " x " +
+           std::to_string(identity.dests) + " bits";
   return table_difference(*table, *expected, algorithm);
 }
 

@@ -24,10 +24,6 @@ std::string declaration(const rtl::PortTuple& port, bool input) {
   return text + " " + ref(port.name()) + after_name;
 }
 
-bool has_unpacked_dimensions(const rtl::PortTuple& port) {
-  return port.name_index + 1 < port.pieces.size();
-}
-
 std::string header_text(const rtl::ModuleHeader& header, const std::vector<std::string>& ports) {
   std::string out = "module " + ref(header.name);
   if (!header.imports.empty()) {
@@ -48,6 +44,18 @@ std::string header_text(const rtl::ModuleHeader& header, const std::vector<std::
 }
 
 }  // namespace
+
+bool has_unpacked_dimensions(const rtl::PortTuple& port) {
+  return port.name_index + 1 < port.pieces.size();
+}
+
+std::string stand_in_header(const rtl::ModuleHeader& header) {
+  std::vector<std::string> declarations;
+  for (const rtl::PortTuple& port : header.inputs) declarations.push_back(declaration(port, true));
+  for (const rtl::PortTuple& port : header.outputs)
+    declarations.push_back(declaration(port, false));
+  return header_text(header, declarations);
+}
 
 StandIn write_stand_in(const rtl::ModuleHeader& header, const std::string& origin,
                        int module_number) {

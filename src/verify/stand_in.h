@@ -19,6 +19,13 @@ struct StandIn {
   std::vector<ProbedPort> ports;
 };
 
+/// The head of a module with `header`'s interface: its name, imports, parameters and its input
+/// and output declarations, types and dimensions as written.
+std::string stand_in_header(const rtl::ModuleHeader& header);
+
+/// A port with unpacked dimensions: a stand-in declares it and never drives it.
+bool has_unpacked_dimensions(const rtl::PortTuple& port);
+
 /// A module with the interface of `header` (its imports, parameters and input and output
 /// declarations, types and dimensions as written) whose body drives every output bit with its
 /// probe code, step by step, records what every input bit receives, and prints both when the

@@ -30,105 +30,12 @@
 #include "verify/process.h"
 #include "verify/simulation_build.h"
 #include "verify/width_report.h"
+#include "verify/work_dir.h"
 
 namespace noc::verify {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A work directory: the one the user asked to keep, or a fresh temporary one removed with it.
-class WorkDir {
-  static constexpr const char* kPrefix = "nocgen-verify-";
-
- public:
-  explicit WorkDir(const std::string& keep) : keep_(!keep.empty()) {
-    if (keep_) {
-      std::error_code ec;
-      fs::create_directories(keep, ec);
-      if (ec) throw file_error("cannot create the directory", keep, ec.value());
-      path_ = absolute_path(keep);
-      return;
-    }
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder = tmp && *tmp ? tmp : "/tmp";
-    remove_abandoned(folder);
-    std::string pattern = folder + "/" + kPrefix + std::to_string(::getpid()) + "-XXXXXX";
-    if (!::mkdtemp(pattern.data())) throw file_error("cannot create", pattern, errno);
-    path_ = pattern;
-  }
-  WorkDir(const WorkDir&) = delete;
-  WorkDir& operator=(const WorkDir&) = delete;
-  ~WorkDir() {
-    std::error_code ec;
-    if (!keep_) fs::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-  // A message from Verilator points into the files written here (the stand-ins, the bench):
-  // they stay, so that the user can open what the message names.
-  // Kept only then: a work directory nobody is pointed to would only fill the disk.
-  std::string kept_for(const std::string& message) {
-    if (keep_ || message.find(path_ + "/") == std::string::npos) return message;
-    keep_ = true;
-    return message + "\n(the files it names are kept in " + path_ + ")";
-  }
-
-  // nocgen-verify-PID-... of a run that is gone (killed before it could remove its own) and
-  // that belonged to this user: nobody else can be pointed to it any more.
-  static void remove_abandoned(const std::string& folder) {
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-      std::string name = entry.path().filename().string();
-      if (name.rfind(kPrefix, 0) != 0) continue;
-      char* end = nullptr;
-      long pid = std::strtol(name.c_str() + std::strlen(kPrefix), &end, 10);
-      if (pid <= 0 || *end != '-' || pid == ::getpid()) continue;
-      if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-      struct stat info {};
-      if (::lstat(entry.path().c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
-          info.st_uid != ::getuid())
-        continue;
-      fs::remove_all(entry.path(), ec);
-    }
-  }
-
-  void write(const std::string& name, const std::string& text) const {
-    std::string target = file(name);
-    std::error_code ec;
-    fs::create_directories(fs::path(target).parent_path(), ec);
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out.flush()) throw file_error("cannot write", target, errno);
-  }
-
- private:
-  bool keep_;
-  std::string path_;
-};
-
-// The first lines of a failed tool's log that say why.
-std::string log_excerpt(const std::string& log_path) {
-  std::ifstream in(log_path);
-  std::string line, out;
-  int kept = 0;
-  while (std::getline(in, line) && kept < 12) {
-    // The simulation prints its errors after the time ("[0] %Error: ...").
-    if (line.find("%Error") != std::string::npos || line.find("error") != std::string::npos) {
-      out += "\n  " + line;
-      ++kept;
-    }
-  }
-  if (!out.empty()) return out;
-  // No line says error (a crash, a killed compiler): the log's last lines say what happened.
-  std::ifstream again(log_path);
-  std::vector<std::string> last;
-  while (std::getline(again, line))
-    if (!line.empty()) last.push_back(line);
-  for (std::size_t i = last.size() > 5 ? last.size() - 5 : 0; i < last.size(); ++i)
-    out += "\n  " + last[i];
-  return out;
-}
 
 // The wires that two stand-in outputs drive, read from the top's text.
 std::vector<SharedWire> shared_top_wires(const std::string& top_text,
@@ -358,7 +265,7 @@ VerifyReport verify_top(const VerifyOptions& options) {
                                           options.rtl.unit_files);
   report.notes.insert(report.notes.end(), compile.notes.begin(), compile.notes.end());
 
-  WorkDir work(options.keep_dir);
+  WorkDir work(options.keep_dir, "nocgen-verify-");
   for (const auto& [name, text] : compile.written) work.write(name, text);
   work.write("noc_verify_probe.sv", probe_package_text(number_instances(expected)));
   work.write("stand_ins.sv", stand_ins.text);
