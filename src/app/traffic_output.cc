@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <vector>
 
 namespace noc::app {
@@ -24,10 +25,14 @@ const char* kColours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd", "#ff7f0e",
 std::string escape(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '&') out += "&amp;";
-    else out += c;
+    if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else if (c == '&')
+      out += "&amp;";
+    else
+      out += c;
   }
   return out;
 }
@@ -42,7 +47,8 @@ double tick_step(double top) {
 
 }  // namespace
 
-std::string traffic_point_line(const verify::TrafficReport& report, const verify::PointReport& point) {
+std::string traffic_point_line(const verify::TrafficReport& report,
+                               const verify::PointReport& point) {
   const verify::PointResult& r = point.result;
   if (point.pattern == verify::Pattern::kAllPairs) {
     std::string line = "all-pairs: " + std::to_string(r.delivered) + " of " +
@@ -76,6 +82,55 @@ std::string traffic_pattern_line(const verify::PatternSummary& summary) {
          " flits per cycle per source (" + std::to_string(summary.sources) + " sources)";
 }
 
+void write_traffic_json(std::ostream& out, const verify::TrafficReport& report) {
+  nlohmann::ordered_json json;
+  json["routing"] = report.routing;
+  json["network"] = report.network;
+  json["destinations"] = report.destinations;
+  json["flit_width"] = report.flit_width;
+  json["dest_field"] = {report.dest.hi, report.dest.lo};
+  json["packet_flits"] = report.packet_flits;
+  json["passed"] = report.passed();
+  json["seconds"] = report.seconds;
+  json["notes"] = report.notes;
+  nlohmann::ordered_json points = nlohmann::ordered_json::array();
+  for (const verify::PointReport& point : report.points) {
+    const verify::PointResult& r = point.result;
+    nlohmann::ordered_json p;
+    p["pattern"] = verify::pattern_name(point.pattern);
+    p["offered"] = point.pattern == verify::Pattern::kAllPairs ? nlohmann::ordered_json(nullptr)
+                                                               : nlohmann::ordered_json(point.rate);
+    p["accepted"] =
+        r.accepted ? nlohmann::ordered_json(*r.accepted) : nlohmann::ordered_json(nullptr);
+    p["latency_avg"] = r.average_latency ? nlohmann::ordered_json(*r.average_latency)
+                                         : nlohmann::ordered_json(nullptr);
+    p["latency_p99"] = r.p99_latency;
+    p["latency_max"] = r.max_latency;
+    p["packets_measured"] = r.measured_delivered;
+    p["packets_created"] = r.created;
+    p["packets_delivered"] = r.delivered;
+    p["cycles"] = r.cycles;
+    p["saturated"] = point.saturated;
+    if (r.slowest)
+      p["slowest"] = {{"source", r.slowest->src},
+                      {"destination", r.slowest->dst},
+                      {"cycles", r.slowest_latency}};
+    p["problems"] = point.problems;
+    points.push_back(std::move(p));
+  }
+  json["points"] = std::move(points);
+  nlohmann::ordered_json patterns = nlohmann::ordered_json::array();
+  for (const verify::PatternSummary& summary : report.patterns)
+    patterns.push_back({{"pattern", verify::pattern_name(summary.pattern)},
+                        {"sources", summary.sources},
+                        {"saturation_rate", summary.saturation_rate
+                                                ? nlohmann::ordered_json(*summary.saturation_rate)
+                                                : nlohmann::ordered_json(nullptr)},
+                        {"saturation_throughput", summary.saturation_throughput}});
+  json["patterns"] = std::move(patterns);
+  out << json.dump(2) << "\n";
+}
+
 void write_traffic_csv(std::ostream& out, const verify::TrafficReport& report) {
   out << "pattern,offered,accepted,latency_avg,latency_p99,latency_max,packets_measured,"
          "packets_created,packets_delivered,cycles,saturated,problems\n";
@@ -84,10 +139,10 @@ void write_traffic_csv(std::ostream& out, const verify::TrafficReport& report) {
     out << verify::pattern_name(point.pattern) << ","
         << (point.pattern == verify::Pattern::kAllPairs ? "" : number(point.rate, "%.6g")) << ","
         << (r.accepted ? number(*r.accepted, "%.6f") : "") << ","
-        << (r.average_latency ? number(*r.average_latency, "%.3f") : "") << ","
-        << r.p99_latency << "," << r.max_latency << "," << r.measured_delivered << ","
-        << r.created << "," << r.delivered << "," << r.cycles << ","
-        << (point.saturated ? 1 : 0) << "," << point.problems.size() << "\n";
+        << (r.average_latency ? number(*r.average_latency, "%.3f") : "") << "," << r.p99_latency
+        << "," << r.max_latency << "," << r.measured_delivered << "," << r.created << ","
+        << r.delivered << "," << r.cycles << "," << (point.saturated ? 1 : 0) << ","
+        << point.problems.size() << "\n";
   }
 }
 
@@ -101,18 +156,21 @@ void write_traffic_svg(std::ostream& out, const verify::TrafficReport& report) {
     max_rate = std::max(max_rate, point.rate);
     max_latency = std::max(max_latency, *point.result.average_latency);
   }
-  double x_step = tick_step(max_rate > 0 ? max_rate : 1), y_step = tick_step(max_latency > 0 ? max_latency : 10);
+  double x_step = tick_step(max_rate > 0 ? max_rate : 1),
+         y_step = tick_step(max_latency > 0 ? max_latency : 10);
   double x_top = std::ceil((max_rate > 0 ? max_rate : 1) / x_step) * x_step;
   double y_top = std::ceil((max_latency > 0 ? max_latency : 10) / y_step) * y_step;
   auto x = [&](double rate) { return left + (width - left - right) * rate / x_top; };
-  auto y = [&](double latency) { return height - bottom - (height - top - bottom) * latency / y_top; };
+  auto y = [&](double latency) {
+    return height - bottom - (height - top - bottom) * latency / y_top;
+  };
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << number(width) << "\" height=\""
       << number(height) << "\" viewBox=\"0 0 " << number(width) << " " << number(height)
       << "\" font-family=\"Helvetica, sans-serif\" font-size=\"12\">\n"
-      << "<title>" << escape("Latency against offered load: " + report.network + ", " +
-                             report.routing + " routing, " + std::to_string(report.packet_flits) +
-                             "-flit packets")
+      << "<title>"
+      << escape("Latency against offered load: " + report.network + ", " + report.routing +
+                " routing, " + std::to_string(report.packet_flits) + "-flit packets")
       << "</title>\n<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   out << "<text x=\"" << number(width / 2) << "\" y=\"22\" text-anchor=\"middle\" font-size=\"14\">"
       << escape(report.network + ", " + report.routing + " routing, " +
@@ -124,8 +182,8 @@ void write_traffic_svg(std::ostream& out, const verify::TrafficReport& report) {
     out << "<line x1=\"" << number(x(v)) << "\" y1=\"" << number(y(0)) << "\" x2=\"" << number(x(v))
         << "\" y2=\"" << number(y(y_top)) << "\"/>\n";
   for (double v = 0; v <= y_top + 1e-9; v += y_step)
-    out << "<line x1=\"" << number(x(0)) << "\" y1=\"" << number(y(v)) << "\" x2=\"" << number(x(x_top))
-        << "\" y2=\"" << number(y(v)) << "\"/>\n";
+    out << "<line x1=\"" << number(x(0)) << "\" y1=\"" << number(y(v)) << "\" x2=\""
+        << number(x(x_top)) << "\" y2=\"" << number(y(v)) << "\"/>\n";
   out << "</g>\n<g stroke=\"black\">\n<line x1=\"" << number(x(0)) << "\" y1=\"" << number(y(0))
       << "\" x2=\"" << number(x(x_top)) << "\" y2=\"" << number(y(0)) << "\"/>\n<line x1=\""
       << number(x(0)) << "\" y1=\"" << number(y(0)) << "\" x2=\"" << number(x(0)) << "\" y2=\""
@@ -144,8 +202,8 @@ void write_traffic_svg(std::ostream& out, const verify::TrafficReport& report) {
   int index = 0;
   for (const auto& [pattern, points] : lines) {
     const char* colour = kColours[index % 6];
-    out << "<g class=\"pattern\" data-pattern=\"" << verify::pattern_name(pattern) << "\">\n<polyline fill=\"none\" stroke=\""
-        << colour << "\" stroke-width=\"2\" points=\"";
+    out << "<g class=\"pattern\" data-pattern=\"" << verify::pattern_name(pattern)
+        << "\">\n<polyline fill=\"none\" stroke=\"" << colour << "\" stroke-width=\"2\" points=\"";
     for (std::size_t i = 0; i < points.size(); ++i)
       out << (i ? " " : "") << number(x(points[i]->rate)) << ","
           << number(y(*points[i]->result.average_latency));
@@ -153,8 +211,8 @@ void write_traffic_svg(std::ostream& out, const verify::TrafficReport& report) {
     for (const verify::PointReport* point : points)
       out << "<circle cx=\"" << number(x(point->rate)) << "\" cy=\""
           << number(y(*point->result.average_latency)) << "\" r=\""
-          << (point->saturated ? "6\" fill=\"none\" stroke=\"" : "3\" fill=\"") << colour
-          << "\"" << (point->saturated ? " class=\"saturation\"" : "") << "/>\n";
+          << (point->saturated ? "6\" fill=\"none\" stroke=\"" : "3\" fill=\"") << colour << "\""
+          << (point->saturated ? " class=\"saturation\"" : "") << "/>\n";
     double legend_y = top + 8 + 16 * index;
     out << "<line x1=\"" << number(left + 12) << "\" y1=\"" << number(legend_y) << "\" x2=\""
         << number(left + 32) << "\" y2=\"" << number(legend_y) << "\" stroke=\"" << colour

@@ -10,10 +10,15 @@
 namespace noc::app {
 
 /// "uniform    0.100   0.099   23.4   41   1200"; all-pairs points are said in a sentence.
-std::string traffic_point_line(const verify::TrafficReport& report, const verify::PointReport& point);
+std::string traffic_point_line(const verify::TrafficReport& report,
+                               const verify::PointReport& point);
 
 /// The closing line of a pattern: where it saturates and its saturation throughput.
 std::string traffic_pattern_line(const verify::PatternSummary& summary);
+
+/// Every number of the run as one JSON object: the network, the packet layout, each load point
+/// with its problems, and each pattern's saturation.
+void write_traffic_json(std::ostream& out, const verify::TrafficReport& report);
 
 /// One row per load point, headed by the column names.
 void write_traffic_csv(std::ostream& out, const verify::TrafficReport& report);

@@ -74,11 +74,11 @@ int traffic_command(const Session& session, const TrafficFlags& flags) {
   DiagnosticPrinter printer(session.display.errors);
   print_capped(stderr, report.warnings, printer);
   for (const std::string& note : report.notes) std::printf("note: %s\n", note.c_str());
-  std::printf("traffic on %s with %s routing: %d destinations, %d-flit packets of %d bits "
-              "(NOC_FLIT_WIDTH from %s), the destination in bits %d:%d\n",
-              report.network.c_str(), report.routing.c_str(), report.destinations,
-              report.packet_flits, report.flit_width, report.flit_width_from.c_str(),
-              report.dest.hi, report.dest.lo);
+  std::printf(
+      "traffic on %s with %s routing: %d destinations, %d-flit packets of %d bits "
+      "(NOC_FLIT_WIDTH from %s), the destination in bits %d:%d\n",
+      report.network.c_str(), report.routing.c_str(), report.destinations, report.packet_flits,
+      report.flit_width, report.flit_width_from.c_str(), report.dest.hi, report.dest.lo);
   std::size_t problems = 0;
   bool headed = false;
   for (const verify::PointReport& point : report.points) {

@@ -14,6 +14,7 @@
 #include "emit/text_sink.h"
 #include "python/operations.h"
 #include "python/support.h"
+#include "python/traffic_operation.h"
 #include "rtl/extract_rtl.h"
 #include "rtl/file_list.h"
 
@@ -253,6 +254,7 @@ void define_noc_soc(py::module_& m) {
       "\"auto\") checks the routes too, as nocgen check --routing does.");
 
   define_operations(m);
+  define_traffic(m);
 
   m.def(
       "topology",

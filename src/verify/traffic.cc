@@ -51,7 +51,8 @@ model::Design load(const TrafficOptions& options) {
 route::DesignRoutes routed(const model::Design& design, const TrafficOptions& options) {
   std::optional<route::Algorithm> algorithm = route::algorithm_by_name(options.routing);
   if (!algorithm)
-    throw Error("routing " + in_quotes(options.routing) + " is none of xy, updown, shortest and auto");
+    throw Error("routing " + in_quotes(options.routing) +
+                " is none of xy, updown, shortest and auto");
   route::DesignRoutes routes = route::route_design(design, *algorithm);
   if (!routes.sound() && !(options.allow_unsound_routes && routes.check.problems.empty()))
     throw Error(route::unsound_message(routes), design.lookup.path, 0, 0, 0,
@@ -61,7 +62,7 @@ route::DesignRoutes routed(const model::Design& design, const TrafficOptions& op
 
 std::string top_text(const model::Design& design, const route::Identity& identity) {
   const model::Resolution& resolved = *design.resolution;
-  emit::Network network{*design.description, resolved.table, *resolved.router_ports,
+  emit::Network network{*design.description, resolved.table,  *resolved.router_ports,
                         *resolved.tile,      *resolved.wires, *resolved.plan};
   network.identity = &identity;
   emit::StringSink sink;
@@ -112,8 +113,9 @@ Sources gather_sources(model::Design& design, int flit_width) {
 }
 
 // Builds the simulation once; every load point runs the same program.
-std::string build(const TrafficOptions& options, model::Design& design, const route::DesignRoutes& routes,
-                  int flit_width, WorkDir& work, TrafficReport& report) {
+std::string build(const TrafficOptions& options, model::Design& design,
+                  const route::DesignRoutes& routes, int flit_width, WorkDir& work,
+                  TrafficReport& report) {
   tell(options, "building the simulation with Verilator");
   Sources sources = gather_sources(design, flit_width);
   std::string top = top_text(design, routes.identity);
@@ -123,7 +125,8 @@ std::string build(const TrafficOptions& options, model::Design& design, const ro
     WatchedRouter router;
     model::append_router_instance(
         router.instance,
-        design.catalog->parse(design.resolution->plan->blocks[r].router->top_module_fname()).first.name,
+        design.catalog->parse(design.resolution->plan->blocks[r].router->top_module_fname())
+            .first.name,
         routes.map.routers[r].name);
     router.slots = static_cast<int>(routes.map.routers[r].slots.size());
     watched.push_back(std::move(router));
@@ -142,10 +145,12 @@ std::string build(const TrafficOptions& options, model::Design& design, const ro
 
   std::optional<std::string> verilator = find_on_path(options.verilator);
   if (!verilator)
-    throw Error("traffic simulates with Verilator, which is not on PATH; install the Debian "
-                "package verilator (apt-get install verilator)");
-  SimulationBuild simulation{*verilator, kTrafficBench, {"-I" + work.path()}, work.path(),
-                             options.use_cache, options.timeout_seconds, options.check_interrupt};
+    throw Error(
+        "traffic simulates with Verilator, which is not on PATH; install the Debian "
+        "package verilator (apt-get install verilator)");
+  SimulationBuild simulation{
+      *verilator,        kTrafficBench,           {"-I" + work.path()},   work.path(),
+      options.use_cache, options.timeout_seconds, options.check_interrupt};
   auto& arguments = simulation.arguments;
   for (const std::string& dir : options.rtl.include_dirs) arguments.push_back("-I" + dir);
   for (const std::string& dir : compile.include_dirs) arguments.push_back("-I" + dir);
@@ -161,8 +166,8 @@ std::string build(const TrafficOptions& options, model::Design& design, const ro
   arguments.push_back(work.file("noc_traffic_pkg.sv"));
   for (const std::string& file : sources.routers)
     if (compiled.insert(file).second) arguments.push_back(file);
-  for (const char* file : {"traffic_stand_ins.sv", "noc_soc.sv", "noc_traffic_bench.sv",
-                           kTrafficHarnessFile})
+  for (const char* file :
+       {"traffic_stand_ins.sv", "noc_soc.sv", "noc_traffic_bench.sv", kTrafficHarnessFile})
     arguments.push_back(work.file(file));
   BuildResult built = build_simulation(simulation);
   report.runtime_cached = built.runtime_cached;
@@ -180,8 +185,8 @@ PointResult simulate(const std::string& program, const PointConfig& point,
   std::string dir = "point_" + std::to_string(index);
   work.write(dir + "/traffic.cfg", point_config_text(point, routes));
   std::string log = work.file(dir + "/simulation.log");
-  ChildEnd ran = run_logged({program}, work.file(dir), log, options.timeout_seconds,
-                            options.check_interrupt);
+  ChildEnd ran =
+      run_logged({program}, work.file(dir), log, options.timeout_seconds, options.check_interrupt);
   if (!ran.ok())
     throw Error(work.kept_for("the traffic simulation failed (" +
                               ran.describe(options.timeout_seconds) + "):" + log_excerpt(log)));
@@ -231,10 +236,10 @@ TrafficReport run_traffic(const TrafficOptions& options) {
     report.deadlock_cycle = route::cycle_text(routes.map, routes.check.cycle);
 
   model::DesignConfig config = model::read_design_config(*design.tree, nullptr);
-  report.flit_width = options.flit_width ? options.flit_width
-                      : config.flit_width  ? config.flit_width->value
-                                           : 32;
-  report.flit_width_from = options.flit_width ? "--flit-width"
+  report.flit_width = options.flit_width  ? options.flit_width
+                      : config.flit_width ? config.flit_width->value
+                                          : 32;
+  report.flit_width_from = options.flit_width  ? "--flit-width"
                            : config.flit_width ? config.flit_width->from
                                                : "the default";
   report.dest = options.dest_field.empty()
@@ -245,7 +250,8 @@ TrafficReport run_traffic(const TrafficOptions& options) {
   while ((1 << source_bits) < report.destinations) ++source_bits;
   if (free_bits < source_bits + 4)
     throw Error("a flit of " + std::to_string(report.flit_width) + " bits leaves " +
-                std::to_string(free_bits) + " bits beside the destination: too few for the source (" +
+                std::to_string(free_bits) +
+                " bits beside the destination: too few for the source (" +
                 std::to_string(source_bits) + " bits) and a sequence number");
   report.packet_flits = options.packet_flits;
   std::vector<double> rates;
@@ -279,13 +285,14 @@ TrafficReport run_traffic(const TrafficOptions& options) {
       std::snprintf(label, sizeof label, "%s%s%.3g", pattern_name(pattern),
                     pattern == Pattern::kAllPairs ? "" : " at ", rate);
       tell(options, pattern == Pattern::kAllPairs ? std::string("all-pairs") : std::string(label));
-      PointReport result{pattern, rate, simulate(program, point, routes, options, work, index++), false, {}};
+      PointReport result{
+          pattern, rate, simulate(program, point, routes, options, work, index++), false, {}};
       result.problems = traffic_problems(result.result, routes);
       if (pattern != Pattern::kAllPairs) {
         double latency = result.result.average_latency.value_or(0);
         if (!zero_load && latency > 0) zero_load = latency;
-        result.saturated = !result.result.drained ||
-                           (zero_load && latency > kSaturationFactor * *zero_load);
+        result.saturated =
+            !result.result.drained || (zero_load && latency > kSaturationFactor * *zero_load);
         summary.saturation_throughput =
             std::max(summary.saturation_throughput, result.result.accepted.value_or(0));
       }

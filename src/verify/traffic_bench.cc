@@ -16,7 +16,8 @@ std::string ref(const std::string& name) {
 }
 
 // The tile port whose name ends in `role` ("in_flit"), in `ports`.
-const rtl::PortTuple* port_ending(const std::vector<rtl::PortTuple>& ports, const std::string& role) {
+const rtl::PortTuple* port_ending(const std::vector<rtl::PortTuple>& ports,
+                                  const std::string& role) {
   for (const rtl::PortTuple& port : ports)
     if (port.name() == role || port.name().ends_with("_" + role)) return &port;
   return nullptr;
@@ -31,14 +32,15 @@ const rtl::PortTuple* clock_of(const rtl::ModuleHeader& tile) {
 }
 
 struct ChannelPorts {
-  const rtl::PortTuple *in_flit, *in_last, *in_valid, *out_ready;  // inputs
+  const rtl::PortTuple *in_flit, *in_last, *in_valid, *out_ready;    // inputs
   const rtl::PortTuple *out_flit, *out_last, *out_valid, *in_ready;  // outputs
 };
 
 ChannelPorts channel_ports(const rtl::ModuleHeader& tile, const std::string& origin) {
   ChannelPorts ports{};
   std::string missing;
-  auto find = [&](const std::vector<rtl::PortTuple>& list, const char* role, const char* direction) {
+  auto find = [&](const std::vector<rtl::PortTuple>& list, const char* role,
+                  const char* direction) {
     const rtl::PortTuple* port = port_ending(list, role);
     if (!port) missing += std::string(missing.empty() ? "" : ", ") + direction + " " + role;
     return port;
@@ -52,8 +54,8 @@ ChannelPorts channel_ports(const rtl::ModuleHeader& tile, const std::string& ori
   ports.out_valid = find(tile.outputs, "out_valid", "output");
   ports.in_ready = find(tile.outputs, "in_ready", "output");
   if (!missing.empty())
-    throw Error("traffic cannot stand in for tile module " + in_quotes(tile.name) +
-                    ": it has no " + missing +
+    throw Error("traffic cannot stand in for tile module " + in_quotes(tile.name) + ": it has no " +
+                    missing +
                     " port (a channel is flit, last, valid and ready each way, with any prefix: "
                     "noc_in_flit)",
                 origin);
@@ -64,8 +66,9 @@ ChannelPorts channel_ports(const rtl::ModuleHeader& tile, const std::string& ori
 
 std::string traffic_package_text(int flit_width) {
   std::string w = std::to_string(flit_width);
-  return std::string("// Written by nocgen traffic: the harness's functions, called by the "
-                     "stand-ins and the bench.\npackage ") +
+  return std::string(
+             "// Written by nocgen traffic: the harness's functions, called by the "
+             "stand-ins and the bench.\npackage ") +
          kTrafficPackage +
          ";\n"
          "  import \"DPI-C\" function int nt_tile(input string path);\n"
@@ -102,8 +105,8 @@ std::string traffic_stand_in(const rtl::ModuleHeader& tile, const std::string& o
           ":\n// its interface, and a packet source and sink on each channel.\n";
   text += stand_in_header(tile);
   auto flat = [&](const rtl::PortTuple* port, const char* name) {
-    text += "  wire [$bits(" + ref(port->name()) + ")-1:0] " + name + " = " + ref(port->name()) +
-            ";\n";
+    text +=
+        "  wire [$bits(" + ref(port->name()) + ")-1:0] " + name + " = " + ref(port->name()) + ";\n";
   };
   flat(ports.in_flit, "nt_in_flit");
   flat(ports.in_last, "nt_in_last");
@@ -119,8 +122,8 @@ std::string traffic_stand_in(const rtl::ModuleHeader& tile, const std::string& o
     valids += std::string(valids.empty() ? "" : ", ") + "nt_v" + n;
   }
   for (int c = 0; c < model::kSlotsPerTile; ++c) {
-    std::string n = std::to_string(c), src = std::to_string(model::kSlotsPerTile) +
-                                              " * nt_tile + " + n;
+    std::string n = std::to_string(c),
+                src = std::to_string(model::kSlotsPerTile) + " * nt_tile + " + n;
     // A channel's bit of valid, last and ready is the lowest of its share of the port.
     auto bit = [&](const char* flat_name, const rtl::PortTuple* port) {
       return std::string(flat_name) + "[" + n + " * ($bits(" + ref(port->name()) + ") / " +
@@ -130,8 +133,8 @@ std::string traffic_stand_in(const rtl::ModuleHeader& tile, const std::string& o
     text += "  always @(posedge " + ref(clock->name()) + ") begin\n";
     text += "    bit valid, last;\n    bit [" + w + "-1:0] flit;\n";
     text += "    if (" + bit("nt_in_valid", ports.in_valid) + ") " + kTrafficPackage +
-            "::nt_receive(" + src + ", " + bit("nt_in_last", ports.in_last) + ", nt_in_flit[" +
-            n + " * " + w + " +: " + w + "]);\n";
+            "::nt_receive(" + src + ", " + bit("nt_in_last", ports.in_last) + ", nt_in_flit[" + n +
+            " * " + w + " +: " + w + "]);\n";
     text += "    " + std::string(kTrafficPackage) + "::nt_send(" + src + ", nt_v" + n + " && " +
             bit("nt_out_ready", ports.out_ready) + ", valid, last, flit);\n";
     text += "    nt_v" + n + " <= valid;\n    nt_l" + n + " <= last;\n    nt_f" + n +
@@ -142,8 +145,8 @@ std::string traffic_stand_in(const rtl::ModuleHeader& tile, const std::string& o
   text += "  assign " + ref(ports.out_valid->name()) + " = {" + valids + "};\n";
   text += "  assign " + ref(ports.in_ready->name()) + " = '1;\n";
   for (const rtl::PortTuple& port : tile.outputs) {
-    bool channel = &port == ports.out_flit || &port == ports.out_last ||
-                   &port == ports.out_valid || &port == ports.in_ready;
+    bool channel = &port == ports.out_flit || &port == ports.out_last || &port == ports.out_valid ||
+                   &port == ports.in_ready;
     if (!channel && !has_unpacked_dimensions(port))
       text += "  assign " + ref(port.name()) + " = '0;\n";
   }
@@ -189,8 +192,8 @@ std::string traffic_bench_text(const rtl::ModuleHeader& top, int flit_width,
     watch += "  // " + routers[r].instance + "\n";
     watch += "  wire [" + slots + " * " + w + "-1:0] nt_r" + n + "_flit = " + at + "out_flit;\n";
     for (const char* bit : {"last", "valid", "ready"})
-      watch += "  wire [" + slots + "-1:0] nt_r" + n + "_" + bit + " = " + at + "out_" + bit +
-               ";\n";
+      watch +=
+          "  wire [" + slots + "-1:0] nt_r" + n + "_" + bit + " = " + at + "out_" + bit + ";\n";
     watch += "  for (genvar s = 0; s < " + slots + "; s++) begin : nt_watch_" + n +
              "\n    always @(posedge clk)\n      if (!rst && nt_r" + n + "_valid[s] && nt_r" + n +
              "_ready[s])\n        " + p + "::nt_hop(" + n + ", s, nt_r" + n + "_last[s], nt_r" + n +

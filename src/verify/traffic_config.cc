@@ -10,7 +10,7 @@ namespace noc::verify {
 namespace {
 
 constexpr std::pair<Pattern, const char*> kPatterns[] = {
-    {Pattern::kAllPairs, "all-pairs"}, {Pattern::kUniform, "uniform"},
+    {Pattern::kAllPairs, "all-pairs"},  {Pattern::kUniform, "uniform"},
     {Pattern::kTranspose, "transpose"}, {Pattern::kBitComplement, "bitcomp"},
     {Pattern::kHotspot, "hotspot"},     {Pattern::kNeighbour, "neighbour"},
 };

@@ -37,8 +37,9 @@ std::string destination_words(const route::DesignRoutes& routes, int d) {
 }
 
 std::string wrong_turn_words(const route::DesignRoutes& routes, const WrongTurn& turn) {
-  int expected = routes.table.out[static_cast<std::size_t>(turn.router)]
-                                 [static_cast<std::size_t>(turn.packet.dst)];
+  int expected =
+      routes.table
+          .out[static_cast<std::size_t>(turn.router)][static_cast<std::size_t>(turn.packet.dst)];
   return router_name(routes, turn.router) + " sent it out of slot " + std::to_string(turn.slot) +
          ", while its ROUTES send destination " + std::to_string(turn.packet.dst) + " by slot " +
          std::to_string(expected);
@@ -79,7 +80,8 @@ std::string last_seen(const InFlight& flight, const route::DesignRoutes& routes)
         routes.map.destinations[static_cast<std::size_t>(flight.packet.src)];
     return "it never left " + router_name(routes, from.router) + ", where its tile sent it in";
   }
-  std::string words = "last seen leaving " + output_words(routes, flight.last_router, flight.last_slot);
+  std::string words =
+      "last seen leaving " + output_words(routes, flight.last_router, flight.last_slot);
   return words + " after " + std::to_string(flight.hops) + " hop" + (flight.hops == 1 ? "" : "s");
 }
 
@@ -113,8 +115,10 @@ void stall_problems(const PointResult& result, const route::DesignRoutes& routes
     for (const auto& [router, count] : lost_in)
       routers += (routers.empty() ? "" : ", ") + router_name(routes, router) + " (" +
                  std::to_string(count) + ")";
-    out.push_back(head + ", and no router output offers a flit: the routes have no cycle, so a "
-                         "router dropped them; they were last seen entering " + routers);
+    out.push_back(head +
+                  ", and no router output offers a flit: the routes have no cycle, so a "
+                  "router dropped them; they were last seen entering " +
+                  routers);
   } else {
     // A router whose input is offered a flit it does not take, while none of its own outputs
     // waits on another: nothing downstream holds it up.
@@ -125,11 +129,13 @@ void stall_problems(const PointResult& result, const route::DesignRoutes& routes
       if (s && s->to_router && !waiting_routers.count(s->router)) at_fault.insert(s->router);
     }
     std::string routers;
-    for (int router : at_fault) routers += (routers.empty() ? "" : ", ") + router_name(routes, router);
+    for (int router : at_fault)
+      routers += (routers.empty() ? "" : ", ") + router_name(routes, router);
     out.push_back(head + ": the routes have no cycle, so no deadlock; " +
-                  (routers.empty() ? std::string("no single router explains it")
-                                   : routers + " takes no flit offered to it while none of its own "
-                                               "outputs waits: it never grants an output, or drops"));
+                  (routers.empty()
+                       ? std::string("no single router explains it")
+                       : routers + " takes no flit offered to it while none of its own "
+                                   "outputs waits: it never grants an output, or drops"));
   }
   std::size_t shown = 0;
   for (const HeldOutput* held : blocked) {
@@ -138,7 +144,8 @@ void stall_problems(const PointResult& result, const route::DesignRoutes& routes
                   (held->packet.known() ? packet_words(held->packet) : std::string("a flit")) +
                   ", not taken");
   }
-  if (blocked.size() > 10) out.push_back("  ... and " + std::to_string(blocked.size() - 10) + " more");
+  if (blocked.size() > 10)
+    out.push_back("  ... and " + std::to_string(blocked.size() - 10) + " more");
 }
 
 }  // namespace
@@ -157,17 +164,22 @@ std::vector<std::string> traffic_problems(const PointResult& result,
     std::set<int> turned;
     for (const WrongTurn& turn : result.wrong_turns) turned.insert(turn.router);
     std::string routers;
-    for (int router : turned) routers += (routers.empty() ? "" : ", ") + router_name(routes, router);
+    for (int router : turned)
+      routers += (routers.empty() ? "" : ", ") + router_name(routes, router);
     const WrongTurn& first = result.wrong_turns.front();
     out.push_back(std::to_string(result.wrong_turn_count) + " packet" +
-                  (result.wrong_turn_count == 1 ? "" : "s") + " left a router by another slot "
-                  "than its ROUTES give, at " + routers + ": the router does not route by its "
-                  "table (" + packet_words(first.packet) + ": " + wrong_turn_words(routes, first) +
-                  ")");
+                  (result.wrong_turn_count == 1 ? "" : "s") +
+                  " left a router by another slot "
+                  "than its ROUTES give, at " +
+                  routers +
+                  ": the router does not route by its "
+                  "table (" +
+                  packet_words(first.packet) + ": " + wrong_turn_words(routes, first) + ")");
   }
   for (const PacketError& e : result.errors) out.push_back(error_words(e, result, routes));
   if (result.error_count > static_cast<int>(result.errors.size()))
-    out.push_back("... and " + std::to_string(result.error_count - static_cast<int>(result.errors.size())) +
+    out.push_back("... and " +
+                  std::to_string(result.error_count - static_cast<int>(result.errors.size())) +
                   " more packets arrived wrong");
   if (result.end == "stall") stall_problems(result, routes, out);
   if (result.end == "timeout" && !result.in_flight.empty())
@@ -179,7 +191,8 @@ std::vector<std::string> traffic_problems(const PointResult& result,
     std::size_t shown = 0;
     for (const InFlight& flight : result.in_flight) {
       if (shown++ == 10) break;
-      std::string words = "  " + packet_words(flight.packet) + " did not arrive: " + last_seen(flight, routes);
+      std::string words =
+          "  " + packet_words(flight.packet) + " did not arrive: " + last_seen(flight, routes);
       if (const WrongTurn* turn = wrong_turn_of(result, flight.packet))
         words += "; " + wrong_turn_words(routes, *turn);
       out.push_back(words);

@@ -19,8 +19,8 @@ struct PacketId {
 struct PacketError {
   std::string kind;  ///< MISDELIVERED, CORRUPTED, DUPLICATE, UNKNOWN, SHORT, LONG
   PacketId packet;
-  int at = -1;    ///< the destination it arrived at
-  int flit = 0;   ///< which flit of it
+  int at = -1;        ///< the destination it arrived at
+  int flit = 0;       ///< which flit of it
   std::string value;  ///< the flit in hex
 };
 

@@ -136,3 +136,24 @@ def test_outputs_never_replace_a_file_the_design_is_read_from(tmp_path):
     done = traffic(design, "--csv", "noc_router.sv")
     assert done.returncode == 1 and "--csv" in done.stderr, done.stderr
     assert (design / "noc_router.sv").read_text() == before
+
+
+def test_python_returns_the_numbers_as_plain_data(tmp_path):
+    import noc_soc
+    design = design_with(tmp_path, ["mesh", "2x2"])
+    result = noc_soc.traffic(design, patterns=["all-pairs", "hotspot"], rates=(0.05, 0.1, 0.05),
+                             warmup=200, measure=500)
+    assert result["passed"] and result["routing"] == "xy" and result["network"] == "a 2 x 2 mesh"
+    assert result["dest_field"] == [31, 27] and result["destinations"] == 8
+    all_pairs, *loads = result["points"]
+    assert all_pairs["pattern"] == "all-pairs" and all_pairs["offered"] is None
+    assert all_pairs["packets_delivered"] == all_pairs["packets_created"] == 8 * 7
+    assert [p["offered"] for p in loads] == [0.05, 0.1] and all(p["problems"] == [] for p in loads)
+    assert [p["pattern"] for p in result["patterns"]] == ["all-pairs", "hotspot"]
+    with pytest.raises(ValueError, match="^patterns: "):
+        noc_soc.traffic(design, patterns=["random"])
+    with pytest.raises(noc_soc.GeneratorError, match="--dest-field 1:0 holds 2 bits, too few to "
+                                                     "number 8 destinations"):
+        noc_soc.traffic(design, dest_field="1:0")
+    with pytest.raises(noc_soc.GeneratorError, match="a flit of 8 bits leaves 4 bits beside"):
+        noc_soc.traffic(design, dest_field="3:0", flit_width=8)
