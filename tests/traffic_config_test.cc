@@ -32,9 +32,12 @@ INSTANTIATE_TEST_SUITE_P(
         // 8 destinations, 3 bits: 1 = 001 -> 110 = 6
         PartnerRow{"BitComplement", Pattern::kBitComplement, 4, {7, 6, 5, 4, 3, 2, 1, 0}},
         // 6 destinations: partners 7 and 6 do not exist, so 0 and 1 send nothing
-        PartnerRow{"BitComplementBeyondTheNetwork", Pattern::kBitComplement, 3, {-1, -1, 5, 4, 3, 2}},
+        PartnerRow{
+            "BitComplementBeyondTheNetwork", Pattern::kBitComplement, 3, {-1, -1, 5, 4, 3, 2}},
         // 16 destinations, 4 bits: (upper, lower) -> (lower, upper); 1 = 00 01 -> 01 00 = 4
-        PartnerRow{"Transpose", Pattern::kTranspose, 8,
+        PartnerRow{"Transpose",
+                   Pattern::kTranspose,
+                   8,
                    {-1, 4, 8, 12, 1, -1, 9, 13, 2, 6, -1, 14, 3, 7, 11, -1}},
         // Slot 0 is the previous router: its tile's same channel.
         PartnerRow{"Neighbour", Pattern::kNeighbour, 3, {4, 5, 0, 1, 2, 3}}),

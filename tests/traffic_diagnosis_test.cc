@@ -58,8 +58,8 @@ class Stalls : public ::testing::TestWithParam<StallRow> {};
 TEST_P(Stalls, AreChargedToWhatExplainsThem) {
   const StallRow& row = GetParam();
   route::DesignRoutes routes = test::ring_routes(4, row.algorithm);
-  std::vector<std::string> problems =
-      traffic_problems(parse_traffic_log(std::string("STALL 2000 1001\n") + row.log + "END stall\n"), routes);
+  std::vector<std::string> problems = traffic_problems(
+      parse_traffic_log(std::string("STALL 2000 1001\n") + row.log + "END stall\n"), routes);
   ASSERT_FALSE(problems.empty());
   EXPECT_NE(problems[0].find(row.said), std::string::npos) << joined(problems);
 }
@@ -67,9 +67,10 @@ TEST_P(Stalls, AreChargedToWhatExplainsThem) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, Stalls,
     ::testing::Values(
-        StallRow{"ShortestRoutesOnARingDeadlock", route::Algorithm::kShortest,
-                 "HOLD 0 1 0 0 4 0 1\nINFLIGHT 0 4 0 0 1 1\n",
-                 "a deadlock, since the shortest routes' channel dependency graph has the cycle R_"},
+        StallRow{
+            "ShortestRoutesOnARingDeadlock", route::Algorithm::kShortest,
+            "HOLD 0 1 0 0 4 0 1\nINFLIGHT 0 4 0 0 1 1\n",
+            "a deadlock, since the shortest routes' channel dependency graph has the cycle R_"},
         // R_0 offers R_1 a flit, and R_1's outputs wait on nothing.
         StallRow{"ARouterThatTakesNothing", route::Algorithm::kUpDown,
                  "HOLD 0 1 0 0 4 0 1\nINFLIGHT 0 4 0 0 1 1\n",
@@ -91,12 +92,14 @@ TEST(TrafficProblems, AWrongTurnIsChargedToTheRoutersTable) {
                       ", while its ROUTES send destination 4 by slot " + std::to_string(expected);
   ASSERT_EQ(problems.size(), 2u) << joined(problems);
   EXPECT_NE(problems[0].find("at R_0: the router does not route by its table"), std::string::npos);
-  EXPECT_EQ(problems[1], "packet 0 → 4 #0 arrived at destination 6 (tile_T_3_inst channel 0); " + words);
+  EXPECT_EQ(problems[1],
+            "packet 0 → 4 #0 arrived at destination 6 (tile_T_3_inst channel 0); " + words);
 }
 
 TEST(TrafficProblems, NoneWhenEverythingArrived) {
   route::DesignRoutes routes = test::ring_routes(3, route::Algorithm::kUpDown);
-  EXPECT_TRUE(traffic_problems(parse_traffic_log("RESULT 10 4 4 4 0 0\nEND done\n"), routes).empty());
+  EXPECT_TRUE(
+      traffic_problems(parse_traffic_log("RESULT 10 4 4 4 0 0\nEND done\n"), routes).empty());
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ TEST(TrafficCsv, HoldsARowPerLoadPoint) {
   std::string text = out.str();
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
   EXPECT_NE(text.find("\nuniform,0.2,0.190000,12.250,"), std::string::npos) << text;
-  EXPECT_NE(text.find("\nuniform,0.3,0.280000,40.000,0,0,0,0,0,0,1,0\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\nuniform,0.3,0.280000,40.000,0,0,0,0,0,0,1,0\n"), std::string::npos)
+      << text;
 }
 
 TEST(TrafficSvg, DrawsALinePerPatternAndRingsTheSaturation) {
@@ -54,7 +55,8 @@ TEST(TrafficLines, SayWhereAPatternSaturates) {
   EXPECT_EQ(traffic_pattern_line(report.patterns[0]),
             "uniform: saturates at an offered 0.300; saturation throughput 0.280 flits per cycle "
             "per source (32 sources)");
-  EXPECT_NE(traffic_point_line(report, report.points[2]).find("past saturation"), std::string::npos);
+  EXPECT_NE(traffic_point_line(report, report.points[2]).find("past saturation"),
+            std::string::npos);
 }
 
 }  // namespace

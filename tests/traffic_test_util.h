@@ -26,9 +26,9 @@ inline route::DesignRoutes ring_routes(int routers, route::Algorithm algorithm) 
   routes.map.slots_per_tile = 2;
   routes.table = route::compute_routes(routes.map, algorithm);
   routes.check = route::check_routes(routes.map, routes.table);
-  routes.identity = route::make_identity(routes.map, routes.table, 32,
-                                         std::vector<bool>(static_cast<std::size_t>(routers), true),
-                                         std::vector<std::string>(static_cast<std::size_t>(routers)));
+  routes.identity = route::make_identity(
+      routes.map, routes.table, 32, std::vector<bool>(static_cast<std::size_t>(routers), true),
+      std::vector<std::string>(static_cast<std::size_t>(routers)));
   return routes;
 }
 

@@ -34,8 +34,9 @@ py::object traffic(const py::object& base_dir, const std::string& routing,
   for (const std::string& name : patterns) {
     std::optional<verify::Pattern> pattern = verify::pattern_by_name(name);
     if (!pattern)
-      throw py::value_error("patterns: each one of \"all-pairs\", \"uniform\", \"transpose\", "
-                            "\"bitcomp\", \"hotspot\", \"neighbour\"");
+      throw py::value_error(
+          "patterns: each one of \"all-pairs\", \"uniform\", \"transpose\", "
+          "\"bitcomp\", \"hotspot\", \"neighbour\"");
     options.patterns.push_back(*pattern);
   }
   if (options.patterns.empty()) throw py::value_error("patterns: give at least one");

@@ -1,5 +1,6 @@
 #include "verify/traffic.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -232,6 +233,12 @@ TrafficReport run_traffic(const TrafficOptions& options) {
   report.routing = route::algorithm_name(routes.table.algorithm);
   report.network = network_words(routes);
   report.destinations = static_cast<int>(routes.map.destinations.size());
+  if (std::all_of(routes.identity.routes.begin(), routes.identity.routes.end(),
+                  [](const std::string& table) { return table.empty(); }))
+    report.notes.push_back(
+        "no router declares ROUTES: each routes by its own rule, the top passes it no table, and "
+        "its turns are not checked against the " +
+        report.routing + " routes");
   if (!routes.check.cycle.empty())
     report.deadlock_cycle = route::cycle_text(routes.map, routes.check.cycle);
 

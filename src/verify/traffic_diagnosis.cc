@@ -176,11 +176,18 @@ std::vector<std::string> traffic_problems(const PointResult& result,
                   "table (" +
                   packet_words(first.packet) + ": " + wrong_turn_words(routes, first) + ")");
   }
-  for (const PacketError& e : result.errors) out.push_back(error_words(e, result, routes));
-  if (result.error_count > static_cast<int>(result.errors.size()))
-    out.push_back("... and " +
-                  std::to_string(result.error_count - static_cast<int>(result.errors.size())) +
-                  " more packets arrived wrong");
+  // A few of each kind: a router that makes flits of its own would fill pages with them.
+  std::map<std::string, int> shown_of_kind;
+  int left_out = result.error_count - static_cast<int>(result.errors.size());
+  for (const PacketError& e : result.errors) {
+    if (shown_of_kind[e.kind]++ < 5)
+      out.push_back(error_words(e, result, routes));
+    else
+      ++left_out;
+  }
+  if (left_out > 0)
+    out.push_back("... and " + std::to_string(left_out) + " more flits or packets arrived wrong" +
+                  (result.end == "errors" ? "; the run stopped there" : ""));
   if (result.end == "stall") stall_problems(result, routes, out);
   if (result.end == "timeout" && !result.in_flight.empty())
     out.push_back("the run ended after " + std::to_string(result.cycles) + " cycles with " +

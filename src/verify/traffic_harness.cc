@@ -459,6 +459,12 @@ int nt_cycle() {
     finished = true;
     return 1;
   }
+  if (errors >= 200) {
+    // A router that makes flits of its own, or mangles every packet, has said enough.
+    write_results("errors");
+    finished = true;
+    return 1;
+  }
   if (cycle >= config.max_cycles) {
     write_results("timeout");
     finished = true;

@@ -13,7 +13,7 @@ from conftest import EXAMPLE
 SOURCE_DIR = pathlib.Path(os.environ["NOC_SOURCE_DIR"])
 # The pages whose examples run, in the order they run: a later block may use what an earlier one
 # wrote (the Python block generates the example that the lint block reads).
-PAGES = ["README.md", "docs/nocgen.md", "docs/python.md", "docs/verify.md"]
+PAGES = ["README.md", "docs/nocgen.md", "docs/python.md", "docs/verify.md", "docs/traffic.md"]
 BLOCK = re.compile(r"<!-- readme-test -->\n```(sh|python)\n(.*?)```", re.S)
 
 
@@ -32,11 +32,12 @@ def test_readme_examples_run(tmp_path, tools):
     blocks = page_blocks()
     assert [(page, kind) for page, kind, _ in blocks] == [
         ("README.md", "sh"), ("docs/nocgen.md", "sh"), ("docs/python.md", "python"),
-        ("docs/verify.md", "sh")]
+        ("docs/verify.md", "sh"), ("docs/traffic.md", "sh")]
     if shutil.which("verilator") is None:
         pytest.skip("verilator is not installed")
-    shutil.copytree(EXAMPLE, tmp_path / "examples" / "mesh_2x2",
-                    ignore=shutil.ignore_patterns("noc_soc.sv", ".nocgen-*"))
+    for example in [EXAMPLE, SOURCE_DIR / "examples" / "routing_3x3"]:
+        shutil.copytree(example, tmp_path / "examples" / example.name,
+                        ignore=shutil.ignore_patterns("noc_soc.sv", ".nocgen-*"))
     env = dict(os.environ)
     env["PATH"] = os.path.dirname(tools["nocgen"]) + os.pathsep + env["PATH"]
     env["PYTHONPATH"] = os.path.abspath(os.environ["NOC_SOC_MODULE_DIR"])
@@ -51,6 +52,7 @@ def test_readme_examples_run(tmp_path, tools):
         if kind == "python":
             assert "'in_flit', 3)" in done.stdout and 'no source named "missing.sv"' in done.stdout
             assert "4 4 True []" in done.stdout and "True 4 32 tb_noc_top.sv []" in done.stdout
+    assert (scratch / "load.csv").is_file() and (scratch / "load.svg").is_file()
     demos = [folder for folder in scratch.iterdir() if folder.name.startswith("tmp")]
     assert len(demos) == 2  # the README's first design and the command page's tour
     assert all((demo / "my_noc" / "noc_soc.sv").is_file() for demo in demos)

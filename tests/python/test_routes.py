@@ -91,7 +91,7 @@ def test_the_routes_package_holds_the_tables_the_top_passes(example, tools, tmp_
     import pathlib
     import re
     import shutil
-    shutil.copy(pathlib.Path(os.environ["NOC_SOURCE_DIR"]) / "tests/fixtures/routing/noc_router.sv",
+    shutil.copy(pathlib.Path(os.environ["NOC_SOURCE_DIR"]) / "examples/routing_3x3/noc_router.sv",
                 example / "noc_router.sv")
     nocgen(tools, "topology", "torus", "3x3", "--force", "-o", example / "noc_soc.json")
     assert nocgen(tools, "routes", example, "--format", "sv", "-o",
@@ -122,7 +122,7 @@ def test_a_router_left_with_routes_that_route_nothing_is_warned(default, warned,
     import os
     import pathlib
     router = (pathlib.Path(os.environ["NOC_SOURCE_DIR"]) /
-              "tests/fixtures/routing/noc_router.sv").read_text()
+              "examples/routing_3x3/noc_router.sv").read_text()
     router = router.replace("ROUTES = '0)", f"ROUTES = {default})" if default else "ROUTES)")
     (example / "noc_router.sv").write_text(router)
     checked = nocgen(tools, "check", example, "--format", "short")

@@ -18,6 +18,8 @@ pytestmark = needs_verilator
 SOURCE_DIR = pathlib.Path(os.environ["NOC_SOURCE_DIR"])
 EXAMPLE = SOURCE_DIR / "examples" / "mesh_2x2"
 FIXTURE = SOURCE_DIR / "tests" / "fixtures" / "routing"
+# The routing router of the bundled example: table-driven from ROUTES.
+ROUTER = SOURCE_DIR / "examples" / "routing_3x3" / "noc_router.sv"
 SOURCES = ["optimsoc_config.sv", "dii_package.sv", "optimsoc_functions.sv", "noc_router.sv",
            "compute_tile.sv", "noc_soc.sv", "tb_noc_top.sv"]
 
@@ -62,7 +64,7 @@ def test_every_packet_arrives_once_at_its_tile(name, tools, tmp_path):
     for source in ["optimsoc_config.sv", "dii_package.sv", "optimsoc_functions.sv",
                    "dbg_config.vh"]:
         shutil.copy(EXAMPLE / source, design)
-    for source in FIXTURE.iterdir():
+    for source in [*FIXTURE.iterdir(), ROUTER]:
         shutil.copy(source, design)
     if topology:
         assert run(tools["nocgen"], "topology", *topology, "-o",
@@ -104,7 +106,7 @@ def test_verify_holds_the_top_to_the_routing_it_names(tools, tmp_path):
     for source in ["optimsoc_config.sv", "dii_package.sv", "optimsoc_functions.sv",
                    "dbg_config.vh"]:
         shutil.copy(EXAMPLE / source, design)
-    for source in FIXTURE.iterdir():
+    for source in [*FIXTURE.iterdir(), ROUTER]:
         shutil.copy(source, design)
     (design / "traffic.vh").write_text("`define NOC_DESTS 18\n`define NOC_CYCLES 10\n")
     assert run(tools["nocgen"], "topology", "mesh", "3x3", "-o", design / "noc_soc.json",

@@ -19,7 +19,7 @@ pytestmark = needs_verilator
 
 SOURCE_DIR = pathlib.Path(os.environ["NOC_SOURCE_DIR"])
 EXAMPLE = SOURCE_DIR / "examples" / "mesh_2x2"
-ROUTER = SOURCE_DIR / "tests" / "fixtures" / "routing" / "noc_router.sv"
+ROUTER = SOURCE_DIR / "examples" / "routing_3x3" / "noc_router.sv"
 
 
 def design_with(tmp_path, topology, router_text=None):
