@@ -7,7 +7,8 @@
 #  2. the whole operation in one process (Google Benchmark), per router, without process start;
 #  3. the extractor on long sources;
 #  4. nocgen verify of a 2x2, an 8x8 and a 16x16 mesh, cold and warm (and an earlier build's, given
-#     NOC_BENCH_OLD_NOCGEN).
+#     NOC_BENCH_OLD_NOCGEN);
+#  5. nocgen traffic on a 4x4 and an 8x8 mesh of the routing example: all-pairs, and a sweep.
 # NOC_BENCH_SIZES overrides the mesh sizes of table 1 (default 16 64 128 256 512).
 # NOC_BENCH_OLD_NOCGEN names an earlier build's nocgen: tables 1 and 4 time it beside this one.
 # NOC_BENCH_OLD_BENCH names an earlier build's noc_soc_bench: table 2 times it beside this one.
@@ -54,3 +55,6 @@ done
 
 echo
 python3 bench/verify_table.py build/release/nocgen examples/mesh_2x2 ${NOC_BENCH_OLD_NOCGEN:-}
+
+echo
+python3 bench/traffic_table.py build/release/nocgen examples/routing_3x3

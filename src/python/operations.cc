@@ -83,8 +83,12 @@ VerifyResult verify(const py::object& base_dir, const py::object& top,
                     std::optional<int> flit_width, std::optional<int> channels,
                     const py::object& keep, bool cache, const std::string& description,
                     const py::object& include_dirs, const py::object& defines,
-                    const py::object& undefines, const py::object& file_lists) {
+                    const py::object& undefines, const py::object& file_lists,
+                    const std::string& routing) {
   verify::VerifyOptions options;
+  if (!routing.empty() && !route::algorithm_by_name(routing))
+    throw py::value_error("routing: one of \"xy\", \"updown\", \"shortest\", \"auto\"");
+  options.routing = routing;
   options.base_dir = path_of(base_dir, "base_dir");
   options.description = description;
   if (description.find('\0') != std::string::npos)
@@ -221,12 +225,14 @@ void define_operations(py::module_& m) {
   m.def("verify", &verify, py::arg("base_dir"), py::arg("top") = py::none(),
         py::arg("flit_width") = py::none(), py::arg("channels") = py::none(),
         py::arg("keep") = py::none(), py::arg("cache") = true,
-        py::arg("description") = "noc_soc.json", NOC_SOURCE_KEYWORDS,
+        py::arg("description") = "noc_soc.json", NOC_SOURCE_KEYWORDS, py::arg("routing") = "",
         "Proves in simulation, as nocgen verify does, that the top (base_dir/noc_soc.sv, or "
         "top) wires what the description says, and returns a VerifyResult (true when every "
         "link and tile is proven). flit_width and channels default to what the design assigns "
         "CONFIG; keep names a folder to build in and keep; cache=False compiles Verilator's "
-        "runtime afresh. Raises GeneratorError only when it cannot run (no top, a description "
+        "runtime afresh. routing (\"xy\", \"updown\", \"shortest\", \"auto\") also holds "
+        "the top to the identity that routing gives, as nocgen verify --routing does. Raises "
+        "GeneratorError only when it cannot run (no top, a description "
         "with errors, no Verilator, a build that fails).");
   m.def("dot", &dot, py::arg("base_dir"), py::arg("output"),
         py::arg("description") = "noc_soc.json", NOC_SOURCE_KEYWORDS,

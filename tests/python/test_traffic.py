@@ -157,3 +157,13 @@ def test_python_returns_the_numbers_as_plain_data(tmp_path):
         noc_soc.traffic(design, dest_field="1:0")
     with pytest.raises(noc_soc.GeneratorError, match="a flit of 8 bits leaves 4 bits beside"):
         noc_soc.traffic(design, dest_field="3:0", flit_width=8)
+
+
+def test_python_verify_holds_the_top_to_a_routing(tmp_path):
+    import noc_soc
+    design = design_with(tmp_path, ["mesh", "2x2"])
+    noc_soc.generate(design, routing="xy")
+    assert noc_soc.verify(design, routing="xy").proven
+    result = noc_soc.verify(design, routing="updown")
+    assert not result.proven
+    assert any("ROUTES sends destination" in problem for problem in result.problems)
