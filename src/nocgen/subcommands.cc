@@ -178,7 +178,8 @@ void add_traffic(CLI::App& cli, Session& session, Command& command) {
                   "HI:LO, the bits of the first flit that carry the destination (default: the top "
                   "clog2(DESTS) bits)");
   sub->add_option("--flit-width", options.flit_width,
-                  "NOC_FLIT_WIDTH of the simulation (default: what the design assigns it, else 32)")
+                  "NOC_FLIT_WIDTH of the simulation (default: what the design assigns it, else the "
+                  "router's FLIT_WIDTH default, else 32)")
       ->check(CLI::Range(8, 4096));
   sub->add_option("--warmup", options.warmup, "Cycles before the measurement of a load")
       ->capture_default_str()

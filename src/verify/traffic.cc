@@ -242,7 +242,12 @@ TrafficReport run_traffic(const TrafficOptions& options) {
   if (!routes.check.cycle.empty())
     report.deadlock_cycle = route::cycle_text(routes.map, routes.check.cycle);
 
-  model::DesignConfig config = model::read_design_config(*design.tree, nullptr);
+  // The routers' flit width when the design assigns none: the top's wires must meet their ports.
+  const auto& blocks = design.resolution->plan->blocks;
+  model::DesignConfig config = model::read_design_config(
+      *design.tree, blocks.empty()
+                        ? nullptr
+                        : &design.catalog->parse(blocks.front().router->top_module_fname()).first);
   report.flit_width = options.flit_width  ? options.flit_width
                       : config.flit_width ? config.flit_width->value
                                           : 32;

@@ -28,7 +28,7 @@ struct TrafficOptions {
   double rate_from = 0.05, rate_to = 0.5, rate_step = 0.05;
   int packet_flits = 4;
   std::string dest_field;  ///< "HI:LO"; empty: the top clog2(DESTS) bits
-  int flit_width = 0;      ///< 0: what the design assigns NOC_FLIT_WIDTH, else 32
+  int flit_width = 0;      ///< 0: what the design assigns, else the router's default, else 32
   long warmup = 1000, measure = 2000;
   std::uint64_t seed = 1;
   std::string keep_dir;
