@@ -39,9 +39,7 @@ model::Design load(const TrafficOptions& options) {
   request.rtl = options.rtl;
   request.warnings = options.warnings;
   request.check_interrupt = options.check_interrupt;
-  request.routing = true;
-  // The top is written into the work directory, never over the user's.
-  request.top_path = "/nonexistent/noc_soc.sv";
+  request.routing = true;  // the top is written into the work directory, never over the user's
   model::Design design = model::load_design(request);
   if (const model::Diagnostic* error = design.first_error()) throw model::to_error(*error);
   if (!design.resolution || !design.resolution->plan)
@@ -106,6 +104,13 @@ Sources gather_sources(model::Design& design, int flit_width) {
   for (const model::TileInstance& tile : design.resolution->plan->tiles) {
     if (!tiles.insert(tile.node->top_module_fname).second) continue;
     std::string path = catalog.locate(tile.node->top_module_fname);
+    // The router's file is compiled whole: a tile in it would meet its own stand-in.
+    if (std::find(sources.routers.begin(), sources.routers.end(), path) != sources.routers.end())
+      throw Error(
+          "traffic compiles the router's source and stands in for the tiles, and this "
+          "file holds both the router and tile module " +
+              in_quotes(std::string(tile.module)) + ": give the tile a file of its own",
+          path);
     sources.stand_ins +=
         traffic_stand_in(catalog.parse(tile.node->top_module_fname).first, path, flit_width);
   }
