@@ -305,6 +305,15 @@ TrafficReport run_traffic(const TrafficOptions& options) {
       PointReport result{
           pattern, rate, simulate(program, point, routes, options, work, index++), false, {}};
       result.problems = traffic_problems(result.result, routes);
+      std::set<int> turned;
+      for (const WrongTurn& turn : result.result.wrong_turns) turned.insert(turn.router);
+      if (turned.size() > 1 && turned.size() == routes.map.routers.size())
+        result.problems.insert(
+            result.problems.begin() + 1,
+            "every router turns against its table: if they read the destination from other bits "
+            "than " +
+                std::to_string(report.dest.hi) + ":" + std::to_string(report.dest.lo) +
+                ", give those with --dest-field HI:LO");
       if (pattern != Pattern::kAllPairs) {
         double latency = result.result.average_latency.value_or(0);
         if (!zero_load && latency > 0) zero_load = latency;

@@ -167,3 +167,18 @@ def test_python_verify_holds_the_top_to_a_routing(tmp_path):
     result = noc_soc.verify(design, routing="updown")
     assert not result.proven
     assert any("ROUTES sends destination" in problem for problem in result.problems)
+
+
+# The destination read from the lowest bits of the first flit instead of the top ones.
+READS_THE_LOW_BITS = [("fifo[i][0][FLIT_WIDTH-1 -: DW]", "fifo[i][0][DW-1:0]")]
+
+
+def test_a_router_that_reads_the_destination_elsewhere_is_run_with_dest_field(tmp_path):
+    design = design_with(tmp_path, ["mesh", "2x2"], broken(READS_THE_LOW_BITS))
+    misread = traffic(design)
+    assert misread.returncode == 1
+    assert "every router turns against its table: if they read the destination from other " \
+           "bits than 31:27, give those with --dest-field HI:LO" in misread.stdout, misread.stdout
+    done = traffic(design, "--dest-field", "4:0", "--packet-flits", "1")
+    assert done.returncode == 0, done.stdout + done.stderr
+    assert "the destination in bits 4:0" in done.stdout
