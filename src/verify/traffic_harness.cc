@@ -40,6 +40,7 @@ struct Source {
 struct Sink {
   int packet = -1;  // the packet being received
   int flit = 0;
+  bool wrong = false;  // it arrived at the wrong place, or changed
 };
 
 struct Config {
@@ -278,7 +279,7 @@ void write_results(const char* end) {
   }
   int listed = 0;
   for (const Packet& p : packets) {
-    if (p.injected < 0 || p.delivered >= 0 || listed++ >= 100) continue;
+    if (p.injected < 0 || p.delivered != -1 || listed++ >= 100) continue;
     std::fprintf(out, "INFLIGHT %d %d %u %d %d %d\n", p.src, p.dst, p.seq, p.last_router,
                  p.last_slot, p.hops);
   }
@@ -345,7 +346,7 @@ void nt_receive(int at, svBit last, const svBitVecVal* flit) {
     if (found == in_flight.end()) {
       bool seen = false;
       for (const Packet& p : packets)
-        if (p.src == src && p.seq == seq && p.delivered >= 0) {
+        if (p.src == src && p.seq == seq && p.delivered != -1) {
           seen = true;
           error("DUPLICATE", static_cast<int>(&p - packets.data()), at, 0, flit);
           break;
@@ -355,28 +356,36 @@ void nt_receive(int at, svBit last, const svBitVecVal* flit) {
     } else {
       sink.packet = found->second;
       const Packet& p = packets[static_cast<std::size_t>(sink.packet)];
+      sink.wrong = p.dst != at || dest_of(flit) != p.dst;
       if (p.dst != at) error("MISDELIVERED", sink.packet, at, 0, flit);
-      else if (dest_of(flit) != p.dst) error("CORRUPTED", sink.packet, at, 0, flit);
+      else if (sink.wrong) error("CORRUPTED", sink.packet, at, 0, flit);
     }
     sink.flit = 0;
   } else if (sink.packet >= 0) {
     std::vector<svBitVecVal> expected(static_cast<std::size_t>(words()));
     flit_of(packets[static_cast<std::size_t>(sink.packet)], sink.flit, expected.data());
-    if (!std::equal(expected.begin(), expected.end(), flit))
+    if (!std::equal(expected.begin(), expected.end(), flit)) {
       error("CORRUPTED", sink.packet, at, sink.flit, flit);
+      sink.wrong = true;
+    }
   }
   bool should_end = sink.flit == config.flits - 1;
-  if (sink.packet >= 0 && static_cast<bool>(last) != should_end)
+  if (sink.packet >= 0 && static_cast<bool>(last) != should_end) {
     error(last ? "SHORT" : "LONG", sink.packet, at, sink.flit, flit);
+    sink.wrong = true;
+  }
   ++sink.flit;
   if (!last && sink.flit < config.flits + 64) return;
   if (sink.packet >= 0) {
     Packet& p = packets[static_cast<std::size_t>(sink.packet)];
     in_flight.erase({p.src, p.seq});
-    p.delivered = cycle;
+    // A packet that arrived wrong has arrived, but is not delivered: -2 keeps it out of the
+    // count, the latencies and the packets still in the network.
+    p.delivered = sink.wrong ? -2 : cycle;
     measured_pending -= p.measured;
   }
   sink.packet = -1;
+  sink.wrong = false;
 }
 
 void nt_hop(int router, int slot, svBit last, const svBitVecVal* flit) {
