@@ -85,6 +85,13 @@ bool one_of(std::string_view text, const std::string_view (&list)[N]) {
 /// Quotes a name for a message: R_1 becomes "R_1".
 std::string in_quotes(std::string_view name);
 
+/// A file nocgen wrote itself (a bench, a stand-in, a package of verify or traffic), by its first
+/// line: one left in a work directory kept below the base directory is no source of the design.
+inline bool written_by_nocgen(std::string_view text) {
+  return text.starts_with("// Written by nocgen") ||
+         text.starts_with("// Stand-in written by nocgen");
+}
+
 /// Names in quotes for a message, the first three and "and N more": "a.vh", "b.vh" and 2 more.
 std::string quoted_list(const std::vector<std::string>& names);
 

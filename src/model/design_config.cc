@@ -6,6 +6,7 @@
 
 #include "common/error.h"
 #include "common/input_file.h"
+#include "common/text.h"
 #include "model/dimension_width.h"
 
 namespace noc::model {
@@ -65,9 +66,7 @@ DesignConfig read_design_config(const SourceTree& tree, const rtl::ModuleHeader*
     if (text.find("NOC_") == std::string::npos) continue;
     // A bench nocgen wrote into a work directory kept below the base directory says what an
     // earlier run chose, not what the design assigns.
-    if (text.starts_with("// Written by nocgen") ||
-        text.starts_with("// Stand-in written by nocgen"))
-      continue;
+    if (written_by_nocgen(text)) continue;
     // Named below the base directory, as the user knows the file.
     std::string base = absolute_path(tree.base_dir()) + "/";
     std::string name = path.starts_with(base) ? path.substr(base.size()) : path;

@@ -14,16 +14,17 @@ namespace {
 
 // The framework's packages, reduced to what noc_top reads: config_t with the two fields that
 // size the NoC wires.
+const std::string kStandInHeader =
+    "// Stand-in written by nocgen: the framework's package, reduced.\n";
 const std::map<std::string, std::string> kFrameworkPackages = {
-    {"dii_package", "package dii_package;\nendpackage\n"},
-    {"optimsoc_config",
-     "package optimsoc_config;\n"
-     "  typedef struct packed {\n"
-     "    int NOC_FLIT_WIDTH;\n"
-     "    int NOC_CHANNELS;\n"
-     "  } config_t;\n"
-     "endpackage\n"},
-    {"optimsoc_functions", "package optimsoc_functions;\nendpackage\n"},
+    {"dii_package", kStandInHeader + "package dii_package;\nendpackage\n"},
+    {"optimsoc_config", kStandInHeader + "package optimsoc_config;\n"
+                                         "  typedef struct packed {\n"
+                                         "    int NOC_FLIT_WIDTH;\n"
+                                         "    int NOC_CHANNELS;\n"
+                                         "  } config_t;\n"
+                                         "endpackage\n"},
+    {"optimsoc_functions", kStandInHeader + "package optimsoc_functions;\nendpackage\n"},
 };
 
 constexpr std::string_view kProbePackage = "noc_verify_probe";
@@ -58,6 +59,9 @@ std::map<std::string, PackageFile> find_package_files(const std::vector<std::str
       continue;  // an unreadable file below the tree is none of the simulation's business
     }
     if (text.find("package") == std::string::npos) continue;
+    // What an earlier verify or traffic wrote into a work directory kept below the base
+    // directory: this run writes its own, and two of one package end Verilator.
+    if (written_by_nocgen(text)) continue;
     rtl::SourceManager sources;
     std::vector<rtl::Token> tokens = rtl::lex(sources, sources.add(path, text));
     std::vector<std::string> declared;

@@ -182,3 +182,13 @@ def test_a_router_that_reads_the_destination_elsewhere_is_run_with_dest_field(tm
     done = traffic(design, "--dest-field", "4:0", "--packet-flits", "1")
     assert done.returncode == 0, done.stdout + done.stderr
     assert "the destination in bits 4:0" in done.stdout
+
+
+def test_work_kept_below_the_design_is_no_source_of_the_next_run(tmp_path):
+    """A first run's kept work holds the harness's package, the framework stand-ins and a bench:
+    a second run reads none of them as the design's."""
+    design = design_with(tmp_path, ["mesh", "2x2"])
+    assert traffic(design, "--keep", "first").returncode == 0
+    done = traffic(design, "--keep", "second")
+    assert done.returncode == 0, done.stdout + done.stderr
+    assert "NOC_FLIT_WIDTH from noc_router's FLIT_WIDTH default" in done.stdout
