@@ -17,7 +17,11 @@ namespace {
 // Flags that change what the runtime objects are; the cache key names them.
 const std::vector<std::string> kModelFlags = {"--cc", "--exe", "--main", "--timing"};
 
-std::optional<RuntimeCache> cache_for(const SimulationBuild& build) {
+// One cache entry per set of runtime objects as well: a model that calls DPI (traffic's) needs
+// verilated_dpi.o, one that does not (verify's) leaves it out, and a shared entry would be
+// found damaged by each in turn.
+std::optional<RuntimeCache> cache_for(const SimulationBuild& build,
+                                      const std::vector<std::string>& objects) {
   if (!build.use_cache) return std::nullopt;
   std::string log = build.work_dir + "/verilator-version.log";
   if (!run_logged({build.verilator, "--version"}, build.work_dir, log, build.timeout_seconds,
@@ -26,6 +30,7 @@ std::optional<RuntimeCache> cache_for(const SimulationBuild& build) {
     return std::nullopt;
   std::string flags;
   for (const std::string& flag : kModelFlags) flags += flag + " ";
+  for (const std::string& object : objects) flags += object + " ";
   return RuntimeCache::open(runtime_key(read_input_file(log, "Verilator's version"), flags));
 }
 
@@ -59,9 +64,9 @@ BuildResult build_simulation(const SimulationBuild& build) {
   }
 
   std::string prefix = "V" + build.top_module;
-  std::optional<RuntimeCache> cache = cache_for(build);
   std::vector<std::string> objects =
       runtime_objects(read_input_file(obj + "/" + prefix + "_classes.mk", "makefile"));
+  std::optional<RuntimeCache> cache = cache_for(build, objects);
   if (cache) {
     CacheRestore restored = cache->restore(objects, obj, obj + "/" + prefix + ".mk");
     result.runtime_cached = restored == CacheRestore::kRestored;

@@ -63,3 +63,20 @@ def test_sigkill_leaves_work_that_the_next_run_removes(tools, example, fake_veri
                           text=True, timeout=60, env=dict(env, FAKE_VERILATOR="quiet-fail"))
     assert done.returncode == 1
     assert os.listdir(work) == []
+
+
+def test_verify_and_traffic_keep_their_runtimes_apart(tools, tmp_path):
+    """traffic's model calls DPI and needs one more runtime object than verify's: each keeps
+    its own cache entry, and neither finds the other's damaged."""
+    import shutil
+    from test_traffic import design_with
+    design = design_with(tmp_path, ["mesh", "2x2"])
+    env = dict(os.environ, XDG_CACHE_HOME=str(tmp_path / "cache"))
+    assert subprocess.run([tools["nocgen"], "generate", "-q", str(design)], env=env).returncode == 0
+    for command in ["verify", "traffic", "verify", "traffic"]:
+        done = subprocess.run([tools["nocgen"], command, str(design)], capture_output=True,
+                              text=True, timeout=300, env=env)
+        assert done.returncode == 0, done.stdout + done.stderr
+        assert "damaged" not in done.stdout + done.stderr, done.stdout
+    assert len(os.listdir(tmp_path / "cache" / "nocgen")) >= 2
+    shutil.rmtree(tmp_path / "cache")
