@@ -5,6 +5,7 @@
 
 #include "common/error.h"
 #include "model/top_contract.h"
+#include "route/design_routes.h"
 #include "route/identity.h"
 
 namespace noc::app {
@@ -48,24 +49,35 @@ std::vector<model::Diagnostic> routing_diagnostics(const RoutesReport& report) {
   return out;
 }
 
-std::optional<RoutesReport> route_loaded(std::shared_ptr<const model::Design> design,
-                                         route::Algorithm algorithm,
-                                         std::vector<model::Diagnostic>& problems) {
+namespace {
+
+// The report of a design loaded without errors; throws what route::route_design throws.
+RoutesReport report_of(std::shared_ptr<const model::Design> design, route::Algorithm algorithm) {
+  route::DesignRoutes routes = route::route_design(*design, algorithm);
   RoutesReport report;
   report.design = design;
   report.description_path = design->lookup.path;
   report.warnings = design->warnings();
-  report.map = route::build_port_map(*design->resolution->plan, model::kSlotsPerTile);
+  report.map = std::move(routes.map);
+  report.table = std::move(routes.table);
+  report.check = std::move(routes.check);
+  return report;
+}
+
+}  // namespace
+
+std::optional<RoutesReport> route_loaded(std::shared_ptr<const model::Design> design,
+                                         route::Algorithm algorithm,
+                                         std::vector<model::Diagnostic>& problems) {
   try {
-    report.table = route::compute_routes(report.map, algorithm);
+    RoutesReport report = report_of(design, algorithm);
+    for (model::Diagnostic& d : routing_diagnostics(report)) problems.push_back(std::move(d));
+    return report;
   } catch (const Error& error) {
     problems.push_back(model::Diagnostic{
-        model::Rule::kRoutesUnsound, report.description_path, 0, 0, {}, {}, error.message()});
+        model::Rule::kRoutesUnsound, design->lookup.path, 0, 0, {}, {}, error.message()});
     return std::nullopt;
   }
-  report.check = route::check_routes(report.map, report.table);
-  for (model::Diagnostic& d : routing_diagnostics(report)) problems.push_back(std::move(d));
-  return report;
 }
 
 RoutesReport route_design(model::DesignRequest request, route::Algorithm algorithm) {
@@ -75,14 +87,7 @@ RoutesReport route_design(model::DesignRequest request, route::Algorithm algorit
   if (const model::Diagnostic* error = design->first_error()) throw model::to_error(*error);
   if (!design->resolution || !design->resolution->plan)
     throw Error("the description gives no network to route", request.base_dir);
-  RoutesReport report;
-  report.design = design;
-  report.description_path = design->lookup.path;
-  report.warnings = design->warnings();
-  report.map = route::build_port_map(*design->resolution->plan, model::kSlotsPerTile);
-  report.table = route::compute_routes(report.map, algorithm);
-  report.check = route::check_routes(report.map, report.table);
-  return report;
+  return report_of(design, algorithm);
 }
 
 void write_routes_table(std::ostream& out, const RoutesReport& report) {

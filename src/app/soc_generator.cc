@@ -48,19 +48,6 @@ void refuse_outputs_that_are_inputs(const RunSummary& summary, const RunOptions&
   noc::refuse_outputs_that_are_inputs(outputs, inputs);
 }
 
-// Routes the network, refusing routes that would not deliver or can deadlock before anything
-// is written, and the parameters each module that declares them gets.
-route::Identity routed_identity(const model::Design& design, const std::string& routing) {
-  std::optional<route::Algorithm> algorithm = route::algorithm_by_name(routing);
-  if (!algorithm)
-    throw Error("routing " + in_quotes(routing) + " is none of xy, updown, shortest and auto");
-  route::DesignRoutes routes = route::route_design(design, *algorithm);
-  if (!routes.sound())
-    throw Error(route::unsound_message(routes), design.lookup.path, 0, 0, 0,
-                model::rule_info(model::Rule::kRoutesUnsound).code);
-  return std::move(routes.identity);
-}
-
 void count_network(const model::RouterTable& table, RunSummary& summary) {
   summary.routers = table.routers.size();
   summary.tiles = table.tiles.size();
@@ -106,7 +93,7 @@ RunSummary soc_generator_noc(const std::string& base_dir, const std::string& in_
                         *resolved.tile,      *resolved.wires, *resolved.plan};
   std::optional<route::Identity> identity;
   if (!options.routing.empty()) {
-    identity = routed_identity(design, options.routing);
+    identity = route::sound_routes(design, options.routing).identity;
     network.identity = &*identity;
   }
   auto check_interrupt = [&options] {

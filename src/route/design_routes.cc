@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/error.h"
+#include "common/text.h"
 #include "model/top_contract.h"
 
 namespace noc::route {
@@ -48,6 +50,18 @@ std::string unsound_message(const DesignRoutes& routes) {
   if (!routes.check.problems.empty())
     return "a route does not deliver: " + routes.check.problems.front();
   return "";
+}
+
+DesignRoutes sound_routes(const model::Design& design, std::string_view routing,
+                          bool allow_deadlock) {
+  std::optional<Algorithm> algorithm = algorithm_by_name(routing);
+  if (!algorithm)
+    throw Error("routing " + in_quotes(routing) + " is none of xy, updown, shortest and auto");
+  DesignRoutes routes = route_design(design, *algorithm);
+  if (!routes.sound() && !(allow_deadlock && routes.check.problems.empty()))
+    throw Error(unsound_message(routes), design.lookup.path, 0, 0, 0,
+                model::rule_info(model::Rule::kRoutesUnsound).code);
+  return routes;
 }
 
 }  // namespace noc::route

@@ -47,18 +47,6 @@ model::Design load(const TrafficOptions& options) {
   return design;
 }
 
-route::DesignRoutes routed(const model::Design& design, const TrafficOptions& options) {
-  std::optional<route::Algorithm> algorithm = route::algorithm_by_name(options.routing);
-  if (!algorithm)
-    throw Error("routing " + in_quotes(options.routing) +
-                " is none of xy, updown, shortest and auto");
-  route::DesignRoutes routes = route::route_design(design, *algorithm);
-  if (!routes.sound() && !(options.allow_unsound_routes && routes.check.problems.empty()))
-    throw Error(route::unsound_message(routes), design.lookup.path, 0, 0, 0,
-                model::rule_info(model::Rule::kRoutesUnsound).code);
-  return routes;
-}
-
 std::string top_text(const model::Design& design, const route::Identity& identity) {
   const model::Resolution& resolved = *design.resolution;
   emit::Network network{*design.description, resolved.table,  *resolved.router_ports,
@@ -234,7 +222,8 @@ TrafficReport run_traffic(const TrafficOptions& options) {
   inputs.front().role = "the description";
   refuse_outputs_that_are_inputs(options.outputs, inputs);
   report.warnings = design.warnings();
-  route::DesignRoutes routes = routed(design, options);
+  route::DesignRoutes routes =
+      route::sound_routes(design, options.routing, options.allow_unsound_routes);
   report.routing = route::algorithm_name(routes.table.algorithm);
   report.network = network_words(routes);
   report.destinations = static_cast<int>(routes.map.destinations.size());

@@ -187,17 +187,6 @@ std::uint32_t number_instances(ExpectedWiring& wiring) {
   return seed;
 }
 
-route::DesignRoutes sound_routes(const model::Design& design, const std::string& routing) {
-  std::optional<route::Algorithm> algorithm = route::algorithm_by_name(routing);
-  if (!algorithm)
-    throw Error("routing " + in_quotes(routing) + " is none of xy, updown, shortest and auto");
-  route::DesignRoutes routes = route::route_design(design, *algorithm);
-  if (!routes.sound())
-    throw Error(route::unsound_message(routes), design.lookup.path, 0, 0, 0,
-                model::rule_info(model::Rule::kRoutesUnsound).code);
-  return routes;
-}
-
 std::vector<std::string> identity_problems_of(const model::Design& design,
                                               const route::DesignRoutes& routes,
                                               const std::string& top_text) {
@@ -249,7 +238,7 @@ VerifyReport verify_top(const VerifyOptions& options) {
                 report.top_path);
   std::string top_text = read_input_file(report.top_path, "top");
   std::optional<route::DesignRoutes> routes;
-  if (!options.routing.empty()) routes = sound_routes(design, options.routing);
+  if (!options.routing.empty()) routes = route::sound_routes(design, options.routing);
 
   model::DesignConfig config =
       model::read_design_config(*design.tree, &catalog.parse(model::kRouterSourceName).first);
