@@ -1,6 +1,7 @@
 #include "verify/work_dir.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -42,6 +43,17 @@ WorkDir::~WorkDir() {
 }
 
 std::string WorkDir::kept_for(const std::string& message) {
+  // A full disk or a file-size limit stops a build with whatever the tool says last (a linker
+  // may only say "Bus error"): kept, the files would only be what filled it.
+  const char* full = nullptr;
+  for (const char* words : {"No space left on device", "File too large", "Disk quota exceeded"})
+    if (message.find(words) != std::string::npos) full = words;
+  struct statvfs disk {};
+  if (!full && ::statvfs(path_.c_str(), &disk) == 0 && disk.f_bavail * disk.f_frsize < (1u << 20))
+    full = "the disk is full";
+  if (full && !keep_)
+    return message + "\n(" + full + ": the work directory " + path_ +
+           " is removed, not kept; free some space or raise the limit, or give --keep DIR)";
   if (keep_ || message.find(path_ + "/") == std::string::npos) return message;
   keep_ = true;
   return message + "\n(the files it names are kept in " + path_ + ")";

@@ -20,7 +20,8 @@ class WorkDir {
 
   /// A message from Verilator points into the files written here (the stand-ins, the bench):
   /// they stay, so that the user can open what the message names. Kept only then: a work
-  /// directory nobody is pointed to would only fill the disk.
+  /// directory nobody is pointed to would only fill the disk, and one that a full disk or a
+  /// file-size limit stopped is removed whatever the message names.
   std::string kept_for(const std::string& message);
 
   /// Writes `text` to `name` below the folder, creating the folders on the way.

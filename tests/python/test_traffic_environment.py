@@ -80,3 +80,30 @@ def test_verify_and_traffic_keep_their_runtimes_apart(tools, tmp_path):
         assert "damaged" not in done.stdout + done.stderr, done.stdout
     assert len(os.listdir(tmp_path / "cache" / "nocgen")) >= 2
     shutil.rmtree(tmp_path / "cache")
+
+
+@pytest.mark.parametrize("limit", ["full disk", "file-size limit"])
+def test_a_build_stopped_by_a_full_disk_leaves_no_work(tools, tmp_path, limit):
+    import resource
+    from test_traffic import design_with
+    design = design_with(tmp_path, ["mesh", "2x2"])
+    work = tmp_path / "small-disk"
+    work.mkdir()
+    if limit == "full disk":
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=2m", "tmpfs", str(work)],
+                                 capture_output=True)
+        if mounted.returncode != 0:
+            pytest.skip("cannot mount a tmpfs here")
+    limits = {resource.RLIMIT_FSIZE: 100_000} if limit == "file-size limit" else {}
+    try:
+        done = subprocess.run(
+            [tools["nocgen"], "traffic", ".", "--no-cache"], cwd=design, capture_output=True,
+            text=True, timeout=300, env=dict(os.environ, TMPDIR=str(work)),
+            preexec_fn=lambda: [resource.setrlimit(k, (v, v)) for k, v in limits.items()])
+        assert done.returncode == 1, done.stdout + done.stderr
+        assert "could not build the traffic simulation" in done.stderr
+        assert "is removed, not kept" in done.stderr, done.stderr
+        assert os.listdir(work) == []
+    finally:
+        if limit == "full disk":
+            subprocess.run(["umount", str(work)], check=False)
